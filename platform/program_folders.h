@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// Where the program finds its files. On Windows one folder, the program's own,
+// held everything; here the read-only resources and the writable settings can
+// live apart:
+//  - resources ("data.dat", the recognition template, "paizhao.wav"): the
+//    home override, else beside the executable, else <prefix>/share/orbisk;
+//  - "Sys.ini": the home override, else beside the executable when that folder
+//    is writable, else the per-user configuration folder.
+// ORBISK_HOME names the override folder (tests, portable installs).
+namespace orbisk::platform {
+
+// The folder of the running executable, ending without a separator.
+QString ExecutableFolder();
+
+// The folder ORBISK_HOME names, or empty when it is unset or empty.
+QString HomeOverride();
+
+// Full path of the read-only resource `name`; the first existing candidate,
+// or the candidate beside the executable when none exists.
+QString ResourcePath(const QString& name);
+
+// The folder that holds "Sys.ini" (created when needed), ending without a separator.
+QString SettingsFolder();
+
+}  // namespace orbisk::platform
