@@ -4,7 +4,10 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace orbisk::platform {
 
@@ -39,6 +42,35 @@ bool AtomicFileTarget::Commit() {
     }
     committed_ = true;
     return true;
+}
+
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes) {
+    AtomicFileTarget target(path);
+    if (!target.IsValid()) {
+        return false;
+    }
+    const int fd = ::open(target.TempPathEncoded().constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    bool ok = true;
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, size_t(left));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        data += n;
+        left -= n;
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    return ok && target.Commit();
 }
 
 }  // namespace orbisk::platform

@@ -32,4 +32,9 @@ private:
     bool committed_ = false;
 };
 
+// Replaces `path` with `bytes` through an AtomicFileTarget. Every byte is
+// checked as written (a short write on a full disk is a failure) and flushed
+// to the disk before the rename. On failure the old file is intact.
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes);
+
 }  // namespace orbisk::platform

@@ -1,7 +1,8 @@
 #include "platform/ini_document.h"
 
+#include "platform/atomic_file.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 namespace orbisk::platform {
 namespace {
@@ -86,16 +87,7 @@ bool IniDocument::Load(const QString& path) {
 }
 
 bool IniDocument::Save(const QString& path) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    const QByteArray bytes = ToBytes();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return WriteFileAtomically(path, ToBytes());
 }
 
 int IniDocument::FindSection(const QString& section) const {

@@ -10,12 +10,12 @@
 //       Prints what the file holds.
 #include "app/core/branding_data.h"
 #include "app/core/branding_writer.h"
+#include "platform/atomic_file.h"
 #include "tools/datadat/draw_branding.h"
 
 #include <QFile>
 #include <QGuiApplication>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QTextStream>
 
 #include <cstdlib>
@@ -48,8 +48,7 @@ bool IsDeviceEntry(const QString& entry) {
 }
 
 bool WriteFile(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!platform::WriteFileAtomically(path, bytes)) {
         Err() << "cannot write " << path << '\n';
         return false;
     }
