@@ -1,0 +1,50 @@
+#include "app/core/drive_list.h"
+#include "app/core/path_utils.h"
+#include "app/core/temp_folder.h"
+#include "tests/support/temp_dir.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+namespace orbisk {
+namespace {
+
+TEST(PathUtilsTest, ExistsIgnoresATrailingSeparator) {
+    test::TempDir dir;
+    EXPECT_EQ(PathExists(dir.Path() + "/"), 1);
+    EXPECT_EQ(PathExists(dir.File("none")), 0);
+    EXPECT_EQ(PathExists(""), 0);
+}
+
+TEST(PathUtilsTest, CreatesEveryMissingLevel) {
+    test::TempDir dir;
+    const QString deep = dir.File(QString::fromUtf8("一/二/"));
+    EXPECT_EQ(CreateDirectoryPath(deep), 1);
+    EXPECT_TRUE(QFileInfo(dir.File(QString::fromUtf8("一/二"))).isDir());
+    ASSERT_TRUE(test::WriteBytes(dir.File("plain"), "x"));
+    EXPECT_EQ(CreateDirectoryPath(dir.File("plain/sub")), 0);
+}
+
+TEST(PathUtilsTest, TempFolderIsPrivateAndCurrent) {
+    QStandardPaths::setTestModeEnabled(true);
+    const QString before = QDir::currentPath();
+    const QString folder = PrepareTempFolder();
+    ASSERT_FALSE(folder.isEmpty());
+    EXPECT_TRUE(folder.endsWith('/'));
+    EXPECT_EQ(QDir::currentPath() + '/', folder);
+    EXPECT_EQ(TempFolder(), folder);
+    EXPECT_EQ(QFileInfo(folder).permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup),
+              0);
+    QDir::setCurrent(before);
+}
+
+TEST(PathUtilsTest, DriveListHasTheRootVolume) {
+    CDriveList drives;
+    EXPECT_GE(drives.Refresh(), 1);
+    EXPECT_EQ(drives.Drives().size(), drives.Refresh());
+}
+
+}  // namespace
+}  // namespace orbisk
