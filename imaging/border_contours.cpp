@@ -1,0 +1,189 @@
+#include "imaging/border_contours.h"
+
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <climits>
+
+namespace orbisk {
+namespace {
+
+const cv::Scalar kWhite(255);
+const cv::Scalar kBlack(0);
+constexpr int kJoinThickness = 3;
+
+void FillContour(cv::Mat& mask, const Contour& contour, const cv::Scalar& colour) {
+    if (contour.empty()) return;
+    const ContourList one{contour};
+    cv::drawContours(mask, one, 0, colour, cv::FILLED, cv::LINE_8, cv::noArray(), INT_MAX);
+}
+
+void Line(cv::Mat& mask, cv::Point from, cv::Point to) {
+    cv::line(mask, from, to, kWhite, kJoinThickness, cv::LINE_8);
+}
+
+}  // namespace
+
+bool CloseBorderContour(cv::Mat& mask, const ContourList& contours) {
+    if (mask.empty() || contours.size() != 1) return false;
+    const Contour& contour = contours[0];
+    const int rows = mask.rows;
+    const int cols = mask.cols;
+    const int limit = static_cast<int>(std::max(rows, cols) * 0.02);
+    if (!contour.empty()) {
+        const cv::Rect br = cv::boundingRect(contour);
+        if (br.x <= 2 && br.x + br.width >= cols - 2) {
+            // A line across the picture from left to right.
+            cv::Point left(cols - 1, 0);
+            cv::Point right(0, 0);
+            double sum = 0;
+            for (const cv::Point& p : contour) {
+                if (p.x < left.x) left = p;
+                if (p.x > right.x) right = p;
+                sum += p.y;
+            }
+            const double mean = sum / static_cast<double>(contour.size());
+            if (mean < limit || mean > rows - limit) return false;
+            // Enclose the larger side of the picture.
+            const int edge = mean > rows / 2 ? 0 : rows - 1;
+            Line(mask, left, cv::Point(0, edge));
+            Line(mask, cv::Point(0, edge), cv::Point(cols - 1, edge));
+            Line(mask, cv::Point(cols - 1, edge), right);
+        } else if (br.y <= 2 && br.y + br.height >= rows - 2) {
+            // A line across the picture from top to bottom.
+            cv::Point top(0, rows - 1);
+            cv::Point bottom(0, 0);
+            double sum = 0;
+            for (const cv::Point& p : contour) {
+                if (p.y < top.y) top = p;
+                if (p.y > bottom.y) bottom = p;
+                sum += p.x;
+            }
+            const double mean = sum / static_cast<double>(contour.size());
+            if (mean < limit || mean > cols - limit) return false;
+            const int edge = mean < cols / 2 ? cols - 1 : 0;
+            Line(mask, top, cv::Point(edge, 0));
+            Line(mask, cv::Point(edge, 0), cv::Point(edge, rows - 1));
+            Line(mask, cv::Point(edge, rows - 1), bottom);
+        }
+    }
+    FillContour(mask, contour, kWhite);
+    return true;
+}
+
+bool JoinContoursTopBottom(const ContourList& contours, cv::Mat& mask) {
+    if (mask.empty() || contours.size() < 2) return false;
+    std::vector<cv::Point> tops;
+    std::vector<cv::Point> bottoms;
+    for (const Contour& contour : contours) {
+        cv::Point top(0, mask.rows - 1);
+        cv::Point bottom(0, 0);
+        for (const cv::Point& p : contour) {
+            if (p.y < top.y) top = p;
+            if (p.y > bottom.y) bottom = p;
+        }
+        tops.push_back(top);
+        bottoms.push_back(bottom);
+    }
+    for (const Contour& contour : contours) FillContour(mask, contour, kWhite);
+    for (size_t j = 1; j < tops.size(); ++j) Line(mask, tops[j], tops[j - 1]);
+    for (size_t j = 1; j < bottoms.size(); ++j) Line(mask, bottoms[j], bottoms[j - 1]);
+    return true;
+}
+
+bool JoinContoursLeftRight(const ContourList& contours, cv::Mat& mask) {
+    if (mask.empty() || contours.size() < 2) return false;
+    std::vector<cv::Point> lefts;
+    std::vector<cv::Point> rights;
+    for (const Contour& contour : contours) {
+        cv::Point left(mask.cols - 1, 0);
+        cv::Point right(0, 0);
+        for (const cv::Point& p : contour) {
+            if (p.x < left.x) left = p;
+            if (p.x > right.x) right = p;
+        }
+        lefts.push_back(left);
+        rights.push_back(right);
+    }
+    for (const Contour& contour : contours) FillContour(mask, contour, kWhite);
+    for (size_t j = 1; j < lefts.size(); ++j) Line(mask, lefts[j], lefts[j - 1]);
+    for (size_t j = 1; j < rights.size(); ++j) Line(mask, rights[j], rights[j - 1]);
+    return true;
+}
+
+bool RedrawContours(cv::Mat& mask, int mode, Contour contour) {
+    if (mask.empty() || contour.empty()) return false;
+    const cv::Rect br = cv::boundingRect(contour);
+    const int rows = mask.rows;
+    const int cols = mask.cols;
+    const int n = static_cast<int>(contour.size());
+
+    // P: the touch on the horizontal border farthest from the corner; Q: the
+    // touch on the vertical border. The first point in contour order wins.
+    cv::Point p;
+    cv::Point q;
+    int a = 0;
+    int b = 0;
+    cv::Point corner;
+    bool matched = true;
+    if (br.x <= 1 && br.y <= 1) {
+        p = cv::Point(0, 0);
+        q = cv::Point(0, 0);
+        for (int i = 0; i < n; ++i) {
+            const cv::Point& pt = contour[i];
+            if (pt.y <= 2 && pt.x > p.x) p = pt, a = i;
+            if (pt.x <= 2 && pt.y > q.y) q = pt, b = i;
+        }
+        corner = cv::Point(0, 0);
+    } else if (br.x + br.width >= cols - 2 && br.y <= 2) {
+        p = cv::Point(cols, 0);
+        q = cv::Point(0, 0);
+        for (int i = 0; i < n; ++i) {
+            const cv::Point& pt = contour[i];
+            if (pt.y <= 2 && pt.x < p.x) p = pt, a = i;
+            if (pt.x >= cols - 2 && pt.y > q.y) q = pt, b = i;
+        }
+        corner = cv::Point(cols - 1, 0);
+    } else if (br.x + br.width >= cols - 2 && br.y + br.height >= rows - 2) {
+        p = cv::Point(cols, 0);
+        q = cv::Point(0, rows);
+        for (int i = 0; i < n; ++i) {
+            const cv::Point& pt = contour[i];
+            if (pt.y >= rows - 2 && pt.x < p.x) p = pt, a = i;
+            if (pt.x >= cols - 2 && pt.y < q.y) q = pt, b = i;
+        }
+        corner = cv::Point(cols - 1, rows - 1);
+    } else if (br.x <= 1 && br.y + br.height >= rows - 1) {
+        p = cv::Point(0, 0);
+        q = cv::Point(0, rows);
+        for (int i = 0; i < n; ++i) {
+            const cv::Point& pt = contour[i];
+            if (pt.y >= rows - 3 && pt.x > p.x) p = pt, a = i;
+            if (pt.x == 1 && pt.y < q.y) q = pt, b = i;
+        }
+        corner = cv::Point(0, rows - 1);
+    } else {
+        matched = false;
+    }
+
+    if (matched) {
+        const int first = std::min(a, b);
+        const int last = std::max(a, b);
+        Contour kept(contour.begin() + first, contour.begin() + last + 1);
+        const cv::Point close = kept.front() == p ? p : q;
+        kept.push_back(corner);
+        kept.push_back(close);
+        contour = std::move(kept);
+    }
+
+    if (mode == 0) {
+        FillContour(mask, contour, kWhite);
+    } else {
+        const ContourList one{contour};
+        cv::drawContours(mask, one, 0, kBlack, kJoinThickness, cv::LINE_8, cv::noArray(), INT_MAX);
+        FillContour(mask, contour, kBlack);
+    }
+    return true;
+}
+
+}  // namespace orbisk

@@ -1,0 +1,162 @@
+#include "imaging/document_crop.h"
+
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <exception>
+
+#include "imaging/document_detection.h"
+#include "imaging/image_checks.h"
+#include "imaging/warp_maps.h"
+
+namespace orbisk {
+namespace {
+
+// Cuts one page out of the image by the margin rule; false when the cut-out
+// could not be made. `page` stays untouched when the margin leaves nothing.
+bool CutPage(const cv::Mat& image, RotatedBox box, int margin, cv::Mat& page) {
+    if (margin < 0) {
+        box.width -= 2.0f * margin;
+        box.height -= 2.0f * margin;
+    }
+    cv::Mat cut = WarpRotatedBox(box, image);
+    if (cut.empty()) return false;
+    if (margin <= 0) {
+        page = cut;
+    } else if (cut.cols > 2 * margin && cut.rows > 2 * margin) {
+        page = cut(cv::Rect(margin, margin, cut.cols - 2 * margin, cut.rows - 2 * margin)).clone();
+    }
+    return true;
+}
+
+cv::Mat WarpRotatedBoxImpl(const RotatedBox& box, const cv::Mat& image) {
+    if (!IsDocumentImage(image)) return cv::Mat();
+    if (!(box.width >= 1.0f) || !(box.height >= 1.0f)) return cv::Mat();
+
+    float turn = box.angle;
+    int rows = 0;
+    int cols = 0;
+    float halfRows = 0;
+    float halfCols = 0;
+    if (std::fabs(box.angle) > 45.0f) {
+        // Mostly upright the other way round: the width runs down the rows.
+        turn = box.angle > 45.0f ? box.angle - 90.0f : box.angle + 90.0f;
+        rows = static_cast<int>(box.width);
+        cols = static_cast<int>(box.height);
+        halfRows = box.width * 0.5f;
+        halfCols = box.height * 0.5f;
+    } else {
+        rows = static_cast<int>(box.height);
+        cols = static_cast<int>(box.width);
+        halfRows = rows * 0.5f;
+        halfCols = cols * 0.5f;
+    }
+    const double radians = turn * 3.14159 / 180;
+    const float c = static_cast<float>(std::cos(radians));
+    const float s = static_cast<float>(std::sin(radians));
+    const float cx = box.cx;
+    const float cy = box.cy;
+
+    cv::Mat output(rows, cols, image.type());
+    RemapInStrips(
+        image, output,
+        [&](int firstRow, cv::Mat& mapX, cv::Mat& mapY) {
+            for (int i = 0; i < mapX.rows; ++i) {
+                const float di = static_cast<float>(firstRow + i) - halfRows;
+                float* xs = mapX.ptr<float>(i);
+                float* ys = mapY.ptr<float>(i);
+                for (int j = 0; j < mapX.cols; ++j) {
+                    const float dj = static_cast<float>(j) - halfCols;
+                    xs[j] = cx + dj * c - di * s;
+                    ys[j] = cy + dj * s + di * c;
+                }
+            }
+        },
+        true);
+    return output;
+}
+
+}  // namespace
+
+cv::Mat WarpRotatedBox(const RotatedBox& box, const cv::Mat& image) {
+    try {
+        return WarpRotatedBoxImpl(box, image);
+    } catch (const std::exception&) {
+        // A box far too large to allocate: nothing to cut.
+        return cv::Mat();
+    }
+}
+
+cv::Mat ExtractRotatedBox(const cv::Mat& image, const RotatedBox& box) {
+    if (!(box.width >= 1.0f) || !(box.height >= 1.0f)) return cv::Mat();
+    return WarpRotatedBox(box, image);
+}
+
+cv::Point2f RotateBoxCorner(const RotatedBox& box, cv::Point2f point) {
+    const double a = box.angle * 3.141592653589793 / 180;
+    const float c = static_cast<float>(std::cos(a));
+    const float s = static_cast<float>(std::sin(a));
+    const float dx = point.x - box.cx;
+    const float dy = point.y - box.cy;
+    return cv::Point2f(box.cx + dx * c - dy * s, box.cy + dx * s + dy * c);
+}
+
+bool CropDocument(const cv::Mat& image, double gradientFactor, int medianAperture,
+                  int sobelAperture, float scale, float minAreaRatio, int margin,
+                  cv::Mat& result) {
+    RotatedBox box;
+    std::vector<cv::Point> outline;
+    if (!FindDocumentBox(box, medianAperture, sobelAperture, outline, scale, minAreaRatio, image,
+                         gradientFactor)) {
+        return false;
+    }
+    try {
+        return CutPage(image, box, margin, result);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool CropDocuments(const cv::Mat& image, std::vector<cv::Mat>& results, double gradientFactor,
+                   int medianAperture, int sobelAperture, float scale, float minAreaRatio,
+                   int margin) {
+    results.clear();
+    std::vector<RotatedBox> boxes;
+    if (!FindDocumentBoxes(boxes, medianAperture, sobelAperture, scale, minAreaRatio, image,
+                           gradientFactor)) {
+        return false;
+    }
+    try {
+        for (const RotatedBox& box : boxes) {
+            cv::Mat page;
+            CutPage(image, box, margin, page);
+            results.push_back(page);
+        }
+    } catch (const std::exception&) {
+        results.clear();
+        return false;
+    }
+    return true;
+}
+
+bool CropRect(const cv::Mat& image, std::vector<cv::Mat>& results, int x, int y, int width,
+              int height) {
+    if (image.empty() || image.dims != 2) return false;
+    const std::int64_t left = std::max(x, 0);
+    const std::int64_t top = std::max(y, 0);
+    const std::int64_t right = std::min<std::int64_t>(std::int64_t{x} + width, image.cols);
+    const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{y} + height, image.rows);
+    if (right - left <= 0 || bottom - top <= 0) return false;
+    try {
+        const cv::Rect rect(static_cast<int>(left), static_cast<int>(top),
+                            static_cast<int>(right - left), static_cast<int>(bottom - top));
+        results.push_back(image(rect).clone());
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace orbisk
