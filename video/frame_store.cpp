@@ -1,8 +1,11 @@
 #include "video/frame_store.h"
 
+#include "imaging/document_detection.h"
+
 #include <QFile>
 #include <QtGlobal>
 #include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
 
 #include <climits>
 #include <cmath>
@@ -74,6 +77,25 @@ bool RectInside(const IntRect& r, int width, int height) {
 // A stored (bottom-up) frame as a matrix header over the bytes.
 cv::Mat StoredView(const uint8_t* bytes, int width, int height) {
     return cv::Mat(height, width, CV_8UC3, const_cast<uint8_t*>(bytes));
+}
+
+RotatedBox WholeFrame(int width, int height) {
+    return {static_cast<float>(width / 2), static_cast<float>(height / 2),
+            static_cast<float>(width), static_cast<float>(height), 0.0f};
+}
+
+void DrawBox(cv::Mat& frame, const RotatedBox& box) {
+    const float hw = box.width / 2, hh = box.height / 2;
+    const cv::Point2f corners[5] = {{box.cx - hw, box.cy - hh},
+                                    {box.cx + hw, box.cy - hh},
+                                    {box.cx + hw, box.cy + hh},
+                                    {box.cx - hw, box.cy + hh},
+                                    {box.cx - hw, box.cy - hh}};
+    for (int i = 0; i < 4; ++i) {
+        cv::line(frame, RotatePointAboutCenter(box, corners[i]),
+                 RotatePointAboutCenter(box, corners[i + 1]), cv::Scalar(255, 0, 0), 9,
+                 cv::LINE_8);
+    }
 }
 
 }  // namespace
@@ -204,6 +226,35 @@ cv::Mat CDPrgb24::GetImage(const IntRect& rect) const {
     cv::Mat out;
     cv::flip(part, out, 0);
     return out;
+}
+
+RotatedBox CDPrgb24::DrawDetectedBox(bool detect, RotatedBox box, float threshold) {
+    int w = 0, h = 0;
+    if (!GetSize(w, h)) {
+        return box;
+    }
+    cv::Mat frame = StoredView(bytes_.get(), w, h);
+    if (detect && !DetectDocument(box, 9, 3, 0.2f, threshold, frame, 8.0)) {
+        box = WholeFrame(w, h);
+    }
+    DrawBox(frame, box);
+    return box;
+}
+
+std::vector<RotatedBox> CDPrgb24::DrawDetectedBoxes(float threshold) {
+    std::vector<RotatedBox> boxes;
+    int w = 0, h = 0;
+    if (!GetSize(w, h)) {
+        return boxes;
+    }
+    cv::Mat frame = StoredView(bytes_.get(), w, h);
+    if (!FindDocumentBoxes(boxes, 9, 3, 0.2f, threshold, frame, 8.0)) {
+        boxes.assign(1, WholeFrame(w, h));
+    }
+    for (const auto& box : boxes) {
+        DrawBox(frame, box);
+    }
+    return boxes;
 }
 
 bool CDPrgb24::SaveBitmap(const QString& path, const IntRect& rect) {

@@ -77,6 +77,14 @@ public:
     cv::Mat GetImage() const override;
     cv::Mat GetImage(const IntRect& rect) const override;
 
+    // Finds the document in the stored frame (when `detect` is set) and draws
+    // its outline into the frame, blue, 9 pixels wide. Boxes use the stored
+    // row order (row 0 is the bottom picture row). Without a document the box
+    // is the whole frame; an empty store draws nothing and returns `box`.
+    RotatedBox DrawDetectedBox(bool detect, RotatedBox box, float threshold);
+    // The same for every document found; an empty store gives an empty list.
+    std::vector<RotatedBox> DrawDetectedBoxes(float threshold);
+
     // The normalised quarter turn (0, 90, 180, 270) or -1 for any other angle.
     static int NormaliseRotation(int rotation);
 

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 #include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <vector>
@@ -222,6 +224,72 @@ TEST(RotatePoint, RoundsHalfUpAndTurnsAboutTheCentre) {
     const RotatedBox quarter{10, 10, 4, 4, 90};
     // (12, 10) is 2 right of the centre; a quarter turn puts it 2 below.
     EXPECT_EQ(RotatePointAboutCenter(quarter, {12, 10}), cv::Point(10, 12));
+}
+
+}  // namespace
+}  // namespace orbisk
+
+namespace orbisk {
+namespace {
+
+// A grey frame, optionally with a bright page; stored rows are the matrix rows.
+std::vector<uint8_t> Desk(int w, int h, bool page) {
+    cv::Mat m(h, w, CV_8UC3, cv::Scalar(60, 60, 60));
+    if (page) {
+        cv::rectangle(m, cv::Rect(w / 4, h / 5, w / 2, h / 2), cv::Scalar(240, 240, 240),
+                      cv::FILLED);
+    }
+    return std::vector<uint8_t>(m.data, m.data + m.total() * 3);
+}
+
+TEST(FrameStoreBoxes, WithoutADocumentTheWholeFrameIsOutlined) {
+    CDPrgb24 store;
+    const auto frame = Desk(320, 240, false);
+    ASSERT_TRUE(store.SetData(frame.data(), 320, 240));
+    const RotatedBox box = store.DrawDetectedBox(true, {}, 0.1f);
+    EXPECT_EQ(box.cx, 160);
+    EXPECT_EQ(box.cy, 120);
+    EXPECT_EQ(box.width, 320);
+    EXPECT_EQ(box.height, 240);
+    EXPECT_EQ(box.angle, 0);
+    // The outline runs along the frame's edges in blue; the middle is untouched.
+    const uint8_t* p = store.GetData();
+    EXPECT_EQ(p[0], 255);
+    EXPECT_EQ(p[1], 0);
+    EXPECT_EQ(p[2], 0);
+    const size_t middle = (120 * 320 + 160) * 3;
+    EXPECT_EQ(p[middle], 60);
+
+    ASSERT_TRUE(store.SetData(frame.data(), 320, 240));  // without the drawn outline
+    const auto boxes = store.DrawDetectedBoxes(0.1f);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].width, 320);
+}
+
+TEST(FrameStoreBoxes, FindsThePageInStoredRowOrder) {
+    CDPrgb24 store;
+    const int w = 640, h = 480;
+    const auto frame = Desk(w, h, true);
+    ASSERT_TRUE(store.SetData(frame.data(), w, h));
+    const RotatedBox box = store.DrawDetectedBox(true, {}, 0.05f);
+    // The page covers stored rows 96..335 and columns 160..479.
+    EXPECT_NEAR(box.cx, 320, 6);
+    EXPECT_NEAR(box.cy, 216, 6);
+    EXPECT_NEAR(std::max(box.width, box.height), 320, 16);
+    EXPECT_NEAR(std::min(box.width, box.height), 240, 16);
+    ASSERT_TRUE(store.SetData(frame.data(), w, h));
+    const auto boxes = store.DrawDetectedBoxes(0.05f);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NEAR(boxes[0].cx, 320, 6);
+}
+
+TEST(FrameStoreBoxes, EmptyStoreDrawsNothing) {
+    CDPrgb24 store;
+    const RotatedBox given{1, 2, 3, 4, 5};
+    const RotatedBox box = store.DrawDetectedBox(true, given, 0.1f);
+    EXPECT_EQ(box.cx, 1);
+    EXPECT_EQ(box.angle, 5);
+    EXPECT_TRUE(store.DrawDetectedBoxes(0.1f).empty());
 }
 
 }  // namespace
