@@ -1,0 +1,245 @@
+#include "platform/camera_controls.h"
+
+#include <linux/videodev2.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace orbisk::platform {
+
+// How one numbered property sits on the device's controls.
+struct CameraControls::Mapping {
+    uint32_t valueId = 0;  // the control that holds the value
+    uint32_t autoId = 0;   // its automatic switch, 0 for none
+    bool exposure = false;
+};
+
+namespace {
+
+using Mapping = CameraControls::Mapping;
+
+bool CameraMapping(int property, Mapping& m) {
+    switch (property) {
+        case kCameraPan:
+            m = {V4L2_CID_PAN_ABSOLUTE, 0, false};
+            return true;
+        case kCameraTilt:
+            m = {V4L2_CID_TILT_ABSOLUTE, 0, false};
+            return true;
+        case kCameraZoom:
+            m = {V4L2_CID_ZOOM_ABSOLUTE, 0, false};
+            return true;
+        case kCameraExposure:
+            m = {V4L2_CID_EXPOSURE_ABSOLUTE, V4L2_CID_EXPOSURE_AUTO, true};
+            return true;
+        case kCameraIris:
+            m = {V4L2_CID_IRIS_ABSOLUTE, 0, false};
+            return true;
+        case kCameraFocus:
+            m = {V4L2_CID_FOCUS_ABSOLUTE, V4L2_CID_FOCUS_AUTO, false};
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool ProcAmpMapping(int property, Mapping& m) {
+    switch (property) {
+        case kProcAmpBrightness:
+            m = {V4L2_CID_BRIGHTNESS, 0, false};
+            return true;
+        case kProcAmpContrast:
+            m = {V4L2_CID_CONTRAST, 0, false};
+            return true;
+        case kProcAmpHue:
+            m = {V4L2_CID_HUE, V4L2_CID_HUE_AUTO, false};
+            return true;
+        case kProcAmpSaturation:
+            m = {V4L2_CID_SATURATION, 0, false};
+            return true;
+        case kProcAmpSharpness:
+            m = {V4L2_CID_SHARPNESS, 0, false};
+            return true;
+        case kProcAmpGamma:
+            m = {V4L2_CID_GAMMA, 0, false};
+            return true;
+        case kProcAmpWhiteBalance:
+            m = {V4L2_CID_WHITE_BALANCE_TEMPERATURE, V4L2_CID_AUTO_WHITE_BALANCE, false};
+            return true;
+        case kProcAmpBacklightCompensation:
+            m = {V4L2_CID_BACKLIGHT_COMPENSATION, 0, false};
+            return true;
+        case kProcAmpGain:
+            m = {V4L2_CID_GAIN, V4L2_CID_AUTOGAIN, false};
+            return true;
+        default:
+            return false;
+    }
+}
+
+int ClampToInt(int64_t v) {
+    return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX));
+}
+
+bool HasMenuEntry(const ControlInfo& info, int64_t index) {
+    return std::any_of(info.menu.begin(), info.menu.end(),
+                       [&](const auto& e) { return e.first == index; });
+}
+
+// The exposure menu's automatic choice: aperture priority is what UVC
+// cameras offer (exposure automatic, iris fixed); full automatic otherwise.
+int32_t ExposureAutoValue(const ControlInfo& info) {
+    if (info.menu.empty() || HasMenuEntry(info, V4L2_EXPOSURE_APERTURE_PRIORITY)) {
+        return V4L2_EXPOSURE_APERTURE_PRIORITY;
+    }
+    return V4L2_EXPOSURE_AUTO;
+}
+
+}  // namespace
+
+int ExposureUnitsToLog2(int64_t units) {
+    const double seconds = static_cast<double>(std::max<int64_t>(units, 1)) * 1e-4;
+    return static_cast<int>(std::lround(std::log2(seconds)));
+}
+
+int64_t ExposureLog2ToUnits(int log2Seconds) {
+    return std::llround(std::exp2(static_cast<double>(log2Seconds)) * 1e4);
+}
+
+int SnapToStep(int value, int minimum, int step) {
+    if (step <= 0) {
+        return value;
+    }
+    const int64_t offset = static_cast<int64_t>(value) - minimum;
+    return ClampToInt(minimum + static_cast<int64_t>(step) * (offset / step));
+}
+
+ControlResult CameraControls::Range(const Mapping& m, PropertyRange& range) {
+    const auto info = device_.QueryControl(m.valueId);
+    if (!info) {
+        return ControlResult::kUnsupported;
+    }
+    const bool hasAuto = m.autoId != 0 && device_.QueryControl(m.autoId).has_value();
+    range.flags = kPropertyManual | (hasAuto ? kPropertyAuto : 0);
+    if (m.exposure) {
+        range.minimum = ExposureUnitsToLog2(info->minimum);
+        range.maximum = ExposureUnitsToLog2(info->maximum);
+        range.step = 1;
+        range.defaultValue = ExposureUnitsToLog2(info->defaultValue);
+        return ControlResult::kOk;
+    }
+    range.minimum = ClampToInt(info->minimum);
+    range.maximum = ClampToInt(info->maximum);
+    range.step = ClampToInt(info->step);
+    range.defaultValue = ClampToInt(info->defaultValue);
+    return ControlResult::kOk;
+}
+
+ControlResult CameraControls::Get(const Mapping& m, int& value, int& flags) {
+    if (!device_.QueryControl(m.valueId)) {
+        return ControlResult::kUnsupported;
+    }
+    int32_t raw = 0;
+    if (!device_.GetControl(m.valueId, raw)) {
+        return ControlResult::kFailed;
+    }
+    value = m.exposure ? ExposureUnitsToLog2(raw) : raw;
+    flags = kPropertyManual;
+    int32_t autoValue = 0;
+    if (m.autoId != 0 && device_.GetControl(m.autoId, autoValue)) {
+        const bool isAuto = m.exposure ? autoValue != V4L2_EXPOSURE_MANUAL : autoValue != 0;
+        flags = isAuto ? kPropertyAuto : kPropertyManual;
+    }
+    return ControlResult::kOk;
+}
+
+bool CameraControls::SetAuto(const Mapping& m, bool on) {
+    if (m.autoId == 0) {
+        return !on;
+    }
+    const auto info = device_.QueryControl(m.autoId);
+    if (!info) {
+        return !on;
+    }
+    if (m.exposure) {
+        return device_.SetControl(m.autoId, on ? ExposureAutoValue(*info) : V4L2_EXPOSURE_MANUAL);
+    }
+    return device_.SetControl(m.autoId, on ? 1 : 0);
+}
+
+ControlResult CameraControls::Set(const Mapping& m, int value, bool outOfRangeMeansAuto,
+                                  int* applied) {
+    PropertyRange range;
+    const ControlResult r = Range(m, range);
+    if (r != ControlResult::kOk) {
+        return r;
+    }
+    if (value < range.minimum || value > range.maximum) {
+        if (outOfRangeMeansAuto) {
+            return SetAuto(m, true) ? ControlResult::kOk : ControlResult::kFailed;
+        }
+        value = range.defaultValue;
+    } else {
+        value = SnapToStep(value, range.minimum, range.step);
+    }
+    if (applied) {
+        *applied = value;
+    }
+    // A driver refuses a manual value while its automatic is on.
+    if (m.autoId != 0 && device_.QueryControl(m.autoId)) {
+        if (!SetAuto(m, false)) {
+            return ControlResult::kFailed;
+        }
+    }
+    int64_t raw = value;
+    if (m.exposure) {
+        const auto info = device_.QueryControl(m.valueId);
+        raw = ExposureLog2ToUnits(value);
+        if (info) {
+            raw = std::clamp<int64_t>(raw, info->minimum, info->maximum);
+        }
+    }
+    return device_.SetControl(m.valueId, static_cast<int32_t>(raw)) ? ControlResult::kOk
+                                                                     : ControlResult::kFailed;
+}
+
+ControlResult CameraControls::GetCameraControlRange(int property, PropertyRange& range) {
+    Mapping m;
+    return CameraMapping(property, m) ? Range(m, range) : ControlResult::kUnsupported;
+}
+
+ControlResult CameraControls::GetCameraControl(int property, int& value, int& flags) {
+    Mapping m;
+    return CameraMapping(property, m) ? Get(m, value, flags) : ControlResult::kUnsupported;
+}
+
+ControlResult CameraControls::SetCameraControl(int property, int value) {
+    Mapping m;
+    return CameraMapping(property, m) ? Set(m, value, true, nullptr) : ControlResult::kUnsupported;
+}
+
+ControlResult CameraControls::GetProcAmpRange(int property, PropertyRange& range) {
+    Mapping m;
+    return ProcAmpMapping(property, m) ? Range(m, range) : ControlResult::kUnsupported;
+}
+
+ControlResult CameraControls::GetProcAmp(int property, int& value, int& flags) {
+    Mapping m;
+    return ProcAmpMapping(property, m) ? Get(m, value, flags) : ControlResult::kUnsupported;
+}
+
+ControlResult CameraControls::SetProcAmp(int property, int& value) {
+    Mapping m;
+    if (!ProcAmpMapping(property, m)) {
+        return ControlResult::kUnsupported;
+    }
+    int applied = value;
+    const ControlResult r = Set(m, value, false, &applied);
+    if (r == ControlResult::kOk) {
+        value = applied;
+    }
+    return r;
+}
+
+}  // namespace orbisk::platform

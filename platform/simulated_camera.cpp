@@ -1,0 +1,555 @@
+#include "platform/simulated_camera.h"
+
+#include "platform/frame_converter.h"
+#include "platform/simulated_camera_id.h"
+#include "platform/snapshot_button.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <fcntl.h>
+#include <linux/videodev2.h>
+#include <unistd.h>
+
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace orbisk::platform {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Each page of ORBISK_CAMERA_IMAGES stays this long under the camera.
+constexpr auto kPageTime = std::chrono::seconds(3);
+
+struct SimDevice {
+    VideoDeviceInfo info;
+    bool plugged = true;
+    std::vector<CaptureFormat> formats;
+    std::map<uint32_t, ControlInfo> controls;
+    std::map<uint32_t, int32_t> values;
+    std::deque<cv::Mat> queued;
+    long delivered = 0;
+    int buttonWrite = -1;  // the write end of the watching button's pipe
+};
+
+ControlInfo Integer(uint32_t id, const char* name, int64_t min, int64_t max, int64_t step,
+                    int64_t def) {
+    ControlInfo c;
+    c.id = id;
+    c.type = V4L2_CTRL_TYPE_INTEGER;
+    c.name = name;
+    c.minimum = min;
+    c.maximum = max;
+    c.step = step;
+    c.defaultValue = def;
+    return c;
+}
+
+ControlInfo Boolean(uint32_t id, const char* name, bool def) {
+    ControlInfo c = Integer(id, name, 0, 1, 1, def ? 1 : 0);
+    c.type = V4L2_CTRL_TYPE_BOOLEAN;
+    return c;
+}
+
+std::vector<ControlInfo> DefaultControls() {
+    ControlInfo exposureAuto = Integer(V4L2_CID_EXPOSURE_AUTO, "Auto Exposure", 0, 3, 1,
+                                       V4L2_EXPOSURE_APERTURE_PRIORITY);
+    exposureAuto.type = V4L2_CTRL_TYPE_MENU;
+    exposureAuto.menu = {{V4L2_EXPOSURE_MANUAL, "Manual Mode"},
+                         {V4L2_EXPOSURE_APERTURE_PRIORITY, "Aperture Priority Mode"}};
+    return {
+        Integer(V4L2_CID_BRIGHTNESS, "Brightness", -64, 64, 1, 0),
+        Integer(V4L2_CID_CONTRAST, "Contrast", 0, 64, 1, 32),
+        Integer(V4L2_CID_SATURATION, "Saturation", 0, 128, 1, 64),
+        Integer(V4L2_CID_HUE, "Hue", -40, 40, 1, 0),
+        Integer(V4L2_CID_GAMMA, "Gamma", 72, 500, 1, 100),
+        Integer(V4L2_CID_GAIN, "Gain", 0, 100, 1, 0),
+        Boolean(V4L2_CID_AUTO_WHITE_BALANCE, "White Balance, Automatic", true),
+        Integer(V4L2_CID_WHITE_BALANCE_TEMPERATURE, "White Balance Temperature", 2800, 6500, 10,
+                4600),
+        Integer(V4L2_CID_SHARPNESS, "Sharpness", 0, 6, 1, 3),
+        Integer(V4L2_CID_BACKLIGHT_COMPENSATION, "Backlight Compensation", 0, 2, 1, 1),
+        exposureAuto,
+        Integer(V4L2_CID_EXPOSURE_ABSOLUTE, "Exposure Time, Absolute", 1, 10000, 1, 156),
+        Integer(V4L2_CID_FOCUS_ABSOLUTE, "Focus, Absolute", 0, 250, 5, 0),
+        Boolean(V4L2_CID_FOCUS_AUTO, "Focus, Automatic Continuous", true),
+    };
+}
+
+// A manual value is refused while its automatic is on, as UVC drivers do.
+std::pair<uint32_t, int32_t> AutoGuard(uint32_t id) {
+    switch (id) {
+        case V4L2_CID_EXPOSURE_ABSOLUTE:
+            return {V4L2_CID_EXPOSURE_AUTO, V4L2_EXPOSURE_MANUAL};
+        case V4L2_CID_FOCUS_ABSOLUTE:
+            return {V4L2_CID_FOCUS_AUTO, 0};
+        case V4L2_CID_WHITE_BALANCE_TEMPERATURE:
+            return {V4L2_CID_AUTO_WHITE_BALANCE, 0};
+        default:
+            return {0, 0};
+    }
+}
+
+std::vector<CaptureFormat> PortraitFormats() {
+    std::vector<CaptureFormat> out;
+    for (uint32_t fourcc : {kFourCcYuyv, kFourCcMjpg}) {
+        for (auto [w, h] : {std::pair{640, 480}, {800, 600}, {1280, 720}, {1600, 1200}}) {
+            out.push_back({fourcc, w, h});
+        }
+    }
+    return out;
+}
+
+struct Hub {
+    std::mutex lock;
+    std::condition_variable changed;
+    std::vector<std::shared_ptr<SimDevice>> devices;
+    double fps = 15;
+
+    Hub() { ResetLocked(); }
+
+    void ResetLocked() {
+        for (auto& d : devices) {
+            d->plugged = false;  // streams of the old devices end
+        }
+        devices.clear();
+        const char* envFps = std::getenv("ORBISK_CAMERA_FPS");
+        fps = envFps && std::atof(envFps) > 0 ? std::atof(envFps) : 15;
+        const struct {
+            const char* product;
+            const char* serial;
+            const char* name;
+            int node;
+        } defs[] = {{kSimulatedDocumentProductId, "ORBSIM0001", "Orbisk Simulated Document Camera",
+                     0},
+                    {kSimulatedPortraitProductId, "ORBSIM0002", "Orbisk Simulated Portrait Camera",
+                     1}};
+        for (const auto& def : defs) {
+            auto d = std::make_shared<SimDevice>();
+            d->info.nodeNumber = def.node;
+            d->info.vendorId = kSimulatedVendorId;
+            d->info.productId = def.product;
+            d->info.serial = def.serial;
+            d->info.usbPort = "0-" + std::to_string(def.node + 1);
+            d->info.friendlyName = def.name;
+            d->info.simulated = true;
+            d->formats = def.node == 0 ? SimulatedCamera::DefaultDocumentFormats() : PortraitFormats();
+            for (const auto& c : DefaultControls()) {
+                d->controls[c.id] = c;
+                d->values[c.id] = static_cast<int32_t>(c.defaultValue);
+            }
+            devices.push_back(std::move(d));
+        }
+        changed.notify_all();
+    }
+
+    std::shared_ptr<SimDevice> Find(const std::string& productId) {
+        for (auto& d : devices) {
+            if (d->info.productId == productId) return d;
+        }
+        return nullptr;
+    }
+};
+
+Hub& TheHub() {
+    static Hub hub;
+    return hub;
+}
+
+class SimulatedRegistry : public VideoRegistry {
+public:
+    std::optional<std::vector<VideoDeviceInfo>> CaptureDevices() override {
+        Hub& hub = TheHub();
+        std::lock_guard l(hub.lock);
+        std::vector<VideoDeviceInfo> out;
+        for (const auto& d : hub.devices) {
+            if (d->plugged) out.push_back(d->info);
+        }
+        return out;
+    }
+};
+
+// BT.601 video-range YUYV, the way UVC cameras send it.
+void PackYuyv(const cv::Mat& bgr, std::vector<uint8_t>& out) {
+    const int w = bgr.cols & ~1;
+    out.resize(static_cast<size_t>(bgr.cols) * 2 * bgr.rows);
+    for (int y = 0; y < bgr.rows; ++y) {
+        const uint8_t* p = bgr.ptr(y);
+        uint8_t* o = out.data() + static_cast<size_t>(y) * bgr.cols * 2;
+        for (int x = 0; x < w; x += 2, p += 6, o += 4) {
+            int yy[2], u = 0, v = 0;
+            for (int k = 0; k < 2; ++k) {
+                const int b = p[3 * k], g = p[3 * k + 1], r = p[3 * k + 2];
+                yy[k] = ((66 * r + 129 * g + 25 * b + 128) >> 8) + 16;
+                u += ((-38 * r - 74 * g + 112 * b + 128) >> 8) + 128;
+                v += ((112 * r - 94 * g - 18 * b + 128) >> 8) + 128;
+            }
+            o[0] = static_cast<uint8_t>(yy[0]);
+            o[1] = static_cast<uint8_t>(u / 2);
+            o[2] = static_cast<uint8_t>(yy[1]);
+            o[3] = static_cast<uint8_t>(v / 2);
+        }
+    }
+}
+
+// A page with lines of "text", a little turned, on a darker desk.
+cv::Mat DeskScene(int width, int height) {
+    cv::Mat scene(height, width, CV_8UC3, cv::Scalar(70, 95, 120));
+    const float pageH = height * 0.8f;
+    const float pageW = pageH * 0.707f;
+    const cv::RotatedRect page({width / 2.0f, height / 2.0f}, {pageW, pageH}, 4.0f);
+    cv::Point2f c[4];
+    page.points(c);
+    std::vector<cv::Point> poly(c, c + 4);
+    cv::fillConvexPoly(scene, poly, cv::Scalar(235, 238, 240), cv::LINE_AA);
+    const cv::Mat turn = cv::getRotationMatrix2D(page.center, -4.0, 1.0);
+    const int lines = 24;
+    for (int i = 0; i < lines; ++i) {
+        const float y = page.center.y - pageH * 0.4f + i * pageH * 0.8f / lines;
+        const float len = pageW * (i % 5 == 4 ? 0.45f : 0.75f);
+        std::vector<cv::Point2f> ends{{page.center.x - pageW * 0.375f, y},
+                                      {page.center.x - pageW * 0.375f + len, y}};
+        cv::transform(ends, ends, turn);
+        cv::line(scene, ends[0], ends[1], cv::Scalar(40, 40, 40),
+                 std::max(1, height / 300), cv::LINE_AA);
+    }
+    return scene;
+}
+
+// The picture fitted into the frame, centred on the desk colour.
+cv::Mat FitOnDesk(const cv::Mat& picture, int width, int height) {
+    cv::Mat out(height, width, CV_8UC3, cv::Scalar(70, 95, 120));
+    const double s = std::min(static_cast<double>(width) / picture.cols,
+                              static_cast<double>(height) / picture.rows);
+    const int w = std::max(1, static_cast<int>(picture.cols * s));
+    const int h = std::max(1, static_cast<int>(picture.rows * s));
+    cv::resize(picture, out(cv::Rect((width - w) / 2, (height - h) / 2, w, h)), {w, h}, 0, 0,
+               cv::INTER_AREA);
+    return out;
+}
+
+QStringList ImageFolderPages() {
+    const QByteArray folder = qgetenv("ORBISK_CAMERA_IMAGES");
+    if (folder.isEmpty()) return {};
+    QDir dir(QString::fromLocal8Bit(folder));
+    QStringList pages;
+    for (const QFileInfo& f : dir.entryInfoList(
+             {"*.jpg", "*.jpeg", "*.png", "*.bmp", "*.tif", "*.tiff", "*.JPG", "*.PNG"},
+             QDir::Files, QDir::Name)) {
+        pages << f.absoluteFilePath();
+    }
+    return pages;
+}
+
+class SimulatedCaptureDevice : public CaptureDevice {
+public:
+    explicit SimulatedCaptureDevice(std::shared_ptr<SimDevice> dev) : dev_(std::move(dev)) {}
+    ~SimulatedCaptureDevice() override {
+        Stop();
+        UnwatchButton();
+    }
+
+    const VideoDeviceInfo& Info() const override { return dev_->info; }
+
+    std::vector<CaptureFormat> Formats() override {
+        std::lock_guard l(TheHub().lock);
+        return dev_->plugged ? dev_->formats : std::vector<CaptureFormat>{};
+    }
+
+    std::vector<ControlInfo> Controls() override {
+        std::lock_guard l(TheHub().lock);
+        std::vector<ControlInfo> out;
+        if (!dev_->plugged) return out;
+        for (const auto& [id, c] : dev_->controls) out.push_back(c);
+        return out;
+    }
+
+    std::optional<ControlInfo> QueryControl(uint32_t id) override {
+        std::lock_guard l(TheHub().lock);
+        const auto it = dev_->controls.find(id);
+        if (!dev_->plugged || it == dev_->controls.end()) return std::nullopt;
+        return it->second;
+    }
+
+    bool GetControl(uint32_t id, int32_t& value) override {
+        std::lock_guard l(TheHub().lock);
+        const auto it = dev_->values.find(id);
+        if (!dev_->plugged || it == dev_->values.end()) return false;
+        value = it->second;
+        return true;
+    }
+
+    bool SetControl(uint32_t id, int32_t value) override {
+        std::lock_guard l(TheHub().lock);
+        const auto it = dev_->controls.find(id);
+        if (!dev_->plugged || it == dev_->controls.end()) return false;
+        const ControlInfo& c = it->second;
+        if (value < c.minimum || value > c.maximum) return false;
+        if (c.type == V4L2_CTRL_TYPE_MENU &&
+            std::none_of(c.menu.begin(), c.menu.end(),
+                         [&](const auto& e) { return e.first == value; })) {
+            return false;
+        }
+        const auto [guard, manualValue] = AutoGuard(id);
+        if (guard != 0 && dev_->values[guard] != manualValue) return false;
+        dev_->values[id] = value;
+        return true;
+    }
+
+    bool Start(const CaptureFormat& format, FrameSink sink, LostHandler lost) override {
+        Stop();
+        {
+            std::lock_guard l(TheHub().lock);
+            if (!dev_->plugged ||
+                std::find(dev_->formats.begin(), dev_->formats.end(), format) ==
+                    dev_->formats.end()) {
+                return false;
+            }
+            stop_ = false;
+        }
+        format_ = format;
+        sink_ = std::move(sink);
+        lost_ = std::move(lost);
+        ended_ = false;
+        thread_ = std::thread([this] { Loop(); });
+        return true;
+    }
+
+    void Stop() override {
+        if (thread_.joinable()) {
+            {
+                std::lock_guard l(TheHub().lock);
+                stop_ = true;
+            }
+            TheHub().changed.notify_all();
+            thread_.join();
+        }
+        sink_ = nullptr;
+        lost_ = nullptr;
+    }
+
+    bool IsStreaming() const override { return thread_.joinable() && !ended_; }
+
+    bool WatchButton(ButtonHandler pressed) override {
+        UnwatchButton();
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0) return false;
+        {
+            std::lock_guard l(TheHub().lock);
+            if (dev_->buttonWrite >= 0) ::close(dev_->buttonWrite);
+            dev_->buttonWrite = fds[1];
+            buttonWrite_ = fds[1];
+        }
+        button_ = std::make_unique<EvdevButtonReader>(fds[0], std::move(pressed));
+        return true;
+    }
+
+    void UnwatchButton() override {
+        if (!button_) return;
+        {
+            std::lock_guard l(TheHub().lock);
+            if (dev_->buttonWrite == buttonWrite_) {
+                ::close(dev_->buttonWrite);
+                dev_->buttonWrite = -1;
+            }
+        }
+        button_.reset();
+        buttonWrite_ = -1;
+    }
+
+private:
+    // The frame to send now: a queued one, a page of the image folder, or
+    // the desk scene.
+    cv::Mat NextPicture(cv::Mat queued) {
+        const int w = format_.width, h = format_.height;
+        if (!queued.empty()) {
+            if (queued.cols == w && queued.rows == h && queued.type() == CV_8UC3) return queued;
+            cv::Mat fitted;
+            cv::resize(queued, fitted, {w, h}, 0, 0, cv::INTER_AREA);
+            return fitted;
+        }
+        if (!pages_.isEmpty()) {
+            const auto elapsed = Clock::now() - started_;
+            const int page = static_cast<int>((elapsed / kPageTime) % pages_.size());
+            if (page != pageShown_) {
+                const cv::Mat picture = cv::imread(QFile::encodeName(pages_[page]).toStdString());
+                pageShown_ = page;
+                if (!picture.empty()) pagePicture_ = FitOnDesk(picture, w, h);
+            }
+            if (!pagePicture_.empty()) return pagePicture_;
+        }
+        if (scene_.empty()) scene_ = DeskScene(w, h);
+        return scene_;
+    }
+
+    void Loop() {
+        Hub& hub = TheHub();
+        pages_ = ImageFolderPages();
+        pageShown_ = -1;
+        started_ = Clock::now();
+        auto next = Clock::now();
+        bool lost = false;
+        for (;;) {
+            cv::Mat queued;
+            {
+                std::unique_lock l(hub.lock);
+                hub.changed.wait_until(l, next, [&] { return stop_ || !dev_->plugged; });
+                if (stop_) break;
+                if (!dev_->plugged) {
+                    lost = true;
+                    break;
+                }
+                if (!dev_->queued.empty()) {
+                    queued = dev_->queued.front();
+                    dev_->queued.pop_front();
+                }
+                next += std::chrono::microseconds(static_cast<long>(1e6 / hub.fps));
+                if (next < Clock::now()) next = Clock::now();
+            }
+            const cv::Mat picture = NextPicture(queued);
+            FrameSample sample;
+            bool ok;
+            if (format_.fourcc == kFourCcMjpg) {
+                cv::imencode(".jpg", picture, raw_, {cv::IMWRITE_JPEG_QUALITY, 90});
+                ok = converter_.Convert(kFourCcMjpg, format_.width, format_.height, raw_.data(),
+                                        raw_.size(), 0, sample);
+            } else {
+                PackYuyv(picture, raw_);
+                ok = converter_.Convert(kFourCcYuyv, format_.width, format_.height, raw_.data(),
+                                        raw_.size(), format_.width * 2, sample);
+            }
+            if (ok) {
+                sink_(sample);
+                std::lock_guard l(hub.lock);
+                ++dev_->delivered;
+            }
+        }
+        ended_ = true;
+        if (lost && lost_) lost_();
+    }
+
+    std::shared_ptr<SimDevice> dev_;
+    CaptureFormat format_;
+    FrameSink sink_;
+    LostHandler lost_;
+    FrameConverter converter_;
+    std::vector<uint8_t> raw_;
+    cv::Mat scene_;
+    QStringList pages_;
+    int pageShown_ = -1;
+    cv::Mat pagePicture_;
+    Clock::time_point started_;
+    std::thread thread_;
+    bool stop_ = false;  // guarded by the hub's lock
+    std::atomic<bool> ended_{false};
+    std::unique_ptr<EvdevButtonReader> button_;
+    int buttonWrite_ = -1;
+};
+
+}  // namespace
+
+VideoRegistry& SimulatedCamera::Registry() {
+    static SimulatedRegistry registry;
+    return registry;
+}
+
+std::unique_ptr<CaptureDevice> SimulatedCamera::OpenDevice(const VideoDeviceInfo& info) {
+    Hub& hub = TheHub();
+    std::lock_guard l(hub.lock);
+    for (const auto& d : hub.devices) {
+        if (d->plugged && d->info.productId == info.productId &&
+            d->info.vendorId == info.vendorId) {
+            return std::make_unique<SimulatedCaptureDevice>(d);
+        }
+    }
+    return nullptr;
+}
+
+void SimulatedCamera::Reset() {
+    Hub& hub = TheHub();
+    std::lock_guard l(hub.lock);
+    hub.ResetLocked();
+}
+
+void SimulatedCamera::SetFrameRate(double framesPerSecond) {
+    Hub& hub = TheHub();
+    std::lock_guard l(hub.lock);
+    if (framesPerSecond > 0) hub.fps = framesPerSecond;
+}
+
+void SimulatedCamera::QueueFrames(const std::string& productId, std::vector<cv::Mat> frames) {
+    Hub& hub = TheHub();
+    std::lock_guard l(hub.lock);
+    if (auto d = hub.Find(productId)) {
+        for (auto& f : frames) d->queued.push_back(std::move(f));
+    }
+}
+
+void SimulatedCamera::SendButtonEvent(const std::string& productId, const input_event& event) {
+    Hub& hub = TheHub();
+    std::lock_guard l(hub.lock);
+    if (auto d = hub.Find(productId); d && d->plugged && d->buttonWrite >= 0) {
+        [[maybe_unused]] const auto n = ::write(d->buttonWrite, &event, sizeof(event));
+    }
+}
+
+void SimulatedCamera::PressButton(const std::string& productId) {
+    input_event ev{};
+    ev.type = EV_KEY;
+    ev.code = KEY_CAMERA;
+    ev.value = 1;
+    SendButtonEvent(productId, ev);
+    ev.value = 0;
+    SendButtonEvent(productId, ev);
+}
+
+void SimulatedCamera::Unplug(const std::string& productId) {
+    Hub& hub = TheHub();
+    std::lock_guard l(hub.lock);
+    if (auto d = hub.Find(productId)) d->plugged = false;
+    hub.changed.notify_all();
+}
+
+void SimulatedCamera::Plug(const std::string& productId) {
+    Hub& hub = TheHub();
+    std::lock_guard l(hub.lock);
+    if (auto d = hub.Find(productId)) d->plugged = true;
+}
+
+void SimulatedCamera::SetFormats(const std::string& productId, std::vector<CaptureFormat> formats) {
+    Hub& hub = TheHub();
+    std::lock_guard l(hub.lock);
+    if (auto d = hub.Find(productId)) d->formats = std::move(formats);
+}
+
+long SimulatedCamera::FramesDelivered(const std::string& productId) {
+    Hub& hub = TheHub();
+    std::lock_guard l(hub.lock);
+    auto d = hub.Find(productId);
+    return d ? d->delivered : 0;
+}
+
+std::vector<CaptureFormat> SimulatedCamera::DefaultDocumentFormats() {
+    static const std::pair<int, int> sizes[] = {{640, 480},   {800, 600},   {1024, 768},
+                                                {1280, 720},  {1280, 960},  {1600, 1200},
+                                                {1920, 1080}, {2048, 1536}, {2592, 1944},
+                                                {3264, 2448}};
+    std::vector<CaptureFormat> out;
+    for (uint32_t fourcc : {kFourCcYuyv, kFourCcMjpg}) {
+        for (auto [w, h] : sizes) out.push_back({fourcc, w, h});
+    }
+    return out;
+}
+
+}  // namespace orbisk::platform

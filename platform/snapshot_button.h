@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/capture_device.h"
+
+#include <linux/input.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+// The camera's snapshot button. uvcvideo reports it as KEY_CAMERA on an
+// evdev input device below the camera's USB device.
+namespace orbisk::platform {
+
+// A press is the key going down (value 1); auto-repeat (2) and release (0)
+// are not presses.
+bool IsSnapshotPress(const input_event& event);
+
+// True when the hex key bitmap of an input device (sysfs
+// "capabilities/key": words of unsigned long, most significant first) has
+// the key set.
+bool KeyBitmapHas(const std::string& bitmap, int key);
+
+// Reads input events from a file descriptor on a thread of its own and calls
+// the handler for each press. Owns the descriptor.
+class EvdevButtonReader {
+public:
+    EvdevButtonReader(int fd, ButtonHandler pressed);
+    ~EvdevButtonReader();
+    EvdevButtonReader(const EvdevButtonReader&) = delete;
+    EvdevButtonReader& operator=(const EvdevButtonReader&) = delete;
+
+    // Wakes and joins the thread, closes the descriptor; safe to call twice.
+    void Stop();
+
+private:
+    void Loop();
+
+    int fd_;
+    int wake_;
+    ButtonHandler pressed_;
+    std::thread thread_;
+};
+
+// The evdev node ("/dev/input/eventN") of the snapshot button of the USB
+// device at `usbSysPath`; empty when there is none.
+std::string FindSnapshotButtonNode(const std::string& usbSysPath);
+
+// Opens the button of the USB device; nullptr when it has none or the node
+// can't be opened (logged once: the camera runs without its button).
+std::unique_ptr<EvdevButtonReader> OpenSnapshotButton(const std::string& usbSysPath,
+                                                      ButtonHandler pressed);
+
+}  // namespace orbisk::platform
