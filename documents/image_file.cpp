@@ -1,0 +1,60 @@
+// Reading and writing images in any format that OpenCV's codecs know.
+
+#include <QFile>
+#include <QFileInfo>
+#include <opencv2/imgcodecs.hpp>
+
+#include <vector>
+
+#include "app/core/text_conversion.h"
+#include "documents/image_files.h"
+#include "platform/atomic_file.h"
+
+namespace orbisk {
+
+cv::Mat ReadImageFile(const QString& path) {
+    if (path.isEmpty()) {
+        return {};
+    }
+    try {
+        return cv::imread(WideToAnsi(path).toStdString(),
+                          cv::IMREAD_COLOR | cv::IMREAD_IGNORE_ORIENTATION);
+    } catch (const cv::Exception&) {
+        return {};
+    }
+}
+
+bool WriteImageFile(const QString& path, const cv::Mat& image) {
+    if (path.isEmpty() || image.empty()) {
+        return false;
+    }
+    const QString suffix = QFileInfo(path).suffix();
+    if (suffix.isEmpty()) {
+        return false;
+    }
+    // Encode in memory first: the encoder follows the final name's extension,
+    // while the bytes go to a temporary name that has none.
+    std::vector<unsigned char> encoded;
+    try {
+        if (!cv::imencode("." + suffix.toStdString(), image, encoded)) {
+            return false;
+        }
+    } catch (const cv::Exception&) {
+        return false;  // no encoder for the extension, or a layout it refuses
+    }
+    platform::AtomicFileTarget target(path);
+    if (!target.IsValid()) {
+        return false;
+    }
+    QFile file(target.TempPath());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return false;
+    }
+    const auto size = static_cast<qint64>(encoded.size());
+    const bool written =
+        file.write(reinterpret_cast<const char*>(encoded.data()), size) == size && file.flush();
+    file.close();
+    return written && file.error() == QFileDevice::NoError && target.Commit();
+}
+
+}  // namespace orbisk

@@ -1,0 +1,186 @@
+#include "imaging/enhancement.h"
+
+#include <opencv2/imgproc.hpp>
+
+#include <cmath>
+#include <vector>
+
+namespace orbisk {
+namespace {
+
+constexpr double kStatisticsScale = 0.2;
+constexpr int kBackgroundAperture = 21;
+constexpr int kFlatPaperLevel = 245;
+constexpr int kDefaultChromaThreshold = 50;
+constexpr int kInkBlockSize = 15;
+constexpr int kInkConstant = 10;
+constexpr int kBorderBand = 50;
+constexpr int kDarkBelow = 125;
+
+bool IsPage(const cv::Mat& image) {
+    return !image.empty() && image.dims == 2 && image.depth() == CV_8U &&
+           (image.channels() == 1 || image.channels() == 3);
+}
+
+// A fifth-size copy; at least one pixel each way, so that tiny pages work too.
+cv::Mat Shrink(const cv::Mat& image) {
+    cv::Mat small;
+    if (std::lround(image.cols * kStatisticsScale) >= 1 &&
+        std::lround(image.rows * kStatisticsScale) >= 1) {
+        cv::resize(image, small, cv::Size(), kStatisticsScale, kStatisticsScale, cv::INTER_LINEAR);
+    } else {
+        cv::resize(
+            image, small,
+            cv::Size(std::max(1, static_cast<int>(std::lround(image.cols * kStatisticsScale))),
+                     std::max(1, static_cast<int>(std::lround(image.rows * kStatisticsScale)))),
+            0, 0, cv::INTER_LINEAR);
+    }
+    return small;
+}
+
+// Whitens dark areas connected to the image border, but only inside the
+// 50-pixel border band (explicit stack, so any area size is safe). The ink
+// mask of shadow removal uses it: dark regions hanging on the edge are desk or
+// shadow, not ink.
+void ClearDarkBorderAreas(cv::Mat& mask) {
+    const int cols = mask.cols;
+    const int rows = mask.rows;
+    auto interior = [&](int x, int y) {
+        return x > kBorderBand && x < cols - kBorderBand && y > kBorderBand &&
+               y < rows - kBorderBand;
+    };
+    std::vector<cv::Point> stack;
+    auto fill = [&](int sx, int sy) {
+        if (mask.at<uchar>(sy, sx) >= kDarkBelow) {
+            return;
+        }
+        mask.at<uchar>(sy, sx) = 255;
+        stack.emplace_back(sx, sy);
+        while (!stack.empty()) {
+            const cv::Point p = stack.back();
+            stack.pop_back();
+            for (int nx = p.x - 1; nx <= p.x + 1; ++nx) {
+                for (int ny = p.y - 1; ny <= p.y + 1; ++ny) {
+                    if (nx < 0 || ny < 0 || nx >= cols || ny >= rows) {
+                        continue;
+                    }
+                    if (interior(nx, ny)) {
+                        break;  // the rest of this column lies inside as well
+                    }
+                    uchar& value = mask.at<uchar>(ny, nx);
+                    if (value < kDarkBelow) {
+                        value = 255;
+                        stack.emplace_back(nx, ny);
+                    }
+                }
+            }
+        }
+    };
+    for (int x = 0; x < cols; ++x) fill(x, 0);
+    for (int x = 0; x < cols; ++x) fill(x, rows - 1);
+    for (int y = 0; y < rows; ++y) fill(0, y);
+    for (int y = 0; y < rows; ++y) fill(cols - 1, y);
+}
+
+}  // namespace
+
+bool CImageProcess::NormalizeBrightness(const cv::Mat& image, cv::Mat& result, int target) {
+    if (!IsPage(image)) {
+        return false;
+    }
+    cv::Mat grey;
+    if (image.channels() > 1) {
+        cv::cvtColor(image, grey, cv::COLOR_BGR2GRAY);
+    } else {
+        grey = image;
+    }
+    const cv::Mat small = Shrink(grey);
+    cv::Mat paperMask;
+    cv::threshold(small, paperMask, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
+    if (cv::countNonZero(paperMask) == 0) {
+        result = image;  // a uniform page has no paper class to measure
+        return true;
+    }
+    cv::Scalar mean;
+    cv::Scalar deviation;
+    cv::meanStdDev(small, mean, deviation, paperMask);
+    const double m = mean[0];
+    const double s = deviation[0];
+    if (m > target || m + s < 1.0) {
+        result = image;
+        return true;
+    }
+    cv::Mat scaled;
+    image.convertTo(scaled, -1, target / (m + s));
+    result = scaled;
+    return true;
+}
+
+bool CImageProcess::RemoveShadow(const cv::Mat& image, cv::Mat& result, int threshold) {
+    if (!IsPage(image)) {
+        return false;
+    }
+    if (threshold < 0 || threshold > 255) {
+        threshold = kDefaultChromaThreshold;
+    }
+
+    cv::Mat work;
+    std::vector<cv::Mat> hsv;
+    if (image.channels() == 1) {
+        work = image;
+    } else {
+        std::vector<cv::Mat> planes;
+        cv::split(image, planes);
+        cv::Mat minimum;
+        cv::min(planes[0], planes[1], minimum);
+        cv::min(minimum, planes[2], minimum);
+        cv::Mat converted;
+        cv::cvtColor(image, converted, cv::COLOR_BGR2HSV);
+        cv::split(converted, hsv);
+        cv::Mat chroma;
+        cv::absdiff(hsv[2], minimum, chroma);
+        cv::Mat colourMask;
+        cv::threshold(chroma, colourMask, threshold, 255, cv::THRESH_BINARY);
+        // Nearly grey pixels lose their hue and saturation.
+        cv::bitwise_and(hsv[0], colourMask, hsv[0]);
+        cv::bitwise_and(hsv[1], colourMask, hsv[1]);
+        work = hsv[2];
+    }
+
+    // Lighting estimate: a median over a wide window of the fifth-size plane.
+    cv::Mat background = Shrink(work);
+    cv::medianBlur(background, background, kBackgroundAperture);
+    cv::resize(background, background, work.size(), 0, 0, cv::INTER_LINEAR);
+
+    // 255 on paper, 0 on ink.
+    cv::Mat inkMask;
+    cv::adaptiveThreshold(work, inkMask, 255, cv::ADAPTIVE_THRESH_GAUSSIAN_C, cv::THRESH_BINARY,
+                          kInkBlockSize, kInkConstant);
+    ClearDarkBorderAreas(inkMask);
+
+    // Paper: value - background + 245 (saturated); ink: its own value.
+    cv::Mat flattened(work.size(), CV_8UC1);
+    for (int y = 0; y < work.rows; ++y) {
+        const uchar* w = work.ptr<uchar>(y);
+        const uchar* b = background.ptr<uchar>(y);
+        const uchar* m = inkMask.ptr<uchar>(y);
+        uchar* out = flattened.ptr<uchar>(y);
+        for (int x = 0; x < work.cols; ++x) {
+            out[x] = m[x] != 0 ? cv::saturate_cast<uchar>(w[x] - b[x] + kFlatPaperLevel) : w[x];
+        }
+    }
+
+    if (image.channels() == 1) {
+        result = flattened;
+    } else {
+        hsv[2] = flattened;
+        cv::Mat merged;
+        cv::merge(hsv, merged);
+        cv::Mat bgr;
+        cv::cvtColor(merged, bgr, cv::COLOR_HSV2BGR);
+        result = bgr;
+    }
+    return true;
+}
+
+}  // namespace orbisk
