@@ -3,9 +3,7 @@
 namespace orbisk {
 namespace {
 
-char FoldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 
@@ -18,7 +16,8 @@ bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b) {
 }
 
 bool StartsWithIgnoreCaseAscii(std::string_view key, std::string_view prefix) {
-    return key.size() >= prefix.size() && EqualsIgnoreCaseAscii(key.substr(0, prefix.size()), prefix);
+    return key.size() >= prefix.size() &&
+           EqualsIgnoreCaseAscii(key.substr(0, prefix.size()), prefix);
 }
 
 bool IsTextRecord(const OcrMatrix* m) {

@@ -13,7 +13,7 @@
 namespace orbisk {
 
 // Quarter turns of 8-bit images of any channel count; an empty input gives an empty image.
-cv::Mat RotateMat90(const cv::Mat& src);   // counter-clockwise
+cv::Mat RotateMat90(const cv::Mat& src);  // counter-clockwise
 cv::Mat RotateMat180(const cv::Mat& src);
 cv::Mat RotateMat270(const cv::Mat& src);  // clockwise
 
@@ -21,7 +21,7 @@ cv::Mat RotateMat270(const cv::Mat& src);  // clockwise
 // turns 0, 90, 180 and 270. A blob clearly recognised in one turn decides at once; otherwise
 // up to five blobs vote with their summed distances.
 class OrientationVote {
-public:
+  public:
     enum class Step {
         kSkipped,  // the blob is not clear enough to count
         kVoted,
@@ -40,7 +40,7 @@ public:
     // The turn with the smallest value; ties keep the earlier of 0, 90, 180, 270.
     static int BestTurn(const std::array<double, 4>& values);
 
-private:
+  private:
     std::array<double, 4> sums_{};
     int votes_ = 0;
     bool decided_ = false;
@@ -50,7 +50,7 @@ private:
 // Decides in which of four quarter-turns a photographed text page reads upright, by
 // recognising character-sized blobs in each turn.
 class CDocOCR {
-public:
+  public:
     CDocOCR() = default;
     ~CDocOCR();
     CDocOCR(const CDocOCR&) = delete;
@@ -70,7 +70,7 @@ public:
     bool RecognizeBlob(cv::Mat blob, int n, std::string* labels,
                        std::vector<double>* distances) const;
 
-private:
+  private:
     int32_t adaptiveC_ = 18;
     int32_t minBlobArea_ = 484;
     float minAspect_ = 0.85f;

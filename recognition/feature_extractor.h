@@ -11,7 +11,7 @@ namespace orbisk {
 // Turns a normalised character image (type 1) into the feature the classifiers compare.
 // The base class ("None") returns a copy of its input.
 class CFeatureExtractor {
-public:
+  public:
     virtual ~CFeatureExtractor() = default;
     virtual OcrMatrixPtr Extract(const OcrMatrix* image, int reserved);
 };
@@ -19,10 +19,10 @@ public:
 // "GRA": Sobel gradients split over 8 directions and spread bilinearly over 8 x 8 cells;
 // 1 x 512 floats ordered by cell row, cell column, direction.
 class CGradientFeatureExtractorImp : public CFeatureExtractor {
-public:
+  public:
     OcrMatrixPtr Extract(const OcrMatrix* image, int reserved) override;
 
-private:
+  private:
     int32_t cellRows_ = 8;
     int32_t cellCols_ = 8;
     int32_t directions_ = 8;
@@ -42,12 +42,12 @@ GaborWavelengths ParseGaborKey(const std::string& key);
 
 // "GAB": pooled magnitudes of Gabor responses, 4 orientations x the key's wavelengths.
 class CGaborMagFeatureExtractorImp : public CFeatureExtractor {
-public:
+  public:
     explicit CGaborMagFeatureExtractorImp(const std::string& key);
     bool IsValid() const { return wavelengths_.valid; }
     OcrMatrixPtr Extract(const OcrMatrix* image, int reserved) override;
 
-private:
+  private:
     int32_t cellRows_ = 8;
     int32_t cellCols_ = 8;
     GaborWavelengths wavelengths_;
@@ -56,13 +56,13 @@ private:
 // "GBF": pooled positive and negative parts of the real Gabor responses; room for three
 // wavelengths (1 x 1536).
 class CGaborBFeatureExtractorImp : public CFeatureExtractor {
-public:
+  public:
     static constexpr int kMaxWavelengths = 3;
     explicit CGaborBFeatureExtractorImp(const std::string& key);
     bool IsValid() const { return wavelengths_.valid && wavelengths_.Count() <= kMaxWavelengths; }
     OcrMatrixPtr Extract(const OcrMatrix* image, int reserved) override;
 
-private:
+  private:
     int32_t cellRows_ = 8;
     int32_t cellCols_ = 8;
     GaborWavelengths wavelengths_;

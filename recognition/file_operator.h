@@ -12,7 +12,7 @@ namespace orbisk {
 // (rows, cols, type as signed 32-bit little-endian, then the elements little-endian).
 // The int results are 0 for success and 1 for failure.
 class CFileOperator {
-public:
+  public:
     virtual ~CFileOperator() = default;
     // Opens with an fopen mode, for writing.
     virtual int Open(std::string path, const char* mode) = 0;
@@ -25,7 +25,7 @@ public:
 };
 
 class CCmmFileOperatorImp : public CFileOperator {
-public:
+  public:
     CCmmFileOperatorImp() = default;
     ~CCmmFileOperatorImp() override;
     CCmmFileOperatorImp(const CCmmFileOperatorImp&) = delete;
@@ -38,7 +38,7 @@ public:
     int Close() override;
     int WriteString(const char* text) override;
 
-private:
+  private:
     std::FILE* writeStream_ = nullptr;
     std::FILE* readStream_ = nullptr;
     // Bytes of the file not yet read: a record claiming more is refused before allocating.

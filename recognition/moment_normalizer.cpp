@@ -122,8 +122,7 @@ OcrMatrixPtr CBiMomentNormalizerImp::Normalize(const OcrMatrix* image) {
             for (int Y = ry0; Y <= ry1; ++Y) {
                 const float fy = std::min(Y + 1.0f, Y1) - std::max(static_cast<float>(Y), Y0);
                 for (int X = rx0; X <= rx1; ++X) {
-                    const float fx =
-                        std::min(X + 1.0f, X1) - std::max(static_cast<float>(X), X0);
+                    const float fx = std::min(X + 1.0f, X1) - std::max(static_cast<float>(X), X0);
                     acc[static_cast<size_t>(Y) * NormalizedSize + X] += v * fx * fy;
                 }
             }

@@ -9,7 +9,7 @@ namespace orbisk {
 // Reads the kind tag of a template file and loads the matching classifier: "NEW" for the
 // multi-template classifier, "NEW:MQDF" or "NEW:RLDA_PLUS_MQDF" for the MQDF classifier.
 class COCREngine {
-public:
+  public:
     COCREngine() = default;
     // An engine around a classifier that is already loaded.
     explicit COCREngine(std::unique_ptr<COCRInterface> classifier);
@@ -25,7 +25,7 @@ public:
 
     COCRInterface* classifier() const { return classifier_.get(); }
 
-private:
+  private:
     std::unique_ptr<COCRInterface> classifier_;
 };
 

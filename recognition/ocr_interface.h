@@ -7,7 +7,7 @@ namespace orbisk {
 // candidates best first: two label bytes each in `labels` (2n + 1 bytes, NUL-terminated) and,
 // when `distances` is not null, their distances (smaller is better).
 class COCRInterface {
-public:
+  public:
     virtual ~COCRInterface() = default;
     virtual bool Load(const char* path) = 0;
     // Frees everything loaded; the object can then be loaded again.

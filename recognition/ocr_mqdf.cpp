@@ -195,9 +195,9 @@ bool COCRMQDF::Recognize(const unsigned char* ink, int width, int height, char* 
         while (begin > 0 && kept[begin - 1].distance == kept[end - 1].distance) --begin;
         for (size_t j = begin; j < end; ++j) {
             const MqdfClass& c = (*classes_)[kept[j].index];
-            const std::optional<double> q = MQDFDistance(feature.get(), c.mean.get(),
-                                                         c.eigenvectors.get(), c.weights.get(),
-                                                         c.scale, c.offset);
+            const std::optional<double> q =
+                MQDFDistance(feature.get(), c.mean.get(), c.eigenvectors.get(), c.weights.get(),
+                             c.scale, c.offset);
             if (q && !std::isnan(*q)) scored.push_back(Scored{*q, order, kept[j].index});
             ++order;
         }

@@ -32,7 +32,7 @@ std::optional<double> MQDFDistance(const OcrMatrix* x, const OcrMatrix* mean,
 // The MQDF classifier: a coarse distance to every class mean keeps max(20, n) candidates,
 // which the MQDF distance re-ranks.
 class COCRMQDF : public COCRInterface {
-public:
+  public:
     COCRMQDF() = default;
     ~COCRMQDF() override;
 
@@ -45,7 +45,7 @@ public:
     size_t ClassCount() const { return classes_ ? classes_->size() : 0; }
     bool unitLength() const { return unitLength_; }
 
-private:
+  private:
     bool LoadRecords(const char* path);
 
     OcrMatrixPtr projection_;

@@ -58,9 +58,9 @@ bool SearchSubTemplate(const unsigned char* ink, int width, int height, char* la
         if (kept.size() >= limit) {
             const double largest = kept.back().distance;
             if (!(largest > d)) continue;
-            auto first = std::lower_bound(
-                kept.begin(), kept.end(), largest,
-                [](const Candidate& c, double v) { return c.distance < v; });
+            auto first =
+                std::lower_bound(kept.begin(), kept.end(), largest,
+                                 [](const Candidate& c, double v) { return c.distance < v; });
             kept.erase(first);
         }
         auto at = std::upper_bound(kept.begin(), kept.end(), d,
@@ -172,8 +172,8 @@ bool COCRMultiTpl::Recognize(const unsigned char* ink, int width, int height, ch
             }
             auto at = std::lower_bound(merged.begin(), merged.end(), d,
                                        [](const Candidate& c, double v) { return c.distance < v; });
-            merged.insert(at, Candidate{d, std::string(labelBuffer.data() + kLabelLength * i,
-                                                       kLabelLength)});
+            merged.insert(
+                at, Candidate{d, std::string(labelBuffer.data() + kLabelLength * i, kLabelLength)});
         }
     }
     if (!any) return false;

@@ -32,7 +32,7 @@ bool SearchSubTemplate(const unsigned char* ink, int width, int height, char* la
 
 // The multi-template classifier: nearest prototypes of every sub-template, merged by label.
 class COCRMultiTpl : public COCRInterface {
-public:
+  public:
     COCRMultiTpl() = default;
     ~COCRMultiTpl() override;
 
@@ -44,7 +44,7 @@ public:
 
     int32_t count() const { return static_cast<int32_t>(subTemplates_.size()); }
 
-private:
+  private:
     bool LoadRecords(const char* path);
 
     std::vector<OcrSubTemplate> subTemplates_;

@@ -67,19 +67,25 @@ INSTANTIATE_TEST_SUITE_P(
         VoteCase{"RatioAbove085Skipped", {{0.35, 0.2976, 0.9, 0.9}}, false, 0},
         VoteCase{"DecisiveBlobBeatsEarlierVotes",
                  {{0.9, 0.3, 0.5, 0.9}, {0.9, 0.25, 0.5, 0.9}, {0.9, 0.9, 0.05, 0.9}},
-                 true, 180},
-        VoteCase{"LowBestWithCloseSecondOnlyVotes", {{0.9, 0.9, 0.9, 0.15}, {0.9, 0.2, 0.9, 0.3}},
-                 true, 270},
+                 true,
+                 180},
+        VoteCase{"LowBestWithCloseSecondOnlyVotes",
+                 {{0.9, 0.9, 0.9, 0.15}, {0.9, 0.2, 0.9, 0.3}},
+                 true,
+                 270},
         VoteCase{"ThreeVotesSumUp",
                  {{0.3, 0.31, 0.9, 0.9}, {0.31, 0.25, 0.9, 0.9}, {0.3, 0.28, 0.9, 0.9}},
-                 true, 90},
-        VoteCase{"EqualSumsFor90And180Give90", {{0.9, 0.25, 0.9, 0.9}, {0.9, 0.9, 0.25, 0.9}},
-                 true, 90},
+                 true,
+                 90},
+        VoteCase{
+            "EqualSumsFor90And180Give90", {{0.9, 0.25, 0.9, 0.9}, {0.9, 0.9, 0.25, 0.9}}, true, 90},
         VoteCase{"EqualBestFor0And270Gives0", {{0.25, 0.9, 0.9, 0.25}}, true, 0},
         VoteCase{"SecondCappedAtOne", {{0.3, 1.5, 1.5, 1.5}}, true, 0},
         VoteCase{"DecisiveAgainstNoMatch", {{kFail, 0.1, kFail, kFail}}, true, 90},
         VoteCase{"AllRecognitionsFailing",
-                 {{kFail, kFail, kFail, kFail}, {kFail, kFail, kFail, kFail}}, false, 0},
+                 {{kFail, kFail, kFail, kFail}, {kFail, kFail, kFail, kFail}},
+                 false,
+                 0},
         VoteCase{"FiveVotesStopTheScan",
                  {{0.3, 0.9, 0.9, 0.9},
                   {0.3, 0.9, 0.9, 0.9},
@@ -87,7 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {0.3, 0.9, 0.9, 0.9},
                   {0.3, 0.9, 0.9, 0.9},
                   {0.9, 0.01, 0.9, 0.9}},
-                 true, 0}),
+                 true,
+                 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(OrientationVoteTest, TiesKeepTheEarlierTurn) {
@@ -97,7 +104,7 @@ TEST(OrientationVoteTest, TiesKeepTheEarlierTurn) {
 
 // Recognises nothing, as with a template whose components are missing.
 class FailingClassifier : public COCRInterface {
-public:
+  public:
     bool Load(const char*) override { return true; }
     void Release() override {}
     bool Recognize(const unsigned char*, int, int, char*, int, double*) override {
@@ -108,7 +115,7 @@ public:
 };
 
 class DocOcrTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         dir_ = new test::TempDir;
         path_ = new std::string(dir_->File("glyphs.tpl").toStdString());
@@ -181,8 +188,8 @@ TEST_F(DocOcrTest, OnlyTheLeftAndTopBordersAreTrimmed) {
 
 TEST_F(DocOcrTest, PagesWithoutCharacterBlobs) {
     cv::Mat bars(300, 300, CV_8UC3, cv::Scalar(255, 255, 255));
-    cv::rectangle(bars, {50, 50}, {250, 60}, cv::Scalar(0, 0, 0), cv::FILLED);   // too flat
-    cv::rectangle(bars, {50, 100}, {60, 280}, cv::Scalar(0, 0, 0), cv::FILLED);  // too tall
+    cv::rectangle(bars, {50, 50}, {250, 60}, cv::Scalar(0, 0, 0), cv::FILLED);     // too flat
+    cv::rectangle(bars, {50, 100}, {60, 280}, cv::Scalar(0, 0, 0), cv::FILLED);    // too tall
     cv::rectangle(bars, {100, 100}, {115, 115}, cv::Scalar(0, 0, 0), cv::FILLED);  // too small
     int angle = -1;
     EXPECT_FALSE(ocr_.Detect(bars, &angle, false));
@@ -213,8 +220,8 @@ TEST(DocOcrEngineTest, FailedRecognitionsDecideNothing) {
     EXPECT_FALSE(ocr.Detect(test::GlyphPage(400, 300, 25), &angle, false));
     EXPECT_GT(fake->calls, 4);  // every blob was tried in all four turns, none decided
     std::vector<double> distances;
-    EXPECT_FALSE(ocr.RecognizeBlob(cv::Mat(30, 30, CV_8UC1, cv::Scalar(255)), 1, nullptr,
-                                   &distances));
+    EXPECT_FALSE(
+        ocr.RecognizeBlob(cv::Mat(30, 30, CV_8UC1, cv::Scalar(255)), 1, nullptr, &distances));
     EXPECT_TRUE(distances.empty());
 }
 
@@ -222,12 +229,10 @@ TEST(DocOcrEngineTest, WithoutTemplate) {
     CDocOCR ocr;
     int angle = -1;
     EXPECT_FALSE(ocr.Detect(test::GlyphPage(300, 300, 4), &angle, false));
-    EXPECT_FALSE(ocr.RecognizeBlob(cv::Mat(30, 30, CV_8UC1, cv::Scalar(255)), 1, nullptr,
-                                   nullptr));
+    EXPECT_FALSE(ocr.RecognizeBlob(cv::Mat(30, 30, CV_8UC1, cv::Scalar(255)), 1, nullptr, nullptr));
     testing::internal::CaptureStdout();
     EXPECT_FALSE(ocr.Initialize("/nonexistent/OCR_RLDA_LN_Gra.tpl"));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "[CDocOCR::Initialize] 初始化字符模板失败\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "[CDocOCR::Initialize] 初始化字符模板失败\n");
     EXPECT_FALSE(ocr.Initialize(std::unique_ptr<COCREngine>()));
 }
 
@@ -238,8 +243,8 @@ TEST_F(DocOcrTest, RecognizeBlobAppendsLabelAndDistances) {
     std::string labels;
     std::vector<double> distances = {9.0};
     // A view into a larger image: rows are not contiguous.
-    ASSERT_TRUE(ocr_.RecognizeBlob(view(cv::Rect(3, 3, glyph.cols, glyph.rows)), 2, &labels,
-                                   &distances));
+    ASSERT_TRUE(
+        ocr_.RecognizeBlob(view(cv::Rect(3, 3, glyph.cols, glyph.rows)), 2, &labels, &distances));
     EXPECT_EQ(labels.substr(0, 2), test::GlyphLabel(7));
     ASSERT_EQ(distances.size(), 3u);
     EXPECT_EQ(distances[0], 9.0);

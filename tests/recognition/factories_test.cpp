@@ -17,15 +17,16 @@ const std::type_info* Made(const std::unique_ptr<T>& p) {
     return p ? &typeid(*p) : nullptr;
 }
 
-std::string Describe(const KeyCase& c) {
-    return std::string("key '") + c.key + "'";
-}
+std::string Describe(const KeyCase& c) { return std::string("key '") + c.key + "'"; }
 
 TEST(FactoriesTest, Normalisers) {
     const KeyCase cases[] = {
-        {"LN", &typeid(CLinearNormalizerImp)},     {"ln_whatever", &typeid(CLinearNormalizerImp)},
-        {"BI", &typeid(CBiMomentNormalizerImp)},   {"b2", &typeid(CB2MomentNormalizerImp)},
-        {"L", nullptr},                            {"", nullptr},
+        {"LN", &typeid(CLinearNormalizerImp)},
+        {"ln_whatever", &typeid(CLinearNormalizerImp)},
+        {"BI", &typeid(CBiMomentNormalizerImp)},
+        {"b2", &typeid(CB2MomentNormalizerImp)},
+        {"L", nullptr},
+        {"", nullptr},
         {"XLN", nullptr},
     };
     for (const KeyCase& c : cases) {
@@ -69,8 +70,10 @@ TEST(FactoriesTest, FeatureExtractors) {
 
 TEST(FactoriesTest, DistanceMeasuresAndFileOperator) {
     const KeyCase cases[] = {
-        {"City", &typeid(CCityDistanceMeasurerImp)}, {"L2", &typeid(CL2DistanceMeasurerImp)},
-        {"cos", &typeid(CCosineDistanceMeasurerImp)}, {"Cosine", nullptr},
+        {"City", &typeid(CCityDistanceMeasurerImp)},
+        {"L2", &typeid(CL2DistanceMeasurerImp)},
+        {"cos", &typeid(CCosineDistanceMeasurerImp)},
+        {"Cosine", nullptr},
         {"L2 ", nullptr},
     };
     for (const KeyCase& c : cases) {

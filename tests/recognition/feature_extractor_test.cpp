@@ -102,8 +102,7 @@ TEST(GaborTest, ConvolveSameEqualsFilter2DWithFlippedKernel) {
         cv::Mat flipped, expected, source;
         cv::flip(kernel, flipped, -1);
         image.convertTo(source, CV_32F);
-        cv::filter2D(source, expected, CV_32F, flipped, cv::Point(-1, -1), 0,
-                     cv::BORDER_CONSTANT);
+        cv::filter2D(source, expected, CV_32F, flipped, cv::Point(-1, -1), 0, cv::BORDER_CONSTANT);
         ASSERT_EQ(got.size(), image.size());
         EXPECT_LT(cv::norm(got, expected, cv::NORM_INF), 1e-3) << lambda;
     }

@@ -16,7 +16,8 @@ std::string PathOf(const test::TempDir& dir, const char* name) {
 }
 
 void Append(QByteArray* bytes, int32_t v) {
-    for (int i = 0; i < 4; ++i) bytes->append(static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xff));
+    for (int i = 0; i < 4; ++i)
+        bytes->append(static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xff));
 }
 
 QByteArray Header(int32_t rows, int32_t cols, int32_t type) {
@@ -34,7 +35,8 @@ TEST(FileOperatorTest, RoundTripOfEveryElementType) {
     for (int type : {1, 2, 3, 4, 5}) {
         OcrMatrixPtr m(CreateOcrMatrix(type, 2, 3));
         auto* bytes = static_cast<unsigned char*>(m->data);
-        for (size_t i = 0; i < 6 * OcrElementSize(type); ++i) bytes[i] = static_cast<unsigned char>(i * 37 + type);
+        for (size_t i = 0; i < 6 * OcrElementSize(type); ++i)
+            bytes[i] = static_cast<unsigned char>(i * 37 + type);
         written.push_back(std::move(m));
     }
     written.emplace_back(CreateOcrMatrix(9, 1, 1));  // an unknown type with no elements
@@ -72,9 +74,19 @@ TEST(FileOperatorTest, GoldenBytesOfAFloatRecord) {
     ASSERT_EQ(file.WriteString("new"), 0);
     ASSERT_EQ(file.Close(), 0);
     const QByteArray expected = QByteArray::fromHex(
-        "02000000" "03000000" "04000000"
-        "0000803f" "000000c0" "0000003f" "00000000" "00004040" "0000c03f"
-        "01000000" "03000000" "01000000" "6e6577");
+        "02000000"
+        "03000000"
+        "04000000"
+        "0000803f"
+        "000000c0"
+        "0000003f"
+        "00000000"
+        "00004040"
+        "0000c03f"
+        "01000000"
+        "03000000"
+        "01000000"
+        "6e6577");
     EXPECT_EQ(test::ReadBytes(dir.File("g.tpl")).toHex(), expected.toHex());
 }
 

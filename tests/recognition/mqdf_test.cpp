@@ -35,8 +35,7 @@ TEST(MqdfDistanceTest, HandComputedCase) {
 // A hand-set template: LN, the identity extractor and a projection that keeps the mean ink
 // brightness as the first of three values. An all-ink input thus has the feature (128, 0, 0).
 class MqdfClassifierTest : public ::testing::Test {
-protected:
-
+  protected:
     void WriteHeader(test::TemplateWriter& w, const char* kind = "new:rlda_plus_mqdf") {
         std::vector<double> projection(3 * 4096, 0.0);
         for (int i = 0; i < 4096; ++i) projection[i] = 1.0 / 4096;

@@ -22,7 +22,7 @@ std::vector<double> PrototypeAt(double distance) {
 }
 
 class MultiTemplateTest : public ::testing::Test {
-protected:
+  protected:
     test::TemplateWriter& SubTemplate(test::TemplateWriter& w, const char* extractor = "None") {
         return w.Text("NEW").Text("LN").Text(extractor).Text("L2");
     }
@@ -109,14 +109,14 @@ TEST_F(MultiTemplateTest, LoadGrammar) {
         int subTemplates;
     };
     const Case cases[] = {
-        {"PrototypeBeforeAnySubTemplate", [](auto& w) { w.Text("AA").Doubles(1, 1, {0}); },
-         false, 0},
+        {"PrototypeBeforeAnySubTemplate", [](auto& w) { w.Text("AA").Doubles(1, 1, {0}); }, false,
+         0},
         {"NewWithoutItsKeys", [](auto& w) { w.Text("NEW").Text("LN"); }, false, 0},
         {"KeyTooLong",
-         [](auto& w) { w.Text("NEW").Text(std::string(100, 'L')).Text("GRA").Text("L2"); },
-         false, 0},
-        {"LabelAtTheEnd", [](auto& w) { w.Text("new").Text("LN").Text("GRA").Text("L2").Text("AA"); },
-         true, 1},
+         [](auto& w) { w.Text("NEW").Text(std::string(100, 'L')).Text("GRA").Text("L2"); }, false,
+         0},
+        {"LabelAtTheEnd",
+         [](auto& w) { w.Text("new").Text("LN").Text("GRA").Text("L2").Text("AA"); }, true, 1},
         {"NonTextRecordEndsLoading",
          [](auto& w) {
              w.Text("NEW").Text("LN").Text("GRA").Text("L2").Doubles(1, 1, {0});

@@ -17,9 +17,7 @@ OcrMatrixPtr FromMat(const cv::Mat& m) {
     return image;
 }
 
-cv::Mat ToMat(const OcrMatrix* m) {
-    return cv::Mat(m->rows, m->cols, CV_8UC1, m->data).clone();
-}
+cv::Mat ToMat(const OcrMatrix* m) { return cv::Mat(m->rows, m->cols, CV_8UC1, m->data).clone(); }
 
 struct Input {
     const char* name;

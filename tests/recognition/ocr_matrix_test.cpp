@@ -108,8 +108,8 @@ TEST_P(PadRefusalTest, RefusedWithoutTouchingDestination) {
     OcrMatrixPtr src(CreateOcrMatrix(kOcrUInt8, 3, 3));
     OcrMatrixPtr dst(CreateOcrMatrix(c.dstType, 4, 4));
     if (dst->type == kOcrUInt8) std::memset(dst->data, 7, 16);
-    EXPECT_FALSE(PadOcrMatrix(src.get(), c.srcX, c.srcY, c.width, c.height, dst.get(), c.dstX,
-                              c.dstY));
+    EXPECT_FALSE(
+        PadOcrMatrix(src.get(), c.srcX, c.srcY, c.width, c.height, dst.get(), c.dstX, c.dstY));
     if (dst->type == kOcrUInt8) {
         EXPECT_EQ(static_cast<uint8_t*>(dst->data)[0], 7);
     }

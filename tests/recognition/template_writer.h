@@ -10,7 +10,7 @@
 namespace orbisk::test {
 
 class TemplateWriter {
-public:
+  public:
     explicit TemplateWriter(const std::string& path) { ok_ = file_.Open(path, true) == 0; }
     TemplateWriter& Text(const std::string& text) {
         OcrMatrixPtr m(CreateOcrMatrix(kOcrUInt8, 1, static_cast<int>(text.size())));
@@ -28,7 +28,7 @@ public:
     }
     bool Close() { return file_.Close() == 0 && ok_; }
 
-private:
+  private:
     CCmmFileOperatorImp file_;
     bool ok_ = false;
 };

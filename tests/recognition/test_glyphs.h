@@ -157,9 +157,7 @@ inline cv::Mat GlyphImage(uint32_t mask, int box = kGlyphBox) {
     return image;
 }
 
-inline std::string GlyphLabel(size_t i) {
-    return std::string{'g', static_cast<char>('A' + i)};
-}
+inline std::string GlyphLabel(size_t i) { return std::string{'g', static_cast<char>('A' + i)}; }
 
 // The front end of the test templates (LN, GRA, unit length) applied to an image.
 inline OcrMatrixPtr GlyphFeature(const cv::Mat& ink) {
