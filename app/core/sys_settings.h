@@ -4,9 +4,20 @@
 #include "app/core/int_rect.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 
+#include <functional>
+#include <optional>
+
 namespace orbisk {
+
+// The local date and time. Naming reads it once per call; tests fix it.
+using LocalClock = std::function<QDateTime()>;
+
+// Asks the operator for a file name (naming rule 2), in the given language;
+// no value when the operator cancels.
+using FileNameProvider = std::function<std::optional<QString>(int language)>;
 
 // Every user setting, one field per key of "Sys.ini" (named after the key),
 // plus a few fields that describe the current run and are never stored.
@@ -85,7 +96,37 @@ struct SysSettings {
     // Writes every key. The whole file is built in memory and replaces the
     // old one atomically: on failure the old file is intact and false comes back.
     bool Save();
+
+    // The full path of the next capture without extension: by TypeofImageName
+    // 0 SaveFolder/PREFIX + five-digit INDEX, 1 SaveFolder/yyyymmddhhmmss,
+    // 2 SaveFolder/the name `askName` returns. Empty when rule 2 is cancelled
+    // (or has no provider) or the rule is unknown. When files of that name
+    // already exist, "_2", "_3", ... is appended so that nothing is overwritten.
+    // Creates the save folder when it is missing. An empty clock reads the
+    // local time.
+    QString MakeFileName(const FileNameProvider& askName = {},
+                         const LocalClock& clock = {}) const;
+
+    // SaveFolder/Tmp + yyyymmddhhmmss (suffixed like MakeFileName when taken):
+    // the intermediate files of a collection or merge.
+    QString MakeTempFileName(const LocalClock& clock = {}) const;
+
+    // The watermark caption: "yyyy/mm/dd-hh:mm:ss" when DateMark is set, Name
+    // when Custom is set, both joined by one blank, else empty.
+    QString MakeWatermarkText(const LocalClock& clock = {}) const;
+
+    // Creates the missing folders of the folder part of `filePath` (up to its
+    // last "/"). True when that folder exists afterwards or the path has no
+    // folder part. Never changes the current directory.
+    static bool CreateFolderPath(const QString& filePath);
 };
+
+// `base` when no file of that base name exists, else the first of base + "_2",
+// base + "_3", ... that is free. A base name is taken when `taken` says so;
+// the default test looks for any entry named base + "." + something or
+// base + "_" + digits + "." + something (the numbered pages of one capture).
+using BaseNameTaken = std::function<bool(const QString& base)>;
+QString AvoidNameCollision(const QString& base, const BaseNameTaken& taken = {});
 
 // The default storage folder, used when FOLDPATH is empty: "Bramfell" in the
 // user's pictures folder, else in the application-data folder, else beside the
