@@ -180,6 +180,25 @@ bool CDPrgb24::SetData(const uint8_t* bytes, int width, int height, int rotation
     return true;
 }
 
+bool CDPrgb24::SetDataRows(const uint8_t* bottomRow, std::ptrdiff_t rowStep, int width,
+                           int height) {
+    const size_t byteCount = FrameBytes(width, height);
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
+    if (bottomRow == nullptr || byteCount == 0 ||
+        static_cast<size_t>(rowStep < 0 ? -rowStep : rowStep) < rowBytes) {
+        return false;
+    }
+    if (!Reserve(byteCount)) {
+        return false;
+    }
+    for (int r = 0; r < height; ++r) {
+        std::memcpy(bytes_.get() + r * rowBytes, bottomRow + r * rowStep, rowBytes);
+    }
+    width_ = width;
+    height_ = height;
+    return true;
+}
+
 bool CDPrgb24::CopyRotated(const uint8_t* source, uint8_t* destination, int width, int height,
                            int rotation) {
     const int turn = NormaliseRotation(rotation);

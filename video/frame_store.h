@@ -57,6 +57,10 @@ public:
     bool SetData(const uint8_t* bytes, int width, int height) {
         return SetData(bytes, width, height, 0);
     }
+    // Copies a frame whose rows are `rowStep` bytes apart (negative for a
+    // top-down frame): stored row r is read at bottomRow + r * rowStep. No
+    // turn; refusals as for SetData.
+    bool SetDataRows(const uint8_t* bottomRow, std::ptrdiff_t rowStep, int width, int height);
     // The same turns into a caller's buffer of width x height x 3 bytes.
     bool CopyRotated(const uint8_t* source, uint8_t* destination, int width, int height,
                      int rotation) override;

@@ -1,0 +1,118 @@
+#include "platform/simulated_camera.h"
+
+#include "platform/simulated_camera_id.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+namespace orbisk::platform {
+namespace {
+
+template <typename Pred>
+bool WaitFor(Pred pred) {
+    for (int i = 0; i < 1000; ++i) {
+        if (pred()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return pred();
+}
+
+class SimulatedCameraTest : public testing::Test {
+protected:
+    void SetUp() override {
+        SimulatedCamera::Reset();
+        SimulatedCamera::SetFrameRate(100);
+        const auto list = SimulatedCamera::Registry().CaptureDevices();
+        ASSERT_TRUE(list);
+        ASSERT_EQ(list->size(), 2u);
+        info_ = list->front();
+    }
+    void TearDown() override { SimulatedCamera::Reset(); }
+    VideoDeviceInfo info_;
+};
+
+TEST_F(SimulatedCameraTest, ListsBothIdentities) {
+    const auto list = SimulatedCamera::Registry().CaptureDevices();
+    EXPECT_EQ((*list)[0].vendorId, kSimulatedVendorId);
+    EXPECT_EQ((*list)[0].productId, kSimulatedDocumentProductId);
+    EXPECT_EQ((*list)[1].productId, kSimulatedPortraitProductId);
+    const auto formats = SimulatedCamera::DefaultDocumentFormats();
+    EXPECT_EQ(formats.front(), (CaptureFormat{kFourCcYuyv, 640, 480}));
+    EXPECT_EQ(formats.back(), (CaptureFormat{kFourCcMjpg, 3264, 2448}));
+}
+
+TEST_F(SimulatedCameraTest, QueuedFramesArriveThroughBothFormats) {
+    for (uint32_t fourcc : {kFourCcYuyv, kFourCcMjpg}) {
+        auto device = SimulatedCamera::OpenDevice(info_);
+        ASSERT_TRUE(device);
+        cv::Mat red(480, 640, CV_8UC3, cv::Scalar(0, 0, 220));
+        SimulatedCamera::QueueFrames(kSimulatedDocumentProductId, {red});
+        std::mutex lock;
+        cv::Mat first;
+        ASSERT_TRUE(device->Start({fourcc, 640, 480},
+                                  [&](const FrameSample& s) {
+                                      std::lock_guard l(lock);
+                                      if (first.empty()) {
+                                          first = cv::Mat(-s.height, s.width, CV_8UC3,
+                                                          const_cast<uint8_t*>(s.data), s.stride)
+                                                      .clone();
+                                      }
+                                  },
+                                  nullptr));
+        ASSERT_TRUE(WaitFor([&] {
+            std::lock_guard l(lock);
+            return !first.empty();
+        }));
+        device->Stop();
+        EXPECT_LT(cv::norm(first, red, cv::NORM_INF), 12) << fourcc;
+    }
+}
+
+TEST_F(SimulatedCameraTest, RefusesAFormatItDoesNotOffer) {
+    auto device = SimulatedCamera::OpenDevice(info_);
+    EXPECT_FALSE(device->Start({kFourCcYuyv, 641, 480}, [](const FrameSample&) {}, nullptr));
+}
+
+TEST_F(SimulatedCameraTest, UnplugEndsTheStreamAndIsReported) {
+    auto device = SimulatedCamera::OpenDevice(info_);
+    std::atomic<int> frames{0}, lost{0};
+    ASSERT_TRUE(device->Start({kFourCcYuyv, 640, 480}, [&](const FrameSample&) { ++frames; },
+                              [&] { ++lost; }));
+    ASSERT_TRUE(WaitFor([&] { return frames > 2; }));
+    SimulatedCamera::Unplug(kSimulatedDocumentProductId);
+    ASSERT_TRUE(WaitFor([&] { return lost == 1; }));
+    EXPECT_FALSE(device->IsStreaming());
+    device->Stop();
+    EXPECT_EQ(SimulatedCamera::Registry().CaptureDevices()->size(), 1u);
+    EXPECT_FALSE(SimulatedCamera::OpenDevice(info_));
+
+    SimulatedCamera::Plug(kSimulatedDocumentProductId);
+    auto again = SimulatedCamera::OpenDevice(info_);
+    ASSERT_TRUE(again);
+    frames = 0;
+    ASSERT_TRUE(again->Start({kFourCcMjpg, 640, 480}, [&](const FrameSample&) { ++frames; },
+                             nullptr));
+    EXPECT_TRUE(WaitFor([&] { return frames > 0; }));
+    again->Stop();
+    EXPECT_EQ(lost, 1);
+}
+
+TEST_F(SimulatedCameraTest, ButtonPressesReachTheWatcher) {
+    auto device = SimulatedCamera::OpenDevice(info_);
+    std::atomic<int> presses{0};
+    ASSERT_TRUE(device->WatchButton([&] { ++presses; }));
+    SimulatedCamera::PressButton(kSimulatedDocumentProductId);
+    SimulatedCamera::PressButton(kSimulatedDocumentProductId);
+    EXPECT_TRUE(WaitFor([&] { return presses == 2; }));
+    device->UnwatchButton();
+    SimulatedCamera::PressButton(kSimulatedDocumentProductId);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(presses, 2);
+}
+
+}  // namespace
+}  // namespace orbisk::platform

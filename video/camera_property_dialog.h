@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/capture_device.h"
+
+#include <QDialog>
+
+#include <vector>
+
+namespace orbisk {
+
+// The camera's own controls, as the device lists them: a slider for an
+// integer, a check box for a switch, a list for a menu. Changes go to the
+// device at once.
+class CameraControlsDialog : public QDialog {
+public:
+    CameraControlsDialog(platform::CaptureDevice& device, QWidget* owner);
+};
+
+// The capture format and size; the camera applies the choice by reopening.
+class CameraFormatDialog : public QDialog {
+public:
+    CameraFormatDialog(const std::vector<platform::CaptureFormat>& formats,
+                       const platform::CaptureFormat& current, QWidget* owner);
+    platform::CaptureFormat Chosen() const { return chosen_; }
+
+private:
+    platform::CaptureFormat chosen_;
+};
+
+}  // namespace orbisk
