@@ -1,5 +1,7 @@
 #include "recognition/file_operator.h"
 
+#include "recognition/ascii_key.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -141,6 +143,13 @@ int CCmmFileOperatorImp::Close() {
     }
     readRemaining_ = 0;
     return result;
+}
+
+bool ReadKeyRecord(CFileOperator& file, size_t maxLength, std::string* key) {
+    OcrMatrixPtr record = file.ReadRecord();
+    if (!IsTextRecord(record.get())) return false;
+    *key = TextOfRecord(record.get());
+    return key->size() <= maxLength;
 }
 
 }  // namespace orbisk

@@ -45,4 +45,8 @@ class CCmmFileOperatorImp : public CFileOperator {
     int64_t readRemaining_ = 0;
 };
 
+// Reads the next record as a text key of at most `maxLength` bytes; false when
+// the file ends, the record is not text, or the key is too long.
+bool ReadKeyRecord(CFileOperator& file, size_t maxLength, std::string* key);
+
 }  // namespace orbisk

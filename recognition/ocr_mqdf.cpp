@@ -92,12 +92,7 @@ bool COCRMQDF::LoadRecords(const char* path) {
     if (path == nullptr) return false;
     std::unique_ptr<CFileOperator> file = CreateFileOperator("Cmm");
     if (!file || file->Open(path, false) != 0) return false;
-    auto readKey = [&](std::string* key) {
-        OcrMatrixPtr record = file->ReadRecord();
-        if (!IsTextRecord(record.get())) return false;
-        *key = TextOfRecord(record.get());
-        return key->size() <= kMaxTagLength;
-    };
+    auto readKey = [&](std::string* key) { return ReadKeyRecord(*file, kMaxTagLength, key); };
     while (OcrMatrixPtr record = file->ReadRecord()) {
         if (!IsTextRecord(record.get())) return false;
         const std::string tag = TextOfRecord(record.get());

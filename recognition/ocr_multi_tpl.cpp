@@ -95,12 +95,7 @@ bool COCRMultiTpl::LoadRecords(const char* path) {
     if (path == nullptr) return false;
     std::unique_ptr<CFileOperator> file = CreateFileOperator("Cmm");
     if (!file || file->Open(path, false) != 0) return false;
-    auto readKey = [&](std::string* key) {
-        OcrMatrixPtr record = file->ReadRecord();
-        if (!IsTextRecord(record.get())) return false;
-        *key = TextOfRecord(record.get());
-        return key->size() <= kMaxKeyLength;
-    };
+    auto readKey = [&](std::string* key) { return ReadKeyRecord(*file, kMaxKeyLength, key); };
     const size_t first = subTemplates_.size();
     while (OcrMatrixPtr record = file->ReadRecord()) {
         if (!IsTextRecord(record.get())) break;

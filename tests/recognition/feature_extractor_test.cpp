@@ -8,16 +8,12 @@
 
 #include "recognition/doc_ocr.h"
 #include "recognition/factories.h"
+#include "tests/recognition/ocr_test_matrix.h"
 
 namespace orbisk {
 namespace {
 
-OcrMatrixPtr FromMat(const cv::Mat& m) {
-    OcrMatrixPtr image(CreateOcrMatrix(kOcrUInt8, m.rows, m.cols));
-    const cv::Mat c = m.clone();
-    std::memcpy(image->data, c.data, c.total());
-    return image;
-}
+using test::FromMat;
 
 const float* Values(const OcrMatrixPtr& m) { return static_cast<const float*>(m->data); }
 

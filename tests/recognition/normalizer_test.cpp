@@ -6,16 +6,12 @@
 #include <opencv2/imgproc.hpp>
 
 #include "recognition/factories.h"
+#include "tests/recognition/ocr_test_matrix.h"
 
 namespace orbisk {
 namespace {
 
-OcrMatrixPtr FromMat(const cv::Mat& m) {
-    OcrMatrixPtr image(CreateOcrMatrix(kOcrUInt8, m.rows, m.cols));
-    const cv::Mat c = m.clone();
-    std::memcpy(image->data, c.data, c.total());
-    return image;
-}
+using test::FromMat;
 
 cv::Mat ToMat(const OcrMatrix* m) { return cv::Mat(m->rows, m->cols, CV_8UC1, m->data).clone(); }
 
