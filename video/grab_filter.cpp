@@ -1,6 +1,6 @@
 #include "video/grab_filter.h"
 
-#include "platform/camera_notify.h"
+#include "platform/window_messages.h"
 
 #include <climits>
 #include <cstdlib>
@@ -25,7 +25,7 @@ bool CGrabDataFilter::Receive(const platform::FrameSample& s) {
     if (!store_.SetDataRows(bottom, step, s.width, rows)) {
         return false;
     }
-    platform::PostCameraMessage(notifyWindow_, notifyMessage_);
+    platform::PostWindowMessage(notifyWindow_, notifyMessage_);
     return true;
 }
 
@@ -54,7 +54,7 @@ cv::Mat& CGrabDataFilter::GetFrameMat(cv::Mat& image) {
 }
 
 void CSampleGrabberCallback::SampleCB() {
-    platform::PostCameraMessage(target_.load(), platform::WM_CAMERA_SNAPSHOT);
+    platform::PostWindowMessage(target_.load(), platform::WM_CAMERA_SNAPSHOT);
 }
 
 }  // namespace orbisk
