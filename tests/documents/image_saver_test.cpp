@@ -86,6 +86,15 @@ class SaverTest : public ::testing::Test {
         return saver;
     }
     QString Base(const QString& leaf = "IMG00012") const { return dir.Path() + '/' + leaf; }
+    // One capture of `frame` saved under `base`: the written files.
+    QStringList Capture(const cv::Mat& frame, const QString& base) {
+        CImageSaver saver = MakeSaver();
+        std::vector<cv::Mat> pages;
+        saver.ProcessCapture(frame, pages);
+        QStringList written;
+        saver.SaveImages(pages, base, written);
+        return written;
+    }
 
     TempDir dir;
     SysSettings settings;
@@ -150,11 +159,7 @@ TEST_F(SaverTest, BlackAndWhiteDefaultFormatIsOneGroup4Page) {
     settings.COLOR = 2;
     settings.XDPI = 300;
     settings.YDPI = 200;
-    CImageSaver saver = MakeSaver();
-    std::vector<cv::Mat> pages;
-    saver.ProcessCapture(PaperPage(), pages);
-    QStringList written;
-    saver.SaveImages(pages, Base(), written);
+    const QStringList written = Capture(PaperPage(), Base());
     ASSERT_EQ(written, QStringList{Base() + ".tif"});
 
     TIFF* tiff = TIFFOpen(QFile::encodeName(written[0]).constData(), "r");
@@ -191,11 +196,7 @@ TEST_P(UnwritableTargetTest, ListsNothingAndReportsOneFailure) {
     settings.IMG_FORMAT = GetParam().first;
     settings.COLOR = GetParam().second;
     ASSERT_TRUE(WriteBytes(dir.File("plain"), "x"));
-    CImageSaver saver = MakeSaver();
-    std::vector<cv::Mat> pages;
-    saver.ProcessCapture(PaperPage(), pages);
-    QStringList written;
-    saver.SaveImages(pages, dir.Path() + "/plain/sub/IMG00001", written);
+    const QStringList written = Capture(PaperPage(), dir.Path() + "/plain/sub/IMG00001");
     EXPECT_TRUE(written.isEmpty()) << written.join(", ").toStdString();
     ASSERT_EQ(notifier.failures.size(), 1);
     EXPECT_TRUE(notifier.failures[0].startsWith(dir.Path() + "/plain/sub/IMG00001."));
@@ -454,11 +455,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SaverTest, BarcodeNamingTouchesNoExistingFile) {
     settings.RECOGNIZE = 1;
     ASSERT_TRUE(WriteBytes(Base("ABC.txt"), "keep"));
-    CImageSaver saver = MakeSaver();
-    std::vector<cv::Mat> pages;
-    saver.ProcessCapture(QrPage("ABC"), pages);
-    QStringList written;
-    saver.SaveImages(pages, Base(), written);
+    const QStringList written = Capture(QrPage("ABC"), Base());
 
     EXPECT_EQ(ReadBytes(Base("ABC.txt")), "keep");
     // The name is taken, so the repeated code gets a suffix.
@@ -485,11 +482,7 @@ TEST_F(SaverTest, CollectionAndMergeModesCollectUsableCodesSilently) {
 TEST_F(SaverTest, BarcodeTextFileHoldsTheJsonAndTheImageKeepsTheBaseName) {
     settings.RECOGNIZE = 1;
     settings.BARCODETOFILE = 1;
-    CImageSaver saver = MakeSaver();
-    std::vector<cv::Mat> pages;
-    saver.ProcessCapture(QrPage("ABC"), pages);
-    QStringList written;
-    saver.SaveImages(pages, Base(), written);
+    const QStringList written = Capture(QrPage("ABC"), Base());
 
     EXPECT_EQ(ReadBytes(Base("IMG00012.txt")), R"({"Code":[{"QR-Code":"ABC"}]})");
     EXPECT_EQ(written, QStringList{Base("IMG00012.jpg")});
@@ -503,11 +496,7 @@ TEST_F(SaverTest, BarcodeTextFileThatCannotBeWrittenIsReported) {
     settings.RECOGNIZE = 1;
     settings.BARCODETOFILE = 1;
     ASSERT_TRUE(QDir().mkpath(Base("IMG00012.txt")));  // a folder in the way
-    CImageSaver saver = MakeSaver();
-    std::vector<cv::Mat> pages;
-    saver.ProcessCapture(QrPage("ABC"), pages);
-    QStringList written;
-    saver.SaveImages(pages, Base(), written);
+    const QStringList written = Capture(QrPage("ABC"), Base());
 
     EXPECT_EQ(written, QStringList{Base("IMG00012.jpg")});
     ASSERT_EQ(notifier.messages.size(), 1u);
