@@ -337,6 +337,31 @@ TEST(FxButtonMouseTest, CheckToggleOnlyOnReleaseOverTheButton) {
     EXPECT_FALSE(check.GetCheck());
 }
 
+TEST(FxButtonGlyphTest, GlyphSitsBesideTheTextAndShowsTheCheckState) {
+    struct Case {
+        CFxButton::Style style;
+        QRect glyph;
+        int textLeft;
+    };
+    const Case cases[] = {
+        {{CFxButton::kCheckKind, false, false}, QRect(0, 14, 13, 13), 19},
+        {{CFxButton::kRadioKind, false, true}, QRect(85, 13, 13, 13), 4},
+    };
+    for (const Case& c : cases) {
+        CFxButton button("Option", c.style);
+        button.resize(100, 40);
+        button.ApplyStyle(QImage(), 0, -1, false);
+        button.ApplyStyle(QImage(), 0, -1, false);  // styling twice keeps the glyph in place
+        EXPECT_EQ(button.GlyphRect(), c.glyph);
+        EXPECT_EQ(button.Props(CFxButton::kNormal).textRect,
+                  QRect(c.textLeft, 0, 100 - c.textLeft, 40));
+        const QImage unchecked = button.grab().toImage().copy(c.glyph);
+        button.SetCheck(true);
+        const QImage checked = button.grab().toImage().copy(c.glyph);
+        EXPECT_NE(unchecked, checked);
+    }
+}
+
 TEST(FxButtonRadioTest, ClickUnchecksOnlyTheOtherRadiosOfItsGroup) {
     QWidget dialog;
     const CFxButton::Style radio{CFxButton::kRadioKind};
