@@ -137,27 +137,26 @@ CLabel& CLabel::SetTransparent(bool transparent) {
     return *this;
 }
 
-CLabel& CLabel::FlashText(bool flash) {
+void CLabel::RestartFlash(bool flash, int kind) {
     timer_.stop();
     if (flash) {
         flashPhase_ = false;
         timer_.start(kFlashIntervalMs, this);
-        flashKind_ = kFlashText;
-    } else {
-        flashKind_ = kNoFlash;
+        flashKind_ = kind;
     }
     Redraw();
+}
+
+CLabel& CLabel::FlashText(bool flash) {
+    if (!flash) {
+        flashKind_ = kNoFlash;
+    }
+    RestartFlash(flash, kFlashText);
     return *this;
 }
 
 CLabel& CLabel::FlashBackground(bool flash) {
-    timer_.stop();
-    if (flash) {
-        flashPhase_ = false;
-        timer_.start(kFlashIntervalMs, this);
-        flashKind_ = kFlashBackground;
-    }
-    Redraw();
+    RestartFlash(flash, kFlashBackground);
     return *this;
 }
 

@@ -89,6 +89,8 @@ class CLabel : public QFrame {
 
   private:
     void Redraw();
+    // Stops the flash timer; with `flash` starts it again for `kind`, in the off phase.
+    void RestartFlash(bool flash, int kind);
     void UpdateFrame();
     void PaintContents(QPainter& painter, const QRect& client);
 
