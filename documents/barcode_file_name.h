@@ -4,8 +4,10 @@
 
 namespace orbisk {
 
-// Longest barcode text that may name a file, in bytes.
-inline constexpr int kMaxBarcodeNameBytes = 255;
+// Longest barcode text that may name a file, in bytes: a file name may have
+// 255 bytes, and the page number "_NN", a collision suffix "_NNN" and the
+// extension ".tif" must still fit behind the text.
+inline constexpr int kMaxBarcodeNameBytes = 255 - 3 - 4 - 4;
 
 // True when barcode data (UTF-8) can be used as the last part of a file name
 // in the save folder without leaving it or surprising the operator: not empty,

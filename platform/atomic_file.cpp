@@ -4,16 +4,18 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
-#include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdio>
 
 namespace orbisk::platform {
 
 AtomicFileTarget::AtomicFileTarget(const QString& finalPath) : finalPath_(finalPath) {
     const QFileInfo info(finalPath);
-    QTemporaryFile temp(info.absolutePath() + "/." + info.fileName() + ".XXXXXX");
+    // A short name of its own: a final name near the 255-byte limit must still
+    // have a temporary name that fits.
+    QTemporaryFile temp(info.absolutePath() + "/.orbisk-XXXXXX");
     temp.setAutoRemove(false);
     if (temp.open()) {
         tempPath_ = temp.fileName();

@@ -403,8 +403,8 @@ TEST(BarcodeFileNameTest, RefusesNamesThatLeaveTheFolderOrSurprise) {
         {"a\xC2\x85"
          "b",
          false},  // C1 control, next line
-        {QByteArray(255, 'x'), true},
-        {QByteArray(256, 'x'), false},
+        {QByteArray(kMaxBarcodeNameBytes, 'x'), true},
+        {QByteArray(kMaxBarcodeNameBytes + 1, 'x'), false},
     };
     for (const auto& [data, usable] : cases) {
         EXPECT_EQ(IsUsableBarcodeName(data), usable) << data.toStdString();
@@ -451,6 +451,15 @@ INSTANTIATE_TEST_SUITE_P(
         BarcodeNamingCase{"Slash", "../ABC", "IMG00012.jpg", kSpecialText, SaverIcon::Stop},
         BarcodeNamingCase{"NoCode", nullptr, "IMG00012.jpg", kNotRecognisedText, SaverIcon::None}),
     [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(SaverTest, LongestUsableCodeStillNamesAFileTwice) {
+    settings.RECOGNIZE = 1;
+    const std::string code(kMaxBarcodeNameBytes, 'x');
+    const QString leaf = QString::fromStdString(code);
+    EXPECT_EQ(Capture(QrPage(code.c_str()), Base()), QStringList{Base(leaf + ".jpg")});
+    EXPECT_EQ(Capture(QrPage(code.c_str()), Base()), QStringList{Base(leaf + "_2.jpg")});
+    EXPECT_TRUE(notifier.messages.empty());
+}
 
 TEST_F(SaverTest, BarcodeNamingTouchesNoExistingFile) {
     settings.RECOGNIZE = 1;

@@ -1,9 +1,9 @@
 #include "platform/atomic_file.h"
 #include "tests/support/temp_dir.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
-#include <gtest/gtest.h>
 
 namespace orbisk::platform {
 namespace {
@@ -33,6 +33,16 @@ TEST(AtomicFileTargetTest, FolderBelowARegularFileIsInvalid) {
     AtomicFileTarget writer(dir.File("plain/page.jpg"));
     EXPECT_FALSE(writer.IsValid());
     EXPECT_FALSE(writer.Commit());
+}
+
+TEST(AtomicFileTargetTest, NameAtTheFileSystemLimitCanBeWritten) {
+    test::TempDir dir;
+    const QString target = dir.File(QString(251, 'x') + ".jpg");  // 255 bytes
+    AtomicFileTarget writer(target);
+    ASSERT_TRUE(writer.IsValid());
+    ASSERT_TRUE(test::WriteBytes(writer.TempPath(), "page"));
+    ASSERT_TRUE(writer.Commit());
+    EXPECT_EQ(test::ReadBytes(target), "page");
 }
 
 }  // namespace
