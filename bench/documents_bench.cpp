@@ -14,14 +14,13 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
-#include <zint.h>
-
 #include <string>
 #include <vector>
 
 #include "documents/barcode_reader.h"
 #include "documents/bilevel_tiff_writer.h"
 #include "documents/image_files.h"
+#include "tests/documents/barcode_symbols.h"
 #include "tests/support/scene_generator.h"
 
 namespace {
@@ -80,21 +79,6 @@ void BM_BilevelTiffPage(benchmark::State& state) {
 }
 BENCHMARK(BM_BilevelTiffPage)->Unit(benchmark::kMillisecond);
 
-cv::Mat Symbol(int symbology, const std::string& data, float scale) {
-    zint_symbol* symbol = ZBarcode_Create();
-    symbol->symbology = symbology;
-    symbol->scale = scale;
-    symbol->show_hrt = 0;
-    cv::Mat grey;
-    if (ZBarcode_Encode_and_Buffer(symbol, reinterpret_cast<const unsigned char*>(data.data()),
-                                   static_cast<int>(data.size()), 0) < ZINT_ERROR) {
-        const cv::Mat rgb(symbol->bitmap_height, symbol->bitmap_width, CV_8UC3, symbol->bitmap);
-        cv::cvtColor(rgb, grey, cv::COLOR_RGB2GRAY);
-    }
-    ZBarcode_Delete(symbol);
-    return grey;
-}
-
 // A cropped page with a QR code at the top right and an EAN-13 at the bottom,
 // each printed on a blank patch of the paper.
 cv::Mat BarcodePage2Mp() {
@@ -104,8 +88,8 @@ cv::Mat BarcodePage2Mp() {
         page(patch).setTo(cv::mean(page(patch)));
         page(cv::Rect(at, symbol.size())).setTo(cv::Scalar::all(40), symbol < 128);
     };
-    print(Symbol(BARCODE_QRCODE, "https://example.org/document/4711", 3), {1300, 100});
-    print(Symbol(BARCODE_EANX, "400638133393", 2), {200, 900});
+    print(test::ZintSymbol(BARCODE_QRCODE, "https://example.org/document/4711", 3), {1300, 100});
+    print(test::ZintSymbol(BARCODE_EANX, "400638133393", 2), {200, 900});
     return page;
 }
 

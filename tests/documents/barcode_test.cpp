@@ -5,8 +5,6 @@
 #include <QJsonObject>
 #include <opencv2/imgproc.hpp>
 
-#include <zint.h>
-
 #include <algorithm>
 #include <string>
 #include <utility>
@@ -14,29 +12,14 @@
 
 #include "documents/barcode_reader.h"
 #include "documents/barcode_text.h"
+#include "tests/documents/barcode_symbols.h"
 
 namespace orbisk {
 namespace {
 
-// A symbol drawn by libzint: black on white, one channel.
-cv::Mat Symbol(int symbology, const std::string& data, float scale) {
-    zint_symbol* symbol = ZBarcode_Create();
-    symbol->symbology = symbology;
-    symbol->scale = scale;
-    symbol->show_hrt = 0;
-    cv::Mat image;
-    if (ZBarcode_Encode_and_Buffer(symbol, reinterpret_cast<const unsigned char*>(data.data()),
-                                   static_cast<int>(data.size()), 0) < ZINT_ERROR) {
-        const cv::Mat rgb(symbol->bitmap_height, symbol->bitmap_width, CV_8UC3, symbol->bitmap);
-        cv::cvtColor(rgb, image, cv::COLOR_RGB2GRAY);
-    }
-    ZBarcode_Delete(symbol);
-    return image;
-}
-
-cv::Mat QrCode(const std::string& data) { return Symbol(BARCODE_QRCODE, data, 3); }
+cv::Mat QrCode(const std::string& data) { return test::ZintSymbol(BARCODE_QRCODE, data, 3); }
 // 12 digits; libzint adds the check digit 1.
-cv::Mat Ean13() { return Symbol(BARCODE_EANX, "400638133393", 2); }
+cv::Mat Ean13() { return test::ZintSymbol(BARCODE_EANX, "400638133393", 2); }
 const std::string kEan13Data = "4006381333931";
 
 // A light grey page (paper 225, 3 channels unless `grey`) with the symbols at
