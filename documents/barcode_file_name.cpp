@@ -1,0 +1,41 @@
+#include "documents/barcode_file_name.h"
+
+#include <QString>
+
+namespace orbisk {
+
+bool IsUsableBarcodeName(const QByteArray& data) {
+    if (data.isEmpty() || data.size() > kMaxBarcodeNameBytes) {
+        return false;
+    }
+    const auto edge = [](char c) { return c == '.' || c == ' '; };
+    // Also rules out "." and "..".
+    if (edge(data.front()) || edge(data.back())) {
+        return false;
+    }
+    // Control characters of both blocks (C0 with DEL, and C1).
+    for (const QChar ch : QString::fromUtf8(data)) {
+        if (ch.category() == QChar::Other_Control) {
+            return false;
+        }
+    }
+    for (const char c : data) {
+        switch (c) {
+            case '\\':
+            case '/':
+            case ':':
+            case '*':
+            case '?':
+            case '"':
+            case '<':
+            case '>':
+            case '|':
+                return false;
+            default:
+                break;
+        }
+    }
+    return true;
+}
+
+}  // namespace orbisk
