@@ -194,6 +194,9 @@ bool WriteJpegFile(const QString& path, const cv::Mat& image, QByteArray& writte
     if (file == nullptr) {
         return false;
     }
+    // libjpeg hands over 4 KB at a time; a larger stream buffer saves most of
+    // the write calls for a camera page.
+    std::setvbuf(file, nullptr, _IOFBF, 256 * 1024);
     const CompressJob job{image.data,       image.step[0], image.cols, image.rows,
                           image.channels(), xDensity,      yDensity,   quality};
     bool ok = CompressJpeg(file, &job);
