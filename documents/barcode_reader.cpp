@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "imaging/binarization.h"
+
 namespace orbisk {
 
 // zbar.h puts its C interface into namespace zbar when compiled as C++.
@@ -27,23 +29,6 @@ struct ImageDeleter {
     void operator()(zbar_image_t* image) const { zbar_image_destroy(image); }
 };
 
-// Gaussian adaptive threshold (255 paper, 0 ink) of the page's grey version.
-// The grey weights are OpenCV's RGB ones applied to the stored BGR bytes.
-cv::Mat BinarizeForScan(const cv::Mat& page, int blockSize, int constant) {
-    cv::Mat grey;
-    if (page.channels() == 3 || page.channels() == 4) {
-        cv::cvtColor(page, grey, page.channels() == 3 ? cv::COLOR_RGB2GRAY : cv::COLOR_RGBA2GRAY);
-    } else if (page.channels() == 1) {
-        grey = page;
-    } else {
-        return {};
-    }
-    cv::Mat binary;
-    cv::adaptiveThreshold(grey, binary, 255, cv::ADAPTIVE_THRESH_GAUSSIAN_C, cv::THRESH_BINARY,
-                          blockSize, constant);
-    return binary;
-}
-
 }  // namespace
 
 bool CBarcodeReader::Decode(const cv::Mat& page, BarcodeResults& results, bool raw) {
@@ -54,10 +39,8 @@ bool CBarcodeReader::Decode(const cv::Mat& page, BarcodeResults& results, bool r
     if (raw) {
         return !ScanImage(results, page);
     }
-    if (page.depth() != CV_8U) {
-        return false;
-    }
-    const cv::Mat binary = BinarizeForScan(page, blockSize_, constant_);
+    cv::Mat binary;
+    AdaptiveBinarize(page, blockSize_, constant_, binary);
     if (binary.empty()) {
         return true;
     }

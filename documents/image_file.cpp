@@ -1,6 +1,5 @@
 // Reading and writing images in any format that OpenCV's codecs know.
 
-#include <QFile>
 #include <QFileInfo>
 #include <opencv2/imgcodecs.hpp>
 
@@ -42,19 +41,9 @@ bool WriteImageFile(const QString& path, const cv::Mat& image) {
     } catch (const cv::Exception&) {
         return false;  // no encoder for the extension, or a layout it refuses
     }
-    platform::AtomicFileTarget target(path);
-    if (!target.IsValid()) {
-        return false;
-    }
-    QFile file(target.TempPath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return false;
-    }
-    const auto size = static_cast<qint64>(encoded.size());
-    const bool written =
-        file.write(reinterpret_cast<const char*>(encoded.data()), size) == size && file.flush();
-    file.close();
-    return written && file.error() == QFileDevice::NoError && target.Commit();
+    return platform::WriteFileAtomically(
+        path, QByteArray::fromRawData(reinterpret_cast<const char*>(encoded.data()),
+                                      static_cast<qsizetype>(encoded.size())));
 }
 
 }  // namespace orbisk

@@ -160,13 +160,19 @@ bool DecompressJpeg(const unsigned char* data, std::size_t length, AllocateRows 
     return clean;
 }
 
+// Runs inside DecompressJpeg: an exception must not leave that frame, or the
+// decompressor would never be released.
 unsigned char* AllocateMat(void* context, int width, int height, int channels,
-                           std::size_t* stride) {
+                           std::size_t* stride) noexcept {
     if (channels != 1 && channels != 3) {
         return nullptr;
     }
     auto* mat = static_cast<cv::Mat*>(context);
-    mat->create(height, width, CV_8UC(channels));
+    try {
+        mat->create(height, width, CV_8UC(channels));
+    } catch (...) {
+        return nullptr;  // out of memory
+    }
     *stride = mat->step[0];
     return mat->data;
 }
@@ -188,6 +194,9 @@ bool WriteJpegFile(const QString& path, const cv::Mat& image, QByteArray& writte
     if (file == nullptr) {
         return false;
     }
+    // libjpeg hands over 4 KB at a time; a larger stream buffer saves most of
+    // the write calls for a camera page.
+    std::setvbuf(file, nullptr, _IOFBF, 256 * 1024);
     const CompressJob job{image.data,       image.step[0], image.cols, image.rows,
                           image.channels(), xDensity,      yDensity,   quality};
     bool ok = CompressJpeg(file, &job);

@@ -50,6 +50,20 @@ void SetJpegTags(tiff* handle, int quality) {
     TIFFSetField(handle, TIFFTAG_JPEGQUALITY, quality);
 }
 
+// Whether a page writer of `type` can write `page`; checked before a file or a
+// directory is touched, so a refused page changes nothing.
+bool PageFitsType(const cv::Mat& page, int type) {
+    switch (type) {
+        case kTiffColourPage:
+            return !page.empty() && page.dims == 2 && page.depth() == CV_8U && page.channels() == 3;
+        case kTiffGreyPage:
+        case kTiffBilevelPage:
+            return !GreyOf(page).empty();
+        default:
+            return false;
+    }
+}
+
 // Strip 0 from a continuous buffer, then the directory.
 bool WriteStripAndDirectory(tiff* handle, const void* data, std::size_t size) {
     if (TIFFWriteEncodedStrip(handle, 0, const_cast<void*>(data), static_cast<tmsize_t>(size)) <
@@ -125,11 +139,7 @@ bool CTiffWriter::WritePage(const cv::Mat& page, int type) {
     }
     // Tags are set only for a page that will be written: a tag set on the
     // handle alone would make Close write an empty directory.
-    if (type != kTiffColourPage && type != kTiffGreyPage && type != kTiffBilevelPage) {
-        return false;
-    }
-    if (type == kTiffColourPage ? (page.empty() || page.depth() != CV_8U || page.channels() != 3)
-                                : GreyOf(page).empty()) {
+    if (!PageFitsType(page, type)) {
         return false;
     }
     if (pagesWritten_ == 0) {
@@ -153,8 +163,7 @@ bool CTiffWriter::AddPageFromFile(const QString& path, int type) {
 }
 
 bool CTiffWriter::AppendPageToFile(const QString& path, const cv::Mat& page, int type) {
-    if (path.isEmpty() ||
-        (type != kTiffColourPage && type != kTiffGreyPage && type != kTiffBilevelPage)) {
+    if (path.isEmpty() || !PageFitsType(page, type)) {
         return false;
     }
     tiff* handle = TIFFOpen(WideToAnsi(path).constData(), "a");

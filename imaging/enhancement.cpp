@@ -2,8 +2,13 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
+
+#include "imaging/binarization.h"
+#include "imaging/image_checks.h"
+#include "imaging/noise_cleaning.h"
 
 namespace orbisk {
 namespace {
@@ -14,13 +19,6 @@ constexpr int kFlatPaperLevel = 245;
 constexpr int kDefaultChromaThreshold = 50;
 constexpr int kInkBlockSize = 15;
 constexpr int kInkConstant = 10;
-constexpr int kBorderBand = 50;
-constexpr int kDarkBelow = 125;
-
-bool IsPage(const cv::Mat& image) {
-    return !image.empty() && image.dims == 2 && image.depth() == CV_8U &&
-           (image.channels() == 1 || image.channels() == 3);
-}
 
 // A fifth-size copy; at least one pixel each way, so that tiny pages work too.
 cv::Mat Shrink(const cv::Mat& image) {
@@ -38,54 +36,10 @@ cv::Mat Shrink(const cv::Mat& image) {
     return small;
 }
 
-// Whitens dark areas connected to the image border, but only inside the
-// 50-pixel border band (explicit stack, so any area size is safe). The ink
-// mask of shadow removal uses it: dark regions hanging on the edge are desk or
-// shadow, not ink.
-void ClearDarkBorderAreas(cv::Mat& mask) {
-    const int cols = mask.cols;
-    const int rows = mask.rows;
-    auto interior = [&](int x, int y) {
-        return x > kBorderBand && x < cols - kBorderBand && y > kBorderBand &&
-               y < rows - kBorderBand;
-    };
-    std::vector<cv::Point> stack;
-    auto fill = [&](int sx, int sy) {
-        if (mask.at<uchar>(sy, sx) >= kDarkBelow) {
-            return;
-        }
-        mask.at<uchar>(sy, sx) = 255;
-        stack.emplace_back(sx, sy);
-        while (!stack.empty()) {
-            const cv::Point p = stack.back();
-            stack.pop_back();
-            for (int nx = p.x - 1; nx <= p.x + 1; ++nx) {
-                for (int ny = p.y - 1; ny <= p.y + 1; ++ny) {
-                    if (nx < 0 || ny < 0 || nx >= cols || ny >= rows) {
-                        continue;
-                    }
-                    if (interior(nx, ny)) {
-                        break;  // the rest of this column lies inside as well
-                    }
-                    uchar& value = mask.at<uchar>(ny, nx);
-                    if (value < kDarkBelow) {
-                        value = 255;
-                        stack.emplace_back(nx, ny);
-                    }
-                }
-            }
-        }
-    };
-    for (int x = 0; x < cols; ++x) fill(x, 0);
-    for (int x = 0; x < cols; ++x) fill(x, rows - 1);
-    for (int y = 0; y < rows; ++y) fill(0, y);
-    for (int y = 0; y < rows; ++y) fill(cols - 1, y);
-}
-
 }  // namespace
 
 bool CImageProcess::NormalizeBrightness(const cv::Mat& image, cv::Mat& result, int target) {
-    if (!IsPage(image)) {
+    if (!IsDocumentImage(image)) {
         return false;
     }
     cv::Mat grey;
@@ -117,7 +71,7 @@ bool CImageProcess::NormalizeBrightness(const cv::Mat& image, cv::Mat& result, i
 }
 
 bool CImageProcess::RemoveShadow(const cv::Mat& image, cv::Mat& result, int threshold) {
-    if (!IsPage(image)) {
+    if (!IsDocumentImage(image)) {
         return false;
     }
     if (threshold < 0 || threshold > 255) {
@@ -152,11 +106,13 @@ bool CImageProcess::RemoveShadow(const cv::Mat& image, cv::Mat& result, int thre
     cv::medianBlur(background, background, kBackgroundAperture);
     cv::resize(background, background, work.size(), 0, 0, cv::INTER_LINEAR);
 
-    // 255 on paper, 0 on ink.
+    // 255 on paper, 0 on ink; dark areas hanging on the edge are desk or
+    // shadow, not ink.
     cv::Mat inkMask;
-    cv::adaptiveThreshold(work, inkMask, 255, cv::ADAPTIVE_THRESH_GAUSSIAN_C, cv::THRESH_BINARY,
-                          kInkBlockSize, kInkConstant);
-    ClearDarkBorderAreas(inkMask);
+    AdaptiveBinarize(work, kInkBlockSize, kInkConstant, inkMask);
+    if (inkMask.empty() || !ClearBorderNoise(inkMask)) {
+        return false;
+    }
 
     // Paper: value - background + 245 (saturated); ink: its own value.
     cv::Mat flattened(work.size(), CV_8UC1);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "documents/image_files.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
 
 namespace orbisk {
@@ -200,6 +201,25 @@ TEST(WriteJpegFileTest, ReplacesExistingFileAndFailsBelowARegularFile) {
 
     // CI runs as root, so an unwritable target is a folder that is a file.
     EXPECT_FALSE(WriteJpegFile(path + "/below.jpg", GreyGradient(), written, 96, 96, 90));
+}
+
+TEST(WriteJpegFileTest, WriteErrorLeavesExistingFileIntact) {
+    TempDir dir;
+    const QString path = dir.File("old.jpg");
+    const QByteArray old = Encode(ColourPage());
+    ASSERT_TRUE(WriteBytes(path, old));
+    cv::Mat noise(512, 512, CV_8UC3);
+    cv::randu(noise, 0, 256);  // encodes to far more than the limit below
+    QByteArray written;
+    {
+        // The library's output buffer cannot be flushed: its error exit ends
+        // the write instead of the process.
+        test::FileSizeLimit full(2048);
+        EXPECT_FALSE(WriteJpegFile(path, noise, written, 300, 300, 80));
+    }
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_TRUE(written.isEmpty());
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 struct DecodeCase {
