@@ -20,7 +20,7 @@
 #include "documents/barcode_reader.h"
 #include "documents/bilevel_tiff_writer.h"
 #include "documents/image_files.h"
-#include "tests/documents/barcode_symbols.h"
+#include "tests/support/barcode_symbols.h"
 #include "tests/support/scene_generator.h"
 
 namespace {

@@ -12,12 +12,10 @@
 #include <QTemporaryDir>
 #include <opencv2/imgproc.hpp>
 
-#include <zint.h>
-
-#include <memory>
 #include <vector>
 
 #include "documents/image_saver.h"
+#include "tests/support/barcode_symbols.h"
 #include "tests/support/scene_generator.h"
 
 namespace orbisk {
@@ -32,20 +30,12 @@ cv::Mat MakeFrame(bool withCode) {
         test::MakeScene({.size = {3264, 2448},
                          .pages = {{.centre = {1632, 1224}, .size = {2300, 1700}, .angle = 4}}});
     if (withCode) {
-        std::unique_ptr<zint_symbol, void (*)(zint_symbol*)> symbol(ZBarcode_Create(),
-                                                                    ZBarcode_Delete);
-        symbol->symbology = BARCODE_QRCODE;
-        symbol->scale = 4;
-        const unsigned char data[] = "ABC";
-        if (ZBarcode_Encode_and_Buffer(symbol.get(), data, 3, 0) < ZINT_ERROR) {
-            const cv::Mat rgb(symbol->bitmap_height, symbol->bitmap_width, CV_8UC3, symbol->bitmap);
-            cv::Mat code;
-            cv::cvtColor(rgb, code, cv::COLOR_RGB2BGR);
-            // A white quiet zone of 40 pixels around the code.
-            scene.image(cv::Rect(1200, 700, code.cols + 80, code.rows + 80))
-                .setTo(cv::Scalar::all(255));
-            code.copyTo(scene.image(cv::Rect(1240, 740, code.cols, code.rows)));
-        }
+        cv::Mat code;
+        cv::cvtColor(test::ZintSymbol(BARCODE_QRCODE, "ABC", 4), code, cv::COLOR_GRAY2BGR);
+        // A white quiet zone of 40 pixels around the code.
+        scene.image(cv::Rect(1200, 700, code.cols + 80, code.rows + 80))
+            .setTo(cv::Scalar::all(255));
+        code.copyTo(scene.image(cv::Rect(1240, 740, code.cols, code.rows)));
     }
     return scene.image;
 }

@@ -12,7 +12,7 @@
 
 #include "documents/barcode_reader.h"
 #include "documents/barcode_text.h"
-#include "tests/documents/barcode_symbols.h"
+#include "tests/support/barcode_symbols.h"
 
 namespace orbisk {
 namespace {
