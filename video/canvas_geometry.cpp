@@ -138,22 +138,25 @@ ViewLayout LayoutView(cv::Size frame, float scale, cv::Point anchor, cv::Point i
     return layout;
 }
 
+namespace {
+
+// One axis of the clamp: [low, high) back inside [0, limit).
+void ClampSpan(int& low, int& high, int limit) {
+    if (low < 0) {
+        high = std::min(high - low, limit);
+        low = 0;
+    } else if (high > limit) {
+        low = std::max(low - (high - limit), 0);
+        high = limit;
+    }
+}
+
+}  // namespace
+
 IntRect ClampVisibleRect(IntRect visible, cv::Size frame, float scale) {
     const cv::Size zoomed = ZoomedSize(frame, scale);
-    if (visible.left < 0) {
-        visible.right = std::min(visible.right - visible.left, zoomed.width);
-        visible.left = 0;
-    } else if (visible.right > zoomed.width) {
-        visible.left = std::max(visible.left - (visible.right - zoomed.width), 0);
-        visible.right = zoomed.width;
-    }
-    if (visible.top < 0) {
-        visible.bottom = std::min(visible.bottom - visible.top, zoomed.height);
-        visible.top = 0;
-    } else if (visible.bottom > zoomed.height) {
-        visible.top = std::max(visible.top - (visible.bottom - zoomed.height), 0);
-        visible.bottom = zoomed.height;
-    }
+    ClampSpan(visible.left, visible.right, zoomed.width);
+    ClampSpan(visible.top, visible.bottom, zoomed.height);
     return visible;
 }
 

@@ -26,6 +26,13 @@ cv::Point ToPoint(const QPointF& point) { return {point.toPoint().x(), point.toP
 
 QRect ToQRect(const IntRect& rect) { return {rect.left, rect.top, rect.Width(), rect.Height()}; }
 
+// One axis of the destination: centred when the zoomed frame is shorter than
+// the client, else the whole client.
+void CentreOrSpan(int zoomed, int client, int& low, int& high) {
+    low = zoomed < client ? (client - zoomed) / 2 : 0;
+    high = zoomed < client ? low + zoomed : client;
+}
+
 }  // namespace
 
 CObjectContainer::CObjectContainer(QWidget* parent) : QWidget(parent) {
@@ -303,22 +310,8 @@ void CObjectContainer::resizeEvent(QResizeEvent* event) {
         // Keep the visible rectangle's corner; centre an axis the zoomed
         // frame does not fill.
         const cv::Size zoomed = ZoomedSize(frame_.size(), scale_);
-        const int cw = client_.Width();
-        const int ch = client_.Height();
-        if (zoomed.width < cw) {
-            destination_.left = (cw - zoomed.width) / 2;
-            destination_.right = destination_.left + zoomed.width;
-        } else {
-            destination_.left = 0;
-            destination_.right = cw;
-        }
-        if (zoomed.height < ch) {
-            destination_.top = (ch - zoomed.height) / 2;
-            destination_.bottom = destination_.top + zoomed.height;
-        } else {
-            destination_.top = 0;
-            destination_.bottom = ch;
-        }
+        CentreOrSpan(zoomed.width, client_.Width(), destination_.left, destination_.right);
+        CentreOrSpan(zoomed.height, client_.Height(), destination_.top, destination_.bottom);
         visible_.right = visible_.left + destination_.Width();
         visible_.bottom = visible_.top + destination_.Height();
         visible_ = ClampVisibleRect(visible_, frame_.size(), scale_);
