@@ -10,6 +10,7 @@
 #include <QImage>
 #include <opencv2/core.hpp>
 
+#include <string>
 #include <vector>
 
 namespace orbisk {
@@ -113,6 +114,14 @@ TEST(ObjectContainer, FitCentresTheFrame) {
         EXPECT_EQ(canvas->VisibleRect(),
                   (IntRect{0, 0, c.destination.Width(), c.destination.Height()}));
     }
+    // Around a small frame, shown pixel for pixel, lies the canvas's grey.
+    const cv::Mat small = PatternFrame(320, 240);
+    auto canvas = MakeCanvas(640, 480, small);
+    const QImage shown = canvas->grab().toImage();
+    EXPECT_EQ(shown.pixel(159, 119), qRgb(243, 243, 243));
+    EXPECT_EQ(shown.pixel(480, 360), qRgb(243, 243, 243));
+    EXPECT_EQ(shown.pixel(160, 120), Rgb(small.at<cv::Vec3b>(0, 0)));
+    EXPECT_EQ(shown.pixel(479, 359), Rgb(small.at<cv::Vec3b>(239, 319)));
 }
 
 TEST(ObjectContainer, FramesOfTheSameSizeKeepTheZoomAndOtherSizesRefit) {
@@ -322,7 +331,14 @@ INSTANTIATE_TEST_SUITE_P(Canvas, TurnsToIdentity,
                          testing::Values(std::vector<Turn>{R, R, R, R},
                                          std::vector<Turn>{L, L, L, L}, std::vector<Turn>{R, L},
                                          std::vector<Turn>{H, H}, std::vector<Turn>{R, R, H},
-                                         std::vector<Turn>{L, H, L}));
+                                         std::vector<Turn>{L, H, L}),
+                         [](const testing::TestParamInfo<std::vector<Turn>>& info) {
+                             std::string name;
+                             for (Turn turn : info.param) {
+                                 name += "RLH"[turn];
+                             }
+                             return name;
+                         });
 
 // ---- Messages ---------------------------------------------------------------
 
