@@ -26,7 +26,9 @@ std::vector<CaptureFormat> YuyvSizes(const std::vector<CaptureFormat>& formats) 
 
 HResult ToHResult(ControlResult r) { return r == ControlResult::kOk ? kSOk : kEFail; }
 
-bool SameText(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool SameText(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 }  // namespace
 
@@ -314,7 +316,8 @@ int CUSBCamra::GetDeviceResolutionAt(const QString& vid, const QString& pid, int
     return 0;
 }
 
-int CUSBCamra::CountDevicesBySerial(const QString& vid, const QString& pid, const QString& serial) {
+int CUSBCamra::CountDevicesBySerial(const QString& vid, const QString& pid,
+                                    const QString& serial) {
     return CountVideoDevicesBySerial(vid, pid, serial);
 }
 
