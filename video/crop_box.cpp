@@ -113,14 +113,17 @@ void FrameRect(cv::Mat& picture, const IntRect& rect, int width, const cv::Scala
     ForEachAround(ring.outer, ring.inner, [&](const IntRect& r) { FillRect(picture, r, colour); });
 }
 
-// Per channel: trunc(weight * pixel + (1 - weight) * colour).
+// Per channel: trunc(weight * pixel + (1 - weight) * colour). A grey colour
+// gives one table for all channels, which cv::LUT applies much faster.
 cv::Mat BlendTable(const cv::Scalar& colour, int percent) {
-    cv::Mat table(1, 256, CV_8UC3);
+    const bool grey = colour[0] == colour[1] && colour[1] == colour[2];
+    const int channels = grey ? 1 : 3;
+    cv::Mat table(1, 256, CV_8UC(channels));
     const double weight = (100 - percent) / 100.0;
     for (int v = 0; v < 256; ++v) {
-        cv::Vec3b& entry = table.at<cv::Vec3b>(v);
-        for (int c = 0; c < 3; ++c) {
-            entry[c] = cv::saturate_cast<uchar>(std::trunc(weight * v + (1 - weight) * colour[c]));
+        for (int c = 0; c < channels; ++c) {
+            table.ptr<uchar>()[v * channels + c] =
+                cv::saturate_cast<uchar>(std::trunc(weight * v + (1 - weight) * colour[c]));
         }
     }
     return table;

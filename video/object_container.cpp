@@ -22,6 +22,9 @@ namespace {
 constexpr int kWheelStep = 120;
 const QColor kBackground(243, 243, 243);
 
+// The memory picture's 32-bit pixels are read as blue, green, red, pad bytes.
+static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN);
+
 cv::Point ToPoint(const QPointF& point) { return {point.toPoint().x(), point.toPoint().y()}; }
 
 QRect ToQRect(const IntRect& rect) { return {rect.left, rect.top, rect.Width(), rect.Height()}; }
