@@ -401,7 +401,16 @@ void CObjectContainer::wheelEvent(QWheelEvent* event) {
         return;
     }
     event->accept();
-    wheelRemainder_ += event->angleDelta().y();
+    const int delta = event->angleDelta().y();
+    if (delta == 0) {
+        return;
+    }
+    // A turn the other way starts afresh: a part notch left from before must
+    // not swallow it.
+    if ((delta > 0) != (wheelRemainder_ > 0)) {
+        wheelRemainder_ = 0;
+    }
+    wheelRemainder_ += delta;
     while (std::abs(wheelRemainder_) >= kWheelStep) {
         const bool in = wheelRemainder_ > 0;
         wheelRemainder_ += in ? -kWheelStep : kWheelStep;

@@ -217,6 +217,18 @@ TEST(ObjectContainer, WheelZoomKeepsThePixelUnderTheCursor) {
     }
 }
 
+TEST(ObjectContainer, WheelTurnedBackAfterAPartNotchZoomsAtOnce) {
+    auto canvas = MakeCanvas(640, 480, PatternFrame(1600, 1200));
+    canvas->ZoomIn();
+    canvas->ZoomIn();  // 1
+    Move(*canvas, {320, 240});
+    test::Wheel(*canvas, {320, 240}, 90);
+    test::Wheel(*canvas, {320, 240}, -120);
+    EXPECT_FLOAT_EQ(canvas->Scale(), 0.5f);
+    test::Wheel(*canvas, {320, 240}, 240);  // two notches at once
+    EXPECT_FLOAT_EQ(canvas->Scale(), 2);
+}
+
 TEST(ObjectContainer, WheelOutsideThePictureZoomsAboutTheFrameCentre) {
     auto canvas = MakeCanvas(640, 480, PatternFrame(320, 240));  // shown at 160..480
     Move(*canvas, {20, 20});
