@@ -139,41 +139,23 @@ void BlendRect(cv::Mat& picture, const IntRect& rect, const cv::Mat& table) {
 }  // namespace
 
 VertexBox DragBox(const VertexBox& box, cv::Point2f delta, int handle) {
-    VertexBox b = box;
-    switch (handle) {
-        case kTopLeft:
-            b.minX += delta.x;
-            b.minY += delta.y;
-            break;
-        case kTop:
-            b.minY += delta.y;
-            break;
-        case kTopRight:
-            b.maxX += delta.x;
-            b.minY += delta.y;
-            break;
-        case kRight:
-            b.maxX += delta.x;
-            break;
-        case kBottomRight:
-            b.maxX += delta.x;
-            b.maxY += delta.y;
-            break;
-        case kBottom:
-            b.maxY += delta.y;
-            break;
-        case kBottomLeft:
-            b.minX += delta.x;
-            b.maxY += delta.y;
-            break;
-        case kLeft:
-            b.minX += delta.x;
-            break;
-        case kInsideBox:
-            return Moved(box, delta);
-        default:
-            return box;
+    if (handle == kInsideBox) {
+        return Moved(box, delta);
     }
+    if (handle < kTopLeft || handle > kLeft) {
+        return box;
+    }
+    // The edges each handle moves: left, right, top, bottom.
+    static constexpr bool kEdges[8][4] = {{true, false, true, false}, {false, false, true, false},
+                                          {false, true, true, false}, {false, true, false, false},
+                                          {false, true, false, true}, {false, false, false, true},
+                                          {true, false, false, true}, {true, false, false, false}};
+    const bool* moves = kEdges[handle];
+    VertexBox b = box;
+    b.minX += moves[0] ? delta.x : 0;
+    b.maxX += moves[1] ? delta.x : 0;
+    b.minY += moves[2] ? delta.y : 0;
+    b.maxY += moves[3] ? delta.y : 0;
     return Refused(box, b) ? box : b;
 }
 
