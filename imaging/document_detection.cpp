@@ -141,8 +141,8 @@ bool FindDocumentBoxImpl(RotatedBox& box, int medianAperture, int sobelAperture,
     if (scale < 0.2) scale = 0.2f;
 
     Candidates candidates;
-    if (!FindCandidates(image, medianAperture, sobelAperture, scale, minAreaRatio,
-                        gradientFactor, candidates)) {
+    if (!FindCandidates(image, medianAperture, sobelAperture, scale, minAreaRatio, gradientFactor,
+                        candidates)) {
         return false;
     }
 
@@ -206,8 +206,7 @@ void MergeOverlapping(ContourList& contours) {
                 if (right < left || bottom < top) continue;
                 const double overlap = static_cast<double>(right - left) * (bottom - top);
                 if (overlap >= 0.5 * a.area() || overlap >= 0.5 * b.area()) {
-                    contours[i].insert(contours[i].end(), contours[j].begin(),
-                                       contours[j].end());
+                    contours[i].insert(contours[i].end(), contours[j].begin(), contours[j].end());
                     contours.erase(contours.begin() + static_cast<std::ptrdiff_t>(j));
                     merged = true;
                     break;
@@ -217,15 +216,15 @@ void MergeOverlapping(ContourList& contours) {
     }
 }
 
-bool FindDocumentBoxesImpl(std::vector<RotatedBox>& boxes, int medianAperture,
-                           int sobelAperture, float scale, float minAreaRatio,
-                           const cv::Mat& image, double gradientFactor) {
+bool FindDocumentBoxesImpl(std::vector<RotatedBox>& boxes, int medianAperture, int sobelAperture,
+                           float scale, float minAreaRatio, const cv::Mat& image,
+                           double gradientFactor) {
     if (!IsDocumentImage(image)) return false;
     if (scale < 0.1) scale = 0.1f;
 
     Candidates candidates;
-    if (!FindCandidates(image, medianAperture, sobelAperture, scale, minAreaRatio,
-                        gradientFactor, candidates)) {
+    if (!FindCandidates(image, medianAperture, sobelAperture, scale, minAreaRatio, gradientFactor,
+                        candidates)) {
         return false;
     }
 
@@ -262,8 +261,8 @@ bool FindDocumentBox(RotatedBox& box, int medianAperture, int sobelAperture,
                      std::vector<cv::Point>& outline, float scale, float minAreaRatio,
                      const cv::Mat& image, double gradientFactor) {
     try {
-        return FindDocumentBoxImpl(box, medianAperture, sobelAperture, outline, scale,
-                                   minAreaRatio, image, gradientFactor);
+        return FindDocumentBoxImpl(box, medianAperture, sobelAperture, outline, scale, minAreaRatio,
+                                   image, gradientFactor);
     } catch (const std::exception&) {
         // Bad apertures or an allocation failure: nothing found. Detection runs
         // on the capture and preview threads, which must keep going.
@@ -274,8 +273,8 @@ bool FindDocumentBox(RotatedBox& box, int medianAperture, int sobelAperture,
 bool DetectDocument(RotatedBox& box, int medianAperture, int sobelAperture, float scale,
                     float minAreaRatio, const cv::Mat& image, double gradientFactor) {
     std::vector<cv::Point> outline;
-    return FindDocumentBox(box, medianAperture, sobelAperture, outline, scale, minAreaRatio,
-                           image, gradientFactor);
+    return FindDocumentBox(box, medianAperture, sobelAperture, outline, scale, minAreaRatio, image,
+                           gradientFactor);
 }
 
 bool FindDocumentBoxes(std::vector<RotatedBox>& boxes, int medianAperture, int sobelAperture,

@@ -8,9 +8,7 @@ namespace {
 constexpr uchar kDarkBelow = 125;
 constexpr int kBand = 50;
 
-bool IsGreyImage(const cv::Mat& image) {
-    return image.dims == 2 && image.type() == CV_8UC1;
-}
+bool IsGreyImage(const cv::Mat& image) { return image.dims == 2 && image.type() == CV_8UC1; }
 
 // Grows the component of `seed` with the caller's buffers. Only the first
 // `minimumSize` - 1 points are kept: a component that reaches the size stays
