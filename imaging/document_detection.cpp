@@ -9,6 +9,7 @@
 #include "imaging/border_contours.h"
 #include "imaging/image_checks.h"
 #include "imaging/mask_border.h"
+#include "imaging/median_filter.h"
 #include "imaging/min_area_box.h"
 
 namespace orbisk {
@@ -43,7 +44,7 @@ bool FindCandidates(const cv::Mat& image, int medianAperture, int sobelAperture,
     cv::Mat dx;
     cv::Mat dy;
     for (cv::Mat& plane : planes) {
-        cv::medianBlur(plane, plane, medianAperture);
+        MedianBlur(plane, plane, medianAperture);
         cv::Sobel(plane, dx, CV_32F, 1, 0, sobelAperture, 1, 0, cv::BORDER_DEFAULT);
         cv::Sobel(plane, dy, CV_32F, 0, 1, sobelAperture, 1, 0, cv::BORDER_DEFAULT);
         gradient += cv::abs(dx);
