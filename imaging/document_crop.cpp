@@ -25,7 +25,7 @@ bool CutPage(const cv::Mat& image, RotatedBox box, int margin, cv::Mat& page) {
     if (cut.empty()) return false;
     if (margin <= 0) {
         page = cut;
-    } else if (cut.cols > 2 * margin && cut.rows > 2 * margin) {
+    } else if (cut.cols > 2 * std::int64_t{margin} && cut.rows > 2 * std::int64_t{margin}) {
         page = cut(cv::Rect(margin, margin, cut.cols - 2 * margin, cut.rows - 2 * margin)).clone();
     }
     return true;

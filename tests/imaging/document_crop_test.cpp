@@ -180,6 +180,9 @@ TEST(CropDocument, MarginCutsAfterwardsOrGrowsTheBoxBefore) {
     EXPECT_TRUE(
         CropDocument(scene.image, kFactor, kMedian, kSobel, kScale, kArea, tooLarge, result));
     EXPECT_EQ(result.data, sentinel.data);
+    EXPECT_TRUE(CropDocument(scene.image, kFactor, kMedian, kSobel, kScale, kArea,
+                             std::numeric_limits<int>::max(), result));
+    EXPECT_EQ(result.data, sentinel.data);
 
     // CropDocuments appends an empty page in that case.
     std::vector<cv::Mat> pages;
