@@ -10,15 +10,7 @@
 namespace orbisk {
 namespace {
 
-using test::MakeScene;
-using test::Page;
-using test::Scene;
-
-// The capture's values: factor 8, median 9, Sobel 3, scale 0.2, margin 10.
-constexpr double kFactor = 8.0;
-constexpr int kMedian = 9;
-constexpr int kSobel = 3;
-constexpr float kScale = 0.2f;
+using namespace test;  // scenes, box helpers and the callers' values
 
 double DarkFraction(const cv::Mat& image, int below) {
     cv::Mat grey;

@@ -12,17 +12,7 @@
 namespace orbisk {
 namespace {
 
-using test::MakeScene;
-using test::Normalised;
-using test::Page;
-using test::Scene;
-
-// The callers' values: factor 8, median 9, Sobel 3, scale 0.2, area ratio 0.01.
-constexpr double kFactor = 8.0;
-constexpr int kMedian = 9;
-constexpr int kSobel = 3;
-constexpr float kScale = 0.2f;
-constexpr float kArea = 0.01f;
+using namespace test;  // scenes, box helpers and the callers' values
 
 bool SameImage(const cv::Mat& a, const cv::Mat& b) {
     return a.size() == b.size() && a.type() == b.type() && cv::norm(a, b, cv::NORM_INF) == 0;

@@ -10,17 +10,7 @@
 namespace orbisk {
 namespace {
 
-using test::MakeScene;
-using test::Normalised;
-using test::Page;
-using test::Scene;
-using test::SceneOptions;
-
-// The callers' values: median 9, Sobel 3, scale 0.2, factor 8.
-constexpr int kMedian = 9;
-constexpr int kSobel = 3;
-constexpr float kScale = 0.2f;
-constexpr double kFactor = 8.0;
+using namespace test;  // scenes, box helpers and the callers' values
 
 bool BoxesEqual(const RotatedBox& a, const RotatedBox& b) {
     return a.cx == b.cx && a.cy == b.cy && a.width == b.width && a.height == b.height &&
@@ -180,15 +170,8 @@ class BorderCompletion : public ::testing::TestWithParam<std::tuple<BorderCase, 
 TEST_P(BorderCompletion, BoxCoversTheVisiblePage) {
     const auto& [c, quarterTurns] = GetParam();
     const Scene scene = MakeScene({.pages = {c.page}});
-    cv::Mat image = scene.image;
-    cv::Mat mask = scene.pageMask;
-    if (quarterTurns > 0) {
-        const int code = quarterTurns == 1   ? cv::ROTATE_90_CLOCKWISE
-                         : quarterTurns == 2 ? cv::ROTATE_180
-                                             : cv::ROTATE_90_COUNTERCLOCKWISE;
-        cv::rotate(scene.image, image, code);
-        cv::rotate(scene.pageMask, mask, code);
-    }
+    const cv::Mat image = test::QuarterTurned(scene.image, quarterTurns);
+    const cv::Mat mask = test::QuarterTurned(scene.pageMask, quarterTurns);
     const RotatedBox truth = Normalised(test::MaskBox(mask));
     const float tolerance = 0.02f * std::max(image.cols, image.rows);
 

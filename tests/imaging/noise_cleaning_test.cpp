@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <opencv2/core.hpp>
 
+#include "tests/imaging/box_testing.h"
+
 namespace orbisk {
 namespace {
 
@@ -69,14 +71,6 @@ INSTANTIATE_TEST_SUITE_P(Components, Speckles,
 // its full depth next to the two neighbouring edges.
 class BorderBand : public ::testing::TestWithParam<int> {};
 
-void Turn(cv::Mat& image, int quarterTurns) {
-    if (quarterTurns == 0) return;
-    const int code = quarterTurns == 1   ? cv::ROTATE_90_CLOCKWISE
-                     : quarterTurns == 2 ? cv::ROTATE_180
-                                         : cv::ROTATE_90_COUNTERCLOCKWISE;
-    cv::rotate(image, image, code);
-}
-
 // The border band: x <= 50, x >= columns - 50, y <= 50 or y >= rows - 50.
 cv::Mat BandMask(cv::Size size) {
     cv::Mat band(size, CV_8UC1, cv::Scalar(255));
@@ -98,8 +92,8 @@ TEST_P(BorderBand, IsWhitenedOnlyWithinTheBorderBand) {
     image(cv::Rect(20, 200, 5, 5)).setTo(10);
     image(cv::Rect(399 - 30, 200, 31, 8)).setTo(125);
 
-    Turn(image, GetParam());
-    Turn(hanging, GetParam());
+    image = test::QuarterTurned(image, GetParam());
+    hanging = test::QuarterTurned(hanging, GetParam());
     cv::Mat expected = image.clone();
     expected.setTo(255, hanging & BandMask(image.size()));
     ASSERT_TRUE(ClearBorderNoise(image));
