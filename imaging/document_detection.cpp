@@ -27,6 +27,15 @@ struct Candidates {
     int cols = 0;
 };
 
+// Outer contours of a mask, after its outer ring is cleared: the border
+// rules count on no contour running on the outermost pixels.
+ContourList FindMaskContours(cv::Mat& mask) {
+    ZeroMaskBorder(mask);
+    ContourList contours;
+    cv::findContours(mask, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
+    return contours;
+}
+
 // Steps shared by both detectors: reduce, gradient, threshold, close, find and
 // classify contours. False when the image cannot be reduced.
 bool FindCandidates(const cv::Mat& image, int medianAperture, int sobelAperture, float scale,
@@ -66,9 +75,7 @@ bool FindCandidates(const cv::Mat& image, int medianAperture, int sobelAperture,
     cv::erode(mask, mask, cv::Mat(), cv::Point(-1, -1), 1, cv::BORDER_CONSTANT,
               cv::morphologyDefaultBorderValue());
 
-    ZeroMaskBorder(mask);
-    ContourList contours;
-    cv::findContours(mask, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
+    ContourList contours = FindMaskContours(mask);
 
     const double minArea = rows * static_cast<double>(minAreaRatio) * cols;
     out.rows = rows;
@@ -126,13 +133,6 @@ bool RegionBox(const Contour& contour, int sobelAperture, float scale, RotatedBo
     if (!(full.width >= 1.0f) || !(full.height >= 1.0f)) return false;
     box = full;
     return true;
-}
-
-ContourList FindMaskContours(cv::Mat& mask) {
-    ZeroMaskBorder(mask);
-    ContourList contours;
-    cv::findContours(mask, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
-    return contours;
 }
 
 bool FindDocumentBoxImpl(RotatedBox& box, int medianAperture, int sobelAperture,
