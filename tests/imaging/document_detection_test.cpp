@@ -139,6 +139,20 @@ TEST(DocumentDetection, ThinRegionIsNotADocument) {
         EXPECT_GE(b.width, 1.0f);
         EXPECT_GE(b.height, 1.0f);
     }
+
+    // With a small median the line survives, and its region is five reduced
+    // pixels across at most: less the Sobel aperture of 5 nothing is left.
+    // Found, it would have been a box of height 0 or below.
+    const RotatedBox sentinel{1, 2, 3, 4, 5};
+    for (int width : {6, 10}) {
+        cv::Mat line(1080, 1920, CV_8UC3, cv::Scalar::all(40));
+        cv::line(line, {300, 540}, {1600, 540}, cv::Scalar::all(250), width);
+        box = sentinel;
+        EXPECT_FALSE(DetectDocument(box, 3, 5, kScale, 0.01f, line, kFactor)) << width;
+        EXPECT_TRUE(BoxesEqual(box, sentinel));
+        EXPECT_FALSE(FindDocumentBoxes(boxes, 3, 5, kScale, 0.01f, line, kFactor)) << width;
+        EXPECT_TRUE(boxes.empty());
+    }
 }
 
 TEST(DocumentDetection, ScaleBelowTheFloorIsRaised) {
