@@ -45,7 +45,7 @@ cv::Mat EstimatePageTransform(const std::vector<cv::Point2f>& from,
 
 bool DeskewImpl(const cv::Mat& image, RotatedBox box, const std::vector<cv::Point>& outline,
                 int margin, cv::Mat& result) {
-    if (!IsDocumentImage(image)) return false;
+    if (!IsDocumentImage(image) || !HasUsableSides(box)) return false;
     if (std::fabs(box.angle) > 45.0f) {
         box.angle += 90.0f;
         std::swap(box.width, box.height);
@@ -103,8 +103,8 @@ bool DeskewImpl(const cv::Mat& image, RotatedBox box, const std::vector<cv::Poin
 
 }  // namespace
 
-bool DeskewFromOutline(const cv::Mat& image, RotatedBox box,
-                       const std::vector<cv::Point>& outline, int margin, cv::Mat& result) {
+bool DeskewFromOutline(const cv::Mat& image, RotatedBox box, const std::vector<cv::Point>& outline,
+                       int margin, cv::Mat& result) {
     try {
         return DeskewImpl(image, box, outline, margin, result);
     } catch (const std::exception&) {

@@ -22,7 +22,7 @@ bool DeskewDocument(const cv::Mat& image, cv::Mat& result, double gradientFactor
 // no transform can be estimated from the corner pairs (a degenerate outline),
 // the box is cut out upright as by WarpRotatedBox (white outside) with the same
 // margin cut.
-bool DeskewFromOutline(const cv::Mat& image, RotatedBox box,
-                       const std::vector<cv::Point>& outline, int margin, cv::Mat& result);
+bool DeskewFromOutline(const cv::Mat& image, RotatedBox box, const std::vector<cv::Point>& outline,
+                       int margin, cv::Mat& result);
 
 }  // namespace orbisk

@@ -25,7 +25,7 @@ bool CutPage(const cv::Mat& image, RotatedBox box, int margin, cv::Mat& page) {
     if (cut.empty()) return false;
     if (margin <= 0) {
         page = cut;
-    } else if (cut.cols > 2 * margin && cut.rows > 2 * margin) {
+    } else if (cut.cols > 2 * std::int64_t{margin} && cut.rows > 2 * std::int64_t{margin}) {
         page = cut(cv::Rect(margin, margin, cut.cols - 2 * margin, cut.rows - 2 * margin)).clone();
     }
     return true;
@@ -33,7 +33,7 @@ bool CutPage(const cv::Mat& image, RotatedBox box, int margin, cv::Mat& page) {
 
 cv::Mat WarpRotatedBoxImpl(const RotatedBox& box, const cv::Mat& image) {
     if (!IsDocumentImage(image)) return cv::Mat();
-    if (!(box.width >= 1.0f) || !(box.height >= 1.0f)) return cv::Mat();
+    if (!HasUsableSides(box)) return cv::Mat();
 
     float turn = box.angle;
     int rows = 0;
@@ -90,7 +90,7 @@ cv::Mat WarpRotatedBox(const RotatedBox& box, const cv::Mat& image) {
 }
 
 cv::Mat ExtractRotatedBox(const cv::Mat& image, const RotatedBox& box) {
-    if (!(box.width >= 1.0f) || !(box.height >= 1.0f)) return cv::Mat();
+    if (!HasUsableSides(box)) return cv::Mat();
     return WarpRotatedBox(box, image);
 }
 
@@ -104,8 +104,7 @@ cv::Point2f RotateBoxCorner(const RotatedBox& box, cv::Point2f point) {
 }
 
 bool CropDocument(const cv::Mat& image, double gradientFactor, int medianAperture,
-                  int sobelAperture, float scale, float minAreaRatio, int margin,
-                  cv::Mat& result) {
+                  int sobelAperture, float scale, float minAreaRatio, int margin, cv::Mat& result) {
     RotatedBox box;
     std::vector<cv::Point> outline;
     if (!FindDocumentBox(box, medianAperture, sobelAperture, outline, scale, minAreaRatio, image,

@@ -18,8 +18,7 @@ namespace orbisk {
 // untouched (still returning true) when the cut-out is not larger than twice
 // the margin. False when no document was found; `result` is then untouched.
 bool CropDocument(const cv::Mat& image, double gradientFactor, int medianAperture,
-                  int sobelAperture, float scale, float minAreaRatio, int margin,
-                  cv::Mat& result);
+                  int sobelAperture, float scale, float minAreaRatio, int margin, cv::Mat& result);
 
 // The same for several documents (FindDocumentBoxes): one page per box, in
 // order; a page the margin leaves untouched is appended empty. `results` is

@@ -9,6 +9,7 @@
 #include "imaging/border_contours.h"
 #include "imaging/image_checks.h"
 #include "imaging/mask_border.h"
+#include "imaging/median_filter.h"
 #include "imaging/min_area_box.h"
 
 namespace orbisk {
@@ -25,6 +26,15 @@ struct Candidates {
     int rows = 0;
     int cols = 0;
 };
+
+// Outer contours of a mask, after its outer ring is cleared: the border
+// rules count on no contour running on the outermost pixels.
+ContourList FindMaskContours(cv::Mat& mask) {
+    ZeroMaskBorder(mask);
+    ContourList contours;
+    cv::findContours(mask, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
+    return contours;
+}
 
 // Steps shared by both detectors: reduce, gradient, threshold, close, find and
 // classify contours. False when the image cannot be reduced.
@@ -43,7 +53,7 @@ bool FindCandidates(const cv::Mat& image, int medianAperture, int sobelAperture,
     cv::Mat dx;
     cv::Mat dy;
     for (cv::Mat& plane : planes) {
-        cv::medianBlur(plane, plane, medianAperture);
+        MedianBlur(plane, plane, medianAperture);
         cv::Sobel(plane, dx, CV_32F, 1, 0, sobelAperture, 1, 0, cv::BORDER_DEFAULT);
         cv::Sobel(plane, dy, CV_32F, 0, 1, sobelAperture, 1, 0, cv::BORDER_DEFAULT);
         gradient += cv::abs(dx);
@@ -65,9 +75,7 @@ bool FindCandidates(const cv::Mat& image, int medianAperture, int sobelAperture,
     cv::erode(mask, mask, cv::Mat(), cv::Point(-1, -1), 1, cv::BORDER_CONSTANT,
               cv::morphologyDefaultBorderValue());
 
-    ZeroMaskBorder(mask);
-    ContourList contours;
-    cv::findContours(mask, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
+    ContourList contours = FindMaskContours(mask);
 
     const double minArea = rows * static_cast<double>(minAreaRatio) * cols;
     out.rows = rows;
@@ -127,13 +135,6 @@ bool RegionBox(const Contour& contour, int sobelAperture, float scale, RotatedBo
     return true;
 }
 
-ContourList FindMaskContours(cv::Mat& mask) {
-    ZeroMaskBorder(mask);
-    ContourList contours;
-    cv::findContours(mask, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
-    return contours;
-}
-
 bool FindDocumentBoxImpl(RotatedBox& box, int medianAperture, int sobelAperture,
                          std::vector<cv::Point>& outline, float scale, float minAreaRatio,
                          const cv::Mat& image, double gradientFactor) {
@@ -141,8 +142,8 @@ bool FindDocumentBoxImpl(RotatedBox& box, int medianAperture, int sobelAperture,
     if (scale < 0.2) scale = 0.2f;
 
     Candidates candidates;
-    if (!FindCandidates(image, medianAperture, sobelAperture, scale, minAreaRatio,
-                        gradientFactor, candidates)) {
+    if (!FindCandidates(image, medianAperture, sobelAperture, scale, minAreaRatio, gradientFactor,
+                        candidates)) {
         return false;
     }
 
@@ -206,8 +207,7 @@ void MergeOverlapping(ContourList& contours) {
                 if (right < left || bottom < top) continue;
                 const double overlap = static_cast<double>(right - left) * (bottom - top);
                 if (overlap >= 0.5 * a.area() || overlap >= 0.5 * b.area()) {
-                    contours[i].insert(contours[i].end(), contours[j].begin(),
-                                       contours[j].end());
+                    contours[i].insert(contours[i].end(), contours[j].begin(), contours[j].end());
                     contours.erase(contours.begin() + static_cast<std::ptrdiff_t>(j));
                     merged = true;
                     break;
@@ -217,15 +217,15 @@ void MergeOverlapping(ContourList& contours) {
     }
 }
 
-bool FindDocumentBoxesImpl(std::vector<RotatedBox>& boxes, int medianAperture,
-                           int sobelAperture, float scale, float minAreaRatio,
-                           const cv::Mat& image, double gradientFactor) {
+bool FindDocumentBoxesImpl(std::vector<RotatedBox>& boxes, int medianAperture, int sobelAperture,
+                           float scale, float minAreaRatio, const cv::Mat& image,
+                           double gradientFactor) {
     if (!IsDocumentImage(image)) return false;
     if (scale < 0.1) scale = 0.1f;
 
     Candidates candidates;
-    if (!FindCandidates(image, medianAperture, sobelAperture, scale, minAreaRatio,
-                        gradientFactor, candidates)) {
+    if (!FindCandidates(image, medianAperture, sobelAperture, scale, minAreaRatio, gradientFactor,
+                        candidates)) {
         return false;
     }
 
@@ -262,8 +262,8 @@ bool FindDocumentBox(RotatedBox& box, int medianAperture, int sobelAperture,
                      std::vector<cv::Point>& outline, float scale, float minAreaRatio,
                      const cv::Mat& image, double gradientFactor) {
     try {
-        return FindDocumentBoxImpl(box, medianAperture, sobelAperture, outline, scale,
-                                   minAreaRatio, image, gradientFactor);
+        return FindDocumentBoxImpl(box, medianAperture, sobelAperture, outline, scale, minAreaRatio,
+                                   image, gradientFactor);
     } catch (const std::exception&) {
         // Bad apertures or an allocation failure: nothing found. Detection runs
         // on the capture and preview threads, which must keep going.
@@ -274,8 +274,8 @@ bool FindDocumentBox(RotatedBox& box, int medianAperture, int sobelAperture,
 bool DetectDocument(RotatedBox& box, int medianAperture, int sobelAperture, float scale,
                     float minAreaRatio, const cv::Mat& image, double gradientFactor) {
     std::vector<cv::Point> outline;
-    return FindDocumentBox(box, medianAperture, sobelAperture, outline, scale, minAreaRatio,
-                           image, gradientFactor);
+    return FindDocumentBox(box, medianAperture, sobelAperture, outline, scale, minAreaRatio, image,
+                           gradientFactor);
 }
 
 bool FindDocumentBoxes(std::vector<RotatedBox>& boxes, int medianAperture, int sobelAperture,

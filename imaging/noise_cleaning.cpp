@@ -1,5 +1,6 @@
 #include "imaging/noise_cleaning.h"
 
+#include <exception>
 #include <vector>
 
 namespace orbisk {
@@ -8,9 +9,7 @@ namespace {
 constexpr uchar kDarkBelow = 125;
 constexpr int kBand = 50;
 
-bool IsGreyImage(const cv::Mat& image) {
-    return image.dims == 2 && image.type() == CV_8UC1;
-}
+bool IsGreyImage(const cv::Mat& image) { return image.dims == 2 && image.type() == CV_8UC1; }
 
 // Grows the component of `seed` with the caller's buffers. Only the first
 // `minimumSize` - 1 points are kept: a component that reaches the size stays
@@ -75,23 +74,7 @@ void FillFromBorder(cv::Point seed, cv::Mat& image, std::vector<cv::Point>& stac
     }
 }
 
-}  // namespace
-
-bool FloodFillSpeck(cv::Point seed, cv::Mat& image, cv::Mat& visited, int minimumSize) {
-    if (visited.empty() || !IsGreyImage(image) || visited.type() != CV_8UC1 ||
-        visited.size() != image.size()) {
-        return false;
-    }
-    if (seed.x < 0 || seed.y < 0 || seed.x >= image.cols || seed.y >= image.rows) return false;
-    std::vector<cv::Point> stack;
-    std::vector<cv::Point> component;
-    GrowSpeck(seed, image, visited, minimumSize, stack, component);
-    return true;
-}
-
-bool RemoveSpeckles(cv::Mat& image, int minimumSize) {
-    if (image.channels() > 1 || (!image.empty() && !IsGreyImage(image))) return false;
-    if (minimumSize <= 0) return true;
+void RemoveSpecklesImpl(cv::Mat& image, int minimumSize) {
     cv::Mat visited = cv::Mat::zeros(image.size(), CV_8UC1);
     std::vector<cv::Point> stack;
     std::vector<cv::Point> component;
@@ -106,18 +89,9 @@ bool RemoveSpeckles(cv::Mat& image, int minimumSize) {
             }
         }
     }
-    return true;
 }
 
-void FloodFillFromBorder(cv::Point seed, cv::Mat& image) {
-    if (!IsGreyImage(image) || image.empty()) return;
-    if (seed.x < 0 || seed.y < 0 || seed.x >= image.cols || seed.y >= image.rows) return;
-    std::vector<cv::Point> stack;
-    FillFromBorder(seed, image, stack);
-}
-
-bool ClearBorderNoise(cv::Mat& image) {
-    if (image.empty() || !IsGreyImage(image)) return false;
+void ClearBorderNoiseImpl(cv::Mat& image) {
     const int rows = image.rows;
     const int cols = image.cols;
     std::vector<cv::Point> stack;
@@ -128,6 +102,57 @@ bool ClearBorderNoise(cv::Mat& image) {
     for (int x = 0; x < cols; ++x) visit(x, rows - 1);
     for (int y = 0; y < rows; ++y) visit(0, y);
     for (int y = 0; y < rows; ++y) visit(cols - 1, y);
+}
+
+}  // namespace
+
+bool FloodFillSpeck(cv::Point seed, cv::Mat& image, cv::Mat& visited, int minimumSize) {
+    if (visited.empty() || !IsGreyImage(image) || visited.type() != CV_8UC1 ||
+        visited.size() != image.size()) {
+        return false;
+    }
+    if (seed.x < 0 || seed.y < 0 || seed.x >= image.cols || seed.y >= image.rows) return false;
+    try {
+        std::vector<cv::Point> stack;
+        std::vector<cv::Point> component;
+        GrowSpeck(seed, image, visited, minimumSize, stack, component);
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
+}
+
+bool RemoveSpeckles(cv::Mat& image, int minimumSize) {
+    if (image.channels() > 1 || (!image.empty() && !IsGreyImage(image))) return false;
+    if (minimumSize <= 0) return true;
+    try {
+        RemoveSpecklesImpl(image, minimumSize);
+    } catch (const std::exception&) {
+        // No memory for the visited mask or the stack: the page stays as far
+        // as it was cleaned.
+        return false;
+    }
+    return true;
+}
+
+void FloodFillFromBorder(cv::Point seed, cv::Mat& image) {
+    if (!IsGreyImage(image) || image.empty()) return;
+    if (seed.x < 0 || seed.y < 0 || seed.x >= image.cols || seed.y >= image.rows) return;
+    try {
+        std::vector<cv::Point> stack;
+        FillFromBorder(seed, image, stack);
+    } catch (const std::exception&) {
+        // No memory for the stack: the area stays partly filled.
+    }
+}
+
+bool ClearBorderNoise(cv::Mat& image) {
+    if (image.empty() || !IsGreyImage(image)) return false;
+    try {
+        ClearBorderNoiseImpl(image);
+    } catch (const std::exception&) {
+        return false;  // no memory for the stack
+    }
     return true;
 }
 

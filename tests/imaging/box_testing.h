@@ -16,6 +16,25 @@ inline std::ostream& operator<<(std::ostream& os, const RotatedBox& b) {
 
 namespace test {
 
+// The values every caller of detection passes: median aperture 9, Sobel
+// aperture 3, scale 0.2, gradient factor 8, and the crop's area ratio 0.01.
+inline constexpr int kMedian = 9;
+inline constexpr int kSobel = 3;
+inline constexpr float kScale = 0.2f;
+inline constexpr double kFactor = 8.0;
+inline constexpr float kArea = 0.01f;
+
+// The picture turned clockwise by the given number of quarter turns (0 to 3).
+inline cv::Mat QuarterTurned(const cv::Mat& image, int quarterTurns) {
+    if (quarterTurns % 4 == 0) return image.clone();
+    const int code = quarterTurns % 4 == 1   ? cv::ROTATE_90_CLOCKWISE
+                     : quarterTurns % 4 == 2 ? cv::ROTATE_180
+                                             : cv::ROTATE_90_COUNTERCLOCKWISE;
+    cv::Mat turned;
+    cv::rotate(image, turned, code);
+    return turned;
+}
+
 // The same rectangle with its angle in (-45, 45], so that boxes can be
 // compared whichever side OpenCV called the width.
 inline RotatedBox Normalised(RotatedBox b) {

@@ -10,17 +10,7 @@
 namespace orbisk {
 namespace {
 
-using test::MakeScene;
-using test::Normalised;
-using test::Page;
-using test::Scene;
-using test::SceneOptions;
-
-// The callers' values: median 9, Sobel 3, scale 0.2, factor 8.
-constexpr int kMedian = 9;
-constexpr int kSobel = 3;
-constexpr float kScale = 0.2f;
-constexpr double kFactor = 8.0;
+using namespace test;  // scenes, box helpers and the callers' values
 
 bool BoxesEqual(const RotatedBox& a, const RotatedBox& b) {
     return a.cx == b.cx && a.cy == b.cy && a.width == b.width && a.height == b.height &&
@@ -44,8 +34,8 @@ TEST_P(RotatedPage, IsFoundWithCentreAngleAndShrunkSides) {
 
     RotatedBox box;
     std::vector<cv::Point> outline;
-    ASSERT_TRUE(FindDocumentBox(box, kMedian, kSobel, outline, kScale, 0.01f, scene.image,
-                                kFactor));
+    ASSERT_TRUE(
+        FindDocumentBox(box, kMedian, kSobel, outline, kScale, 0.01f, scene.image, kFactor));
     EXPECT_GE(box.angle, -90.0f);
     EXPECT_LT(box.angle, 0.01f);
 
@@ -73,11 +63,9 @@ TEST_P(RotatedPage, IsFoundWithCentreAngleAndShrunkSides) {
 
 INSTANTIATE_TEST_SUITE_P(Angles, RotatedPage,
                          ::testing::Values(RotatedPageCase{0, false}, RotatedPageCase{7, false},
-                                           RotatedPageCase{-12, false},
-                                           RotatedPageCase{30, false},
-                                           RotatedPageCase{-40, false},
-                                           RotatedPageCase{44, false}, RotatedPageCase{0, true},
-                                           RotatedPageCase{12, true},
+                                           RotatedPageCase{-12, false}, RotatedPageCase{30, false},
+                                           RotatedPageCase{-40, false}, RotatedPageCase{44, false},
+                                           RotatedPageCase{0, true}, RotatedPageCase{12, true},
                                            RotatedPageCase{-30, true}));
 
 TEST(DocumentDetection, UprightPageHasAngleZero) {
@@ -115,13 +103,14 @@ TEST_P(NothingToFind, GivesFalseAndLeavesOutputsAlone) {
 
 INSTANTIATE_TEST_SUITE_P(
     Images, NothingToFind,
-    ::testing::Values(UnusableCase{"empty", cv::Mat()},
-                      UnusableCase{"uniform_grey", cv::Mat(1080, 1920, CV_8UC3, cv::Scalar::all(128))},
-                      UnusableCase{"uniform_one_channel", cv::Mat(600, 800, CV_8UC1, cv::Scalar(200))},
-                      UnusableCase{"black", cv::Mat::zeros(600, 800, CV_8UC3)},
-                      UnusableCase{"tiny", cv::Mat(2, 2, CV_8UC3, cv::Scalar::all(255))},
-                      UnusableCase{"sixteen_bit", cv::Mat(600, 800, CV_16UC3, cv::Scalar::all(9))},
-                      UnusableCase{"four_channels", cv::Mat(600, 800, CV_8UC4, cv::Scalar::all(9))}),
+    ::testing::Values(
+        UnusableCase{"empty", cv::Mat()},
+        UnusableCase{"uniform_grey", cv::Mat(1080, 1920, CV_8UC3, cv::Scalar::all(128))},
+        UnusableCase{"uniform_one_channel", cv::Mat(600, 800, CV_8UC1, cv::Scalar(200))},
+        UnusableCase{"black", cv::Mat::zeros(600, 800, CV_8UC3)},
+        UnusableCase{"tiny", cv::Mat(2, 2, CV_8UC3, cv::Scalar::all(255))},
+        UnusableCase{"sixteen_bit", cv::Mat(600, 800, CV_16UC3, cv::Scalar::all(9))},
+        UnusableCase{"four_channels", cv::Mat(600, 800, CV_8UC4, cv::Scalar::all(9))}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DocumentDetection, BadAperturesAnswerFalseInsteadOfThrowing) {
@@ -150,11 +139,25 @@ TEST(DocumentDetection, ThinRegionIsNotADocument) {
         EXPECT_GE(b.width, 1.0f);
         EXPECT_GE(b.height, 1.0f);
     }
+
+    // With a small median the line survives, and its region is five reduced
+    // pixels across at most: less the Sobel aperture of 5 nothing is left.
+    // Found, it would have been a box of height 0 or below.
+    const RotatedBox sentinel{1, 2, 3, 4, 5};
+    for (int width : {6, 10}) {
+        cv::Mat line(1080, 1920, CV_8UC3, cv::Scalar::all(40));
+        cv::line(line, {300, 540}, {1600, 540}, cv::Scalar::all(250), width);
+        box = sentinel;
+        EXPECT_FALSE(DetectDocument(box, 3, 5, kScale, 0.01f, line, kFactor)) << width;
+        EXPECT_TRUE(BoxesEqual(box, sentinel));
+        EXPECT_FALSE(FindDocumentBoxes(boxes, 3, 5, kScale, 0.01f, line, kFactor)) << width;
+        EXPECT_TRUE(boxes.empty());
+    }
 }
 
 TEST(DocumentDetection, ScaleBelowTheFloorIsRaised) {
-    const Scene scene = MakeScene({.pages = {{.centre = {940, 520}, .size = {800, 560},
-                                              .angle = 9}}});
+    const Scene scene =
+        MakeScene({.pages = {{.centre = {940, 520}, .size = {800, 560}, .angle = 9}}});
     RotatedBox atFloor;
     RotatedBox below;
     ASSERT_TRUE(DetectDocument(atFloor, kMedian, kSobel, 0.2f, 0.01f, scene.image, kFactor));
@@ -176,21 +179,13 @@ struct BorderCase {
     Page page;
 };
 
-class BorderCompletion
-    : public ::testing::TestWithParam<std::tuple<BorderCase, int>> {};
+class BorderCompletion : public ::testing::TestWithParam<std::tuple<BorderCase, int>> {};
 
 TEST_P(BorderCompletion, BoxCoversTheVisiblePage) {
     const auto& [c, quarterTurns] = GetParam();
     const Scene scene = MakeScene({.pages = {c.page}});
-    cv::Mat image = scene.image;
-    cv::Mat mask = scene.pageMask;
-    if (quarterTurns > 0) {
-        const int code = quarterTurns == 1   ? cv::ROTATE_90_CLOCKWISE
-                         : quarterTurns == 2 ? cv::ROTATE_180
-                                             : cv::ROTATE_90_COUNTERCLOCKWISE;
-        cv::rotate(scene.image, image, code);
-        cv::rotate(scene.pageMask, mask, code);
-    }
+    const cv::Mat image = test::QuarterTurned(scene.image, quarterTurns);
+    const cv::Mat mask = test::QuarterTurned(scene.pageMask, quarterTurns);
     const RotatedBox truth = Normalised(test::MaskBox(mask));
     const float tolerance = 0.02f * std::max(image.cols, image.rows);
 
@@ -253,21 +248,20 @@ TEST_P(SeveralDocuments, OverlappingRegionsMergeSeparateOnesStayApart) {
 
 INSTANTIATE_TEST_SUITE_P(
     Scenes, SeveralDocuments,
-    ::testing::Values(
-        SeveralCase{"apart",
-                    {{.centre = {450, 540}, .size = {600, 800}, .angle = 5},
-                     {.centre = {1400, 520}, .size = {700, 500}, .angle = -10}},
-                    2},
-        SeveralCase{"overlapping",
-                    {{.centre = {700, 540}, .size = {700, 800}, .angle = 3},
-                     {.centre = {1150, 500}, .size = {700, 600}, .angle = -8}},
-                    1},
-        // A card lying in the desk corner left by a turned page: the outlines
-        // are apart, but the card's upright rectangle lies within the page's.
-        SeveralCase{"inside_the_other_bounding_rectangle",
-                    {{.centre = {900, 540}, .size = {820, 540}, .angle = 35},
-                     {.centre = {1280, 200}, .size = {150, 100}, .angle = 0}},
-                    1}),
+    ::testing::Values(SeveralCase{"apart",
+                                  {{.centre = {450, 540}, .size = {600, 800}, .angle = 5},
+                                   {.centre = {1400, 520}, .size = {700, 500}, .angle = -10}},
+                                  2},
+                      SeveralCase{"overlapping",
+                                  {{.centre = {700, 540}, .size = {700, 800}, .angle = 3},
+                                   {.centre = {1150, 500}, .size = {700, 600}, .angle = -8}},
+                                  1},
+                      // A card lying in the desk corner left by a turned page: the outlines
+                      // are apart, but the card's upright rectangle lies within the page's.
+                      SeveralCase{"inside_the_other_bounding_rectangle",
+                                  {{.centre = {900, 540}, .size = {820, 540}, .angle = 35},
+                                   {.centre = {1280, 200}, .size = {150, 100}, .angle = 0}},
+                                  1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -44,9 +44,8 @@ TEST(MinAreaBox, TurnedRectangleGivesAngleInMinusNinetyToZero) {
 TEST(ToRotatedBox, MapsEveryOpenCvAngleRangeOntoTheSameRectangle) {
     // OpenCV 4.6 reports an upright rectangle as 90 degrees with swapped sides;
     // older versions as -90 or 0.
-    const cv::RotatedRect variants[] = {{{5, 6}, {50, 100}, 90.0f},
-                                        {{5, 6}, {100, 50}, 0.0f},
-                                        {{5, 6}, {50, 100}, -90.0f}};
+    const cv::RotatedRect variants[] = {
+        {{5, 6}, {50, 100}, 90.0f}, {{5, 6}, {100, 50}, 0.0f}, {{5, 6}, {50, 100}, -90.0f}};
     for (const cv::RotatedRect& rect : variants) {
         const RotatedBox box = ToRotatedBox(rect);
         EXPECT_FLOAT_EQ(box.angle, 0.0f);
