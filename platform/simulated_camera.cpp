@@ -63,8 +63,8 @@ ControlInfo Boolean(uint32_t id, const char* name, bool def) {
 }
 
 std::vector<ControlInfo> DefaultControls() {
-    ControlInfo exposureAuto = Integer(V4L2_CID_EXPOSURE_AUTO, "Auto Exposure", 0, 3, 1,
-                                       V4L2_EXPOSURE_APERTURE_PRIORITY);
+    ControlInfo exposureAuto =
+        Integer(V4L2_CID_EXPOSURE_AUTO, "Auto Exposure", 0, 3, 1, V4L2_EXPOSURE_APERTURE_PRIORITY);
     exposureAuto.type = V4L2_CTRL_TYPE_MENU;
     exposureAuto.menu = {{V4L2_EXPOSURE_MANUAL, "Manual Mode"},
                          {V4L2_EXPOSURE_APERTURE_PRIORITY, "Aperture Priority Mode"}};
@@ -131,10 +131,9 @@ struct Hub {
             const char* serial;
             const char* name;
             int node;
-        } defs[] = {{kSimulatedDocumentProductId, "ORBSIM0001", "Orbisk Simulated Document Camera",
-                     0},
-                    {kSimulatedPortraitProductId, "ORBSIM0002", "Orbisk Simulated Portrait Camera",
-                     1}};
+        } defs[] = {
+            {kSimulatedDocumentProductId, "ORBSIM0001", "Orbisk Simulated Document Camera", 0},
+            {kSimulatedPortraitProductId, "ORBSIM0002", "Orbisk Simulated Portrait Camera", 1}};
         for (const auto& def : defs) {
             auto d = std::make_shared<SimDevice>();
             d->info.nodeNumber = def.node;
@@ -144,7 +143,8 @@ struct Hub {
             d->info.usbPort = "0-" + std::to_string(def.node + 1);
             d->info.friendlyName = def.name;
             d->info.simulated = true;
-            d->formats = def.node == 0 ? SimulatedCamera::DefaultDocumentFormats() : PortraitFormats();
+            d->formats =
+                def.node == 0 ? SimulatedCamera::DefaultDocumentFormats() : PortraitFormats();
             for (const auto& c : DefaultControls()) {
                 d->controls[c.id] = c;
                 d->values[c.id] = static_cast<int32_t>(c.defaultValue);
@@ -221,8 +221,8 @@ cv::Mat DeskScene(int width, int height) {
         std::vector<cv::Point2f> ends{{page.center.x - pageW * 0.375f, y},
                                       {page.center.x - pageW * 0.375f + len, y}};
         cv::transform(ends, ends, turn);
-        cv::line(scene, ends[0], ends[1], cv::Scalar(40, 40, 40),
-                 std::max(1, height / 300), cv::LINE_AA);
+        cv::line(scene, ends[0], ends[1], cv::Scalar(40, 40, 40), std::max(1, height / 300),
+                 cv::LINE_AA);
     }
     return scene;
 }
@@ -311,9 +311,8 @@ public:
         Stop();
         {
             std::lock_guard l(TheHub().lock);
-            if (!dev_->plugged ||
-                std::find(dev_->formats.begin(), dev_->formats.end(), format) ==
-                    dev_->formats.end()) {
+            if (!dev_->plugged || std::find(dev_->formats.begin(), dev_->formats.end(), format) ==
+                                      dev_->formats.end()) {
                 return false;
             }
             stop_ = false;
@@ -385,11 +384,12 @@ private:
             if (page != pageShown_) {
                 const cv::Mat picture = cv::imread(QFile::encodeName(pages_[page]).toStdString());
                 pageShown_ = page;
-                if (!picture.empty()) pagePicture_ = FitOnDesk(picture, w, h);
+                pagePicture_ = picture.empty() ? cv::Mat() : FitOnDesk(picture, w, h);
             }
             if (!pagePicture_.empty()) return pagePicture_;
         }
-        if (scene_.empty()) scene_ = DeskScene(w, h);
+        // The device may stream at another size after a restart.
+        if (scene_.cols != w || scene_.rows != h) scene_ = DeskScene(w, h);
         return scene_;
     }
 
@@ -541,10 +541,9 @@ long SimulatedCamera::FramesDelivered(const std::string& productId) {
 }
 
 std::vector<CaptureFormat> SimulatedCamera::DefaultDocumentFormats() {
-    static const std::pair<int, int> sizes[] = {{640, 480},   {800, 600},   {1024, 768},
-                                                {1280, 720},  {1280, 960},  {1600, 1200},
-                                                {1920, 1080}, {2048, 1536}, {2592, 1944},
-                                                {3264, 2448}};
+    static const std::pair<int, int> sizes[] = {
+        {640, 480},   {800, 600},   {1024, 768},  {1280, 720},  {1280, 960},
+        {1600, 1200}, {1920, 1080}, {2048, 1536}, {2592, 1944}, {3264, 2448}};
     std::vector<CaptureFormat> out;
     for (uint32_t fourcc : {kFourCcYuyv, kFourCcMjpg}) {
         for (auto [w, h] : sizes) out.push_back({fourcc, w, h});
