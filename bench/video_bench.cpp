@@ -37,25 +37,9 @@ std::vector<uint8_t> Mjpg(int width, int height) {
     return jpeg;
 }
 
-// BT.601 video-range YUYV, as UVC cameras send it.
 std::vector<uint8_t> Yuyv(int width, int height) {
-    const cv::Mat bgr = Desk(width, height);
-    std::vector<uint8_t> out(static_cast<size_t>(width) * height * 2);
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* p = bgr.ptr(y);
-        uint8_t* o = out.data() + static_cast<size_t>(y) * width * 2;
-        for (int x = 0; x + 1 < width; x += 2, p += 6, o += 4) {
-            int u = 0, v = 0;
-            for (int k = 0; k < 2; ++k) {
-                const int b = p[3 * k], g = p[3 * k + 1], r = p[3 * k + 2];
-                o[2 * k] = static_cast<uint8_t>(((66 * r + 129 * g + 25 * b + 128) >> 8) + 16);
-                u += ((-38 * r - 74 * g + 112 * b + 128) >> 8) + 128;
-                v += ((112 * r - 94 * g - 18 * b + 128) >> 8) + 128;
-            }
-            o[1] = static_cast<uint8_t>(u / 2);
-            o[3] = static_cast<uint8_t>(v / 2);
-        }
-    }
+    std::vector<uint8_t> out;
+    platform::BgrToYuyv(Desk(width, height), out);
     return out;
 }
 
