@@ -25,6 +25,9 @@ struct MatchCase {
     bool serialMatch;  // MatchDevicePathSerial
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const MatchCase& c, std::ostream* os) { *os << c.name; }
+
 class DevicePathMatch : public testing::TestWithParam<MatchCase> {};
 
 TEST_P(DevicePathMatch, FollowsTheIdentityRules) {
@@ -87,7 +90,7 @@ UdevVideoRecord Node(const std::string& sysName, const std::string& caps, const 
 }
 
 class DeviceLookup : public testing::Test {
-protected:
+  protected:
     void Use(std::optional<std::vector<UdevVideoRecord>> records) {
         platform::SetVideoRegistryForTesting(std::make_shared<FakeRegistry>(std::move(records)));
     }

@@ -49,6 +49,9 @@ struct SampleCase {
     bool stored;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const SampleCase& c, std::ostream* os) { *os << c.name; }
+
 class GrabFilterReceive : public testing::TestWithParam<SampleCase> {};
 
 TEST_P(GrabFilterReceive, CopiesRowsWithTheirStrideOrRefuses) {

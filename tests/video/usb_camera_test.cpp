@@ -27,7 +27,7 @@ const std::string kDoc = platform::kSimulatedDocumentProductId;
 
 // The camera on the simulated devices, whatever ORBISK_CAMERA says.
 class UsbCameraTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SimulatedCamera::Reset();
         SimulatedCamera::SetFrameRate(60);
@@ -63,6 +63,9 @@ struct ChoiceCase {
     int sizeIndex;      // kept size index when none is requested
     CaptureFormat chosen;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const ChoiceCase& c, std::ostream* os) { *os << c.name; }
 
 class UsbCameraChoice : public UsbCameraTest, public testing::WithParamInterface<ChoiceCase> {};
 
