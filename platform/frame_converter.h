@@ -5,6 +5,8 @@
 
 #include <opencv2/core.hpp>
 
+#include <vector>
+
 namespace orbisk::platform {
 
 // Turns one captured buffer (YUYV or MJPG) into a top-down BGR frame. The
@@ -24,5 +26,10 @@ private:
     cv::Mat bgr_;
     MjpegDecoder mjpeg_;
 };
+
+// Packs a BGR picture as BT.601 video-range YUYV, the way UVC cameras send
+// it (the simulated camera's frames, benchmarks); `out` is resized to
+// width x height x 2 bytes.
+void BgrToYuyv(const cv::Mat& bgr, std::vector<uint8_t>& out);
 
 }  // namespace orbisk::platform

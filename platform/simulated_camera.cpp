@@ -63,8 +63,8 @@ ControlInfo Boolean(uint32_t id, const char* name, bool def) {
 }
 
 std::vector<ControlInfo> DefaultControls() {
-    ControlInfo exposureAuto = Integer(V4L2_CID_EXPOSURE_AUTO, "Auto Exposure", 0, 3, 1,
-                                       V4L2_EXPOSURE_APERTURE_PRIORITY);
+    ControlInfo exposureAuto =
+        Integer(V4L2_CID_EXPOSURE_AUTO, "Auto Exposure", 0, 3, 1, V4L2_EXPOSURE_APERTURE_PRIORITY);
     exposureAuto.type = V4L2_CTRL_TYPE_MENU;
     exposureAuto.menu = {{V4L2_EXPOSURE_MANUAL, "Manual Mode"},
                          {V4L2_EXPOSURE_APERTURE_PRIORITY, "Aperture Priority Mode"}};
@@ -131,10 +131,9 @@ struct Hub {
             const char* serial;
             const char* name;
             int node;
-        } defs[] = {{kSimulatedDocumentProductId, "ORBSIM0001", "Orbisk Simulated Document Camera",
-                     0},
-                    {kSimulatedPortraitProductId, "ORBSIM0002", "Orbisk Simulated Portrait Camera",
-                     1}};
+        } defs[] = {
+            {kSimulatedDocumentProductId, "ORBSIM0001", "Orbisk Simulated Document Camera", 0},
+            {kSimulatedPortraitProductId, "ORBSIM0002", "Orbisk Simulated Portrait Camera", 1}};
         for (const auto& def : defs) {
             auto d = std::make_shared<SimDevice>();
             d->info.nodeNumber = def.node;
@@ -144,7 +143,8 @@ struct Hub {
             d->info.usbPort = "0-" + std::to_string(def.node + 1);
             d->info.friendlyName = def.name;
             d->info.simulated = true;
-            d->formats = def.node == 0 ? SimulatedCamera::DefaultDocumentFormats() : PortraitFormats();
+            d->formats =
+                def.node == 0 ? SimulatedCamera::DefaultDocumentFormats() : PortraitFormats();
             for (const auto& c : DefaultControls()) {
                 d->controls[c.id] = c;
                 d->values[c.id] = static_cast<int32_t>(c.defaultValue);
@@ -180,29 +180,6 @@ public:
     }
 };
 
-// BT.601 video-range YUYV, the way UVC cameras send it.
-void PackYuyv(const cv::Mat& bgr, std::vector<uint8_t>& out) {
-    const int w = bgr.cols & ~1;
-    out.resize(static_cast<size_t>(bgr.cols) * 2 * bgr.rows);
-    for (int y = 0; y < bgr.rows; ++y) {
-        const uint8_t* p = bgr.ptr(y);
-        uint8_t* o = out.data() + static_cast<size_t>(y) * bgr.cols * 2;
-        for (int x = 0; x < w; x += 2, p += 6, o += 4) {
-            int yy[2], u = 0, v = 0;
-            for (int k = 0; k < 2; ++k) {
-                const int b = p[3 * k], g = p[3 * k + 1], r = p[3 * k + 2];
-                yy[k] = ((66 * r + 129 * g + 25 * b + 128) >> 8) + 16;
-                u += ((-38 * r - 74 * g + 112 * b + 128) >> 8) + 128;
-                v += ((112 * r - 94 * g - 18 * b + 128) >> 8) + 128;
-            }
-            o[0] = static_cast<uint8_t>(yy[0]);
-            o[1] = static_cast<uint8_t>(u / 2);
-            o[2] = static_cast<uint8_t>(yy[1]);
-            o[3] = static_cast<uint8_t>(v / 2);
-        }
-    }
-}
-
 // A page with lines of "text", a little turned, on a darker desk.
 cv::Mat DeskScene(int width, int height) {
     cv::Mat scene(height, width, CV_8UC3, cv::Scalar(70, 95, 120));
@@ -221,8 +198,8 @@ cv::Mat DeskScene(int width, int height) {
         std::vector<cv::Point2f> ends{{page.center.x - pageW * 0.375f, y},
                                       {page.center.x - pageW * 0.375f + len, y}};
         cv::transform(ends, ends, turn);
-        cv::line(scene, ends[0], ends[1], cv::Scalar(40, 40, 40),
-                 std::max(1, height / 300), cv::LINE_AA);
+        cv::line(scene, ends[0], ends[1], cv::Scalar(40, 40, 40), std::max(1, height / 300),
+                 cv::LINE_AA);
     }
     return scene;
 }
@@ -311,9 +288,8 @@ public:
         Stop();
         {
             std::lock_guard l(TheHub().lock);
-            if (!dev_->plugged ||
-                std::find(dev_->formats.begin(), dev_->formats.end(), format) ==
-                    dev_->formats.end()) {
+            if (!dev_->plugged || std::find(dev_->formats.begin(), dev_->formats.end(), format) ==
+                                      dev_->formats.end()) {
                 return false;
             }
             stop_ = false;
@@ -385,11 +361,12 @@ private:
             if (page != pageShown_) {
                 const cv::Mat picture = cv::imread(QFile::encodeName(pages_[page]).toStdString());
                 pageShown_ = page;
-                if (!picture.empty()) pagePicture_ = FitOnDesk(picture, w, h);
+                pagePicture_ = picture.empty() ? cv::Mat() : FitOnDesk(picture, w, h);
             }
             if (!pagePicture_.empty()) return pagePicture_;
         }
-        if (scene_.empty()) scene_ = DeskScene(w, h);
+        // The device may stream at another size after a restart.
+        if (scene_.cols != w || scene_.rows != h) scene_ = DeskScene(w, h);
         return scene_;
     }
 
@@ -425,7 +402,7 @@ private:
                 ok = converter_.Convert(kFourCcMjpg, format_.width, format_.height, raw_.data(),
                                         raw_.size(), 0, sample);
             } else {
-                PackYuyv(picture, raw_);
+                BgrToYuyv(picture, raw_);
                 ok = converter_.Convert(kFourCcYuyv, format_.width, format_.height, raw_.data(),
                                         raw_.size(), format_.width * 2, sample);
             }
@@ -541,10 +518,9 @@ long SimulatedCamera::FramesDelivered(const std::string& productId) {
 }
 
 std::vector<CaptureFormat> SimulatedCamera::DefaultDocumentFormats() {
-    static const std::pair<int, int> sizes[] = {{640, 480},   {800, 600},   {1024, 768},
-                                                {1280, 720},  {1280, 960},  {1600, 1200},
-                                                {1920, 1080}, {2048, 1536}, {2592, 1944},
-                                                {3264, 2448}};
+    static const std::pair<int, int> sizes[] = {
+        {640, 480},   {800, 600},   {1024, 768},  {1280, 720},  {1280, 960},
+        {1600, 1200}, {1920, 1080}, {2048, 1536}, {2592, 1944}, {3264, 2448}};
     std::vector<CaptureFormat> out;
     for (uint32_t fourcc : {kFourCcYuyv, kFourCcMjpg}) {
         for (auto [w, h] : sizes) out.push_back({fourcc, w, h});

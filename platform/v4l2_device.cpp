@@ -133,8 +133,8 @@ bool V4l2CaptureDevice::Start(const CaptureFormat& format, FrameSink sink, LostH
             ReleaseBuffers();
             return false;
         }
-        void* start = ::mmap(nullptr, buf.length, PROT_READ | PROT_WRITE, MAP_SHARED, fd_,
-                             buf.m.offset);
+        void* start =
+            ::mmap(nullptr, buf.length, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, buf.m.offset);
         if (start == MAP_FAILED) {
             ReleaseBuffers();
             return false;
@@ -154,6 +154,7 @@ bool V4l2CaptureDevice::Start(const CaptureFormat& format, FrameSink sink, LostH
     sink_ = std::move(sink);
     lost_ = std::move(lost);
     ended_ = false;
+    lostDevice_ = false;
     uint64_t drained = 0;
     [[maybe_unused]] const auto n = ::read(wake_, &drained, sizeof(drained));
     thread_ = std::thread([this] { Loop(); });
@@ -178,9 +179,9 @@ void V4l2CaptureDevice::Loop() {
         buf.memory = V4L2_MEMORY_MMAP;
         if (Ioctl(fd_, VIDIOC_DQBUF, &buf) != 0) {
             if (errno == EAGAIN) continue;
-            if (errno == ENODEV) {
-                lostDevice_ = true;
-            }
+            // ENODEV: unplugged. Between the unplug and the node's removal
+            // the queue answers EIO; either way no frame will come again.
+            lostDevice_ = true;
             break;
         }
         if (!(buf.flags & V4L2_BUF_FLAG_ERROR) && buf.index < buffers_.size()) {
@@ -193,9 +194,7 @@ void V4l2CaptureDevice::Loop() {
             }
         }
         if (Ioctl(fd_, VIDIOC_QBUF, &buf) != 0) {
-            if (errno == ENODEV) {
-                lostDevice_ = true;
-            }
+            lostDevice_ = true;
             break;
         }
     }

@@ -26,9 +26,7 @@ std::vector<CaptureFormat> YuyvSizes(const std::vector<CaptureFormat>& formats) 
 
 HResult ToHResult(ControlResult r) { return r == ControlResult::kOk ? kSOk : kEFail; }
 
-bool SameText(const QString& a, const QString& b) {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
+bool SameText(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 }  // namespace
 
@@ -220,7 +218,8 @@ void CUSBCamra::SetNotify(QObject* window, int message) {
 
 bool CUSBCamra::Run() {
     if (!built_ || !device_ || chosen_.fourcc == 0) return false;
-    if (state_ == kStateRunning) return true;
+    // A stream that ended by itself (the device was lost) is started anew.
+    if (state_ == kStateRunning && device_->IsStreaming()) return true;
     CGrabDataFilter* grab = grab_.get();
     lost_ = false;
     if (!device_->Start(
@@ -316,8 +315,7 @@ int CUSBCamra::GetDeviceResolutionAt(const QString& vid, const QString& pid, int
     return 0;
 }
 
-int CUSBCamra::CountDevicesBySerial(const QString& vid, const QString& pid,
-                                    const QString& serial) {
+int CUSBCamra::CountDevicesBySerial(const QString& vid, const QString& pid, const QString& serial) {
     return CountVideoDevicesBySerial(vid, pid, serial);
 }
 

@@ -73,5 +73,22 @@ TEST(FrameConverter, ConvertsYuyvWithRowPadding) {
     EXPECT_GE(lo, 250);
 }
 
+TEST(FrameConverter, YuyvRoundTripKeepsColours) {
+    // Blocks of one colour each, two pixels wide at least (YUYV shares the
+    // colour of a pixel pair).
+    const cv::Scalar colours[] = {{0, 0, 255},   {0, 255, 0},     {255, 0, 0},
+                                  {40, 90, 200}, {255, 255, 255}, {0, 0, 0}};
+    cv::Mat picture(4, 24, CV_8UC3);
+    for (int i = 0; i < 6; ++i) picture.colRange(4 * i, 4 * i + 4).setTo(colours[i]);
+    std::vector<uint8_t> yuyv;
+    BgrToYuyv(picture, yuyv);
+    ASSERT_EQ(yuyv.size(), 24u * 4 * 2);
+    FrameConverter converter;
+    FrameSample s;
+    ASSERT_TRUE(converter.Convert(kFourCcYuyv, 24, 4, yuyv.data(), yuyv.size(), 0, s));
+    const cv::Mat out(4, 24, CV_8UC3, const_cast<uint8_t*>(s.data), s.stride);
+    EXPECT_LE(cv::norm(out, picture, cv::NORM_INF), 8);
+}
+
 }  // namespace
 }  // namespace orbisk::platform

@@ -1,8 +1,10 @@
 #include "platform/simulated_camera.h"
 
 #include "platform/simulated_camera_id.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <opencv2/imgcodecs.hpp>
 
 #include <atomic>
 #include <chrono>
@@ -45,43 +47,68 @@ TEST_F(SimulatedCameraTest, ListsBothIdentities) {
     EXPECT_EQ(formats.back(), (CaptureFormat{kFourCcMjpg, 3264, 2448}));
 }
 
+// Streams `format` until the first frame arrives; an empty matrix when none
+// comes.
+cv::Mat FirstFrame(CaptureDevice& device, const CaptureFormat& format) {
+    std::mutex lock;
+    cv::Mat first;
+    const bool started = device.Start(
+        format,
+        [&](const FrameSample& s) {
+            std::lock_guard l(lock);
+            if (first.empty()) {
+                first = cv::Mat(-s.height, s.width, CV_8UC3, const_cast<uint8_t*>(s.data), s.stride)
+                            .clone();
+            }
+        },
+        nullptr);
+    if (started) {
+        WaitFor([&] {
+            std::lock_guard l(lock);
+            return !first.empty();
+        });
+    }
+    device.Stop();
+    return first;
+}
+
 TEST_F(SimulatedCameraTest, QueuedFramesArriveThroughBothFormats) {
     for (uint32_t fourcc : {kFourCcYuyv, kFourCcMjpg}) {
         auto device = SimulatedCamera::OpenDevice(info_);
         ASSERT_TRUE(device);
         cv::Mat red(480, 640, CV_8UC3, cv::Scalar(0, 0, 220));
         SimulatedCamera::QueueFrames(kSimulatedDocumentProductId, {red});
-        std::mutex lock;
-        cv::Mat first;
-        ASSERT_TRUE(device->Start({fourcc, 640, 480},
-                                  [&](const FrameSample& s) {
-                                      std::lock_guard l(lock);
-                                      if (first.empty()) {
-                                          first = cv::Mat(-s.height, s.width, CV_8UC3,
-                                                          const_cast<uint8_t*>(s.data), s.stride)
-                                                      .clone();
-                                      }
-                                  },
-                                  nullptr));
-        ASSERT_TRUE(WaitFor([&] {
-            std::lock_guard l(lock);
-            return !first.empty();
-        }));
-        device->Stop();
+        const cv::Mat first = FirstFrame(*device, {fourcc, 640, 480});
+        ASSERT_FALSE(first.empty()) << fourcc;
         EXPECT_LT(cv::norm(first, red, cv::NORM_INF), 12) << fourcc;
     }
 }
 
+TEST_F(SimulatedCameraTest, ShowsThePicturesOfTheImageFolder) {
+    test::TempDir dir;
+    const cv::Mat page(60, 80, CV_8UC3, cv::Scalar(200, 30, 30));
+    ASSERT_TRUE(cv::imwrite(dir.File("page.png").toStdString(), page));
+    qputenv("ORBISK_CAMERA_IMAGES", dir.Path().toLocal8Bit());
+    auto device = SimulatedCamera::OpenDevice(info_);
+    const cv::Mat first = FirstFrame(*device, {kFourCcYuyv, 640, 480});
+    qunsetenv("ORBISK_CAMERA_IMAGES");
+    ASSERT_FALSE(first.empty());
+    // The page fills the frame (same aspect ratio) instead of the desk scene.
+    EXPECT_LT(cv::norm(first.at<cv::Vec3b>(240, 320), cv::Vec3b(200, 30, 30), cv::NORM_INF), 12);
+    EXPECT_LT(cv::norm(first.at<cv::Vec3b>(5, 5), cv::Vec3b(200, 30, 30), cv::NORM_INF), 12);
+}
+
 TEST_F(SimulatedCameraTest, RefusesAFormatItDoesNotOffer) {
     auto device = SimulatedCamera::OpenDevice(info_);
-    EXPECT_FALSE(device->Start({kFourCcYuyv, 641, 480}, [](const FrameSample&) {}, nullptr));
+    EXPECT_FALSE(device->Start(
+        {kFourCcYuyv, 641, 480}, [](const FrameSample&) {}, nullptr));
 }
 
 TEST_F(SimulatedCameraTest, UnplugEndsTheStreamAndIsReported) {
     auto device = SimulatedCamera::OpenDevice(info_);
     std::atomic<int> frames{0}, lost{0};
-    ASSERT_TRUE(device->Start({kFourCcYuyv, 640, 480}, [&](const FrameSample&) { ++frames; },
-                              [&] { ++lost; }));
+    ASSERT_TRUE(device->Start(
+        {kFourCcYuyv, 640, 480}, [&](const FrameSample&) { ++frames; }, [&] { ++lost; }));
     ASSERT_TRUE(WaitFor([&] { return frames > 2; }));
     SimulatedCamera::Unplug(kSimulatedDocumentProductId);
     ASSERT_TRUE(WaitFor([&] { return lost == 1; }));
@@ -94,8 +121,8 @@ TEST_F(SimulatedCameraTest, UnplugEndsTheStreamAndIsReported) {
     auto again = SimulatedCamera::OpenDevice(info_);
     ASSERT_TRUE(again);
     frames = 0;
-    ASSERT_TRUE(again->Start({kFourCcMjpg, 640, 480}, [&](const FrameSample&) { ++frames; },
-                             nullptr));
+    ASSERT_TRUE(again->Start(
+        {kFourCcMjpg, 640, 480}, [&](const FrameSample&) { ++frames; }, nullptr));
     EXPECT_TRUE(WaitFor([&] { return frames > 0; }));
     again->Stop();
     EXPECT_EQ(lost, 1);

@@ -65,15 +65,14 @@ TEST_P(FrameStoreTurn, TurnsTheFixtureClockwise) {
     EXPECT_EQ(0, std::memcmp(dst.data(), store.GetData(), dst.size()));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    QuarterTurns, FrameStoreTurn,
-    testing::Values(TurnCase{0, {{A, B, C}, {D, E, F}}},
-                    TurnCase{90, {{D, A}, {E, B}, {F, C}}},
-                    TurnCase{180, {{F, E, D}, {C, B, A}}},
-                    TurnCase{270, {{C, F}, {B, E}, {A, D}}},
-                    TurnCase{-90, {{C, F}, {B, E}, {A, D}}},
-                    TurnCase{-270, {{D, A}, {E, B}, {F, C}}},
-                    TurnCase{450, {{D, A}, {E, B}, {F, C}}}));
+INSTANTIATE_TEST_SUITE_P(QuarterTurns, FrameStoreTurn,
+                         testing::Values(TurnCase{0, {{A, B, C}, {D, E, F}}},
+                                         TurnCase{90, {{D, A}, {E, B}, {F, C}}},
+                                         TurnCase{180, {{F, E, D}, {C, B, A}}},
+                                         TurnCase{270, {{C, F}, {B, E}, {A, D}}},
+                                         TurnCase{-90, {{C, F}, {B, E}, {A, D}}},
+                                         TurnCase{-270, {{D, A}, {E, B}, {F, C}}},
+                                         TurnCase{450, {{D, A}, {E, B}, {F, C}}}));
 
 TEST(FrameStore, RefusedInputLeavesTheStoreUnchanged) {
     CDPrgb24 store;
@@ -166,14 +165,12 @@ TEST_P(FrameStoreRect, CutsOnlyRectanglesInsideTheFrame) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rectangles, FrameStoreRect,
-                         testing::Values(RectCase{{0, 0, 3, 2}, true}, RectCase{{1, 0, 3, 1}, true},
-                                         RectCase{{0, 1, 2, 2}, true},
-                                         RectCase{{0, 0, 4, 2}, false},
-                                         RectCase{{-1, 0, 2, 2}, false},
-                                         RectCase{{0, 0, 3, 3}, false},
-                                         RectCase{{2, 0, 1, 2}, false},
-                                         RectCase{{0, 1, 3, 1}, false}));
+INSTANTIATE_TEST_SUITE_P(
+    Rectangles, FrameStoreRect,
+    testing::Values(RectCase{{0, 0, 3, 2}, true}, RectCase{{1, 0, 3, 1}, true},
+                    RectCase{{0, 1, 2, 2}, true}, RectCase{{0, 0, 4, 2}, false},
+                    RectCase{{-1, 0, 2, 2}, false}, RectCase{{0, 0, 3, 3}, false},
+                    RectCase{{2, 0, 1, 2}, false}, RectCase{{0, 1, 3, 1}, false}));
 
 uint32_t U32At(const QByteArray& b, int offset) {
     uint32_t v = 0;

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/window_messages.h"
+
+#include <QCoreApplication>
+#include <QObject>
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+namespace orbisk::test {
+
+// A window stand-in that records the private messages posted to it.
+class MessageLog : public QObject {
+public:
+    std::vector<int> messages;
+
+    bool event(QEvent* e) override {
+        if (e->type() == platform::WindowMessageEvent::Type()) {
+            messages.push_back(static_cast<platform::WindowMessageEvent*>(e)->Message());
+            return true;
+        }
+        return QObject::event(e);
+    }
+
+    long Count(int message) const {
+        long n = 0;
+        for (int m : messages) n += m == message ? 1 : 0;
+        return n;
+    }
+};
+
+// Runs the event loop until `done` holds or about five seconds have passed.
+template <typename Pred>
+bool PumpUntil(Pred done) {
+    for (int i = 0; i < 1000; ++i) {
+        QCoreApplication::processEvents();
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    QCoreApplication::processEvents();
+    return done();
+}
+
+}  // namespace orbisk::test
