@@ -9,14 +9,6 @@
 namespace orbisk::platform::v4l2 {
 namespace {
 
-int Ioctl(int fd, unsigned long request, void* arg) {
-    int r;
-    do {
-        r = ::ioctl(fd, request, arg);
-    } while (r < 0 && errno == EINTR);
-    return r;
-}
-
 ControlInfo InfoOf(int fd, const v4l2_query_ext_ctrl& q) {
     ControlInfo info;
     info.id = q.id;
@@ -48,6 +40,14 @@ ControlInfo InfoOf(int fd, const v4l2_query_ext_ctrl& q) {
 }
 
 }  // namespace
+
+int Ioctl(int fd, unsigned long request, void* arg) {
+    int r;
+    do {
+        r = ::ioctl(fd, request, arg);
+    } while (r < 0 && errno == EINTR);
+    return r;
+}
 
 std::vector<ControlInfo> EnumerateControls(int fd) {
     std::vector<ControlInfo> out;

@@ -8,6 +8,9 @@
 // The control ioctls of an open V4L2 node.
 namespace orbisk::platform::v4l2 {
 
+// ioctl, repeated while a signal interrupts it.
+int Ioctl(int fd, unsigned long request, void* arg);
+
 // Every control of the node (VIDIOC_QUERY_EXT_CTRL walking with
 // V4L2_CTRL_FLAG_NEXT_CTRL), menus with their entries; class headings and
 // disabled controls are left out.

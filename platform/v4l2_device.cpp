@@ -21,15 +21,9 @@ namespace {
 
 constexpr int kBufferCount = 4;
 
-int Ioctl(int fd, unsigned long request, void* arg) {
-    int r;
-    do {
-        r = ::ioctl(fd, request, arg);
-    } while (r < 0 && errno == EINTR);
-    return r;
-}
-
 }  // namespace
+
+using v4l2::Ioctl;
 
 std::unique_ptr<V4l2CaptureDevice> V4l2CaptureDevice::Open(const VideoDeviceInfo& info) {
     if (info.node.empty()) {

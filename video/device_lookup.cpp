@@ -29,6 +29,16 @@ std::optional<std::vector<platform::VideoDeviceInfo>> Devices() {
     return platform::ActiveVideoRegistry().CaptureDevices();
 }
 
+// How many capture devices the predicate accepts; 0 without a device list.
+template <typename Match>
+int CountDevices(Match match) {
+    const auto list = Devices();
+    if (!list) {
+        return 0;
+    }
+    return static_cast<int>(std::count_if(list->begin(), list->end(), match));
+}
+
 }  // namespace
 
 bool MatchDevicePath(const std::string& path, const QString& vid, const QString& pid) {
@@ -109,39 +119,23 @@ int CountVideoDevices(const QString& vid, const QString& pid) {
     if (vid.isEmpty() || pid.isEmpty()) {
         return -1;
     }
-    const auto list = Devices();
-    if (!list) {
-        return 0;
-    }
-    return static_cast<int>(std::count_if(list->begin(), list->end(), [&](const auto& d) {
-        return MatchDevicePath(d.DevicePath(), vid, pid);
-    }));
+    return CountDevices([&](const auto& d) { return MatchDevicePath(d.DevicePath(), vid, pid); });
 }
 
 int CountVideoDevicesBySerial(const QString& vid, const QString& pid, const QString& serial) {
     if (vid.isEmpty() || pid.isEmpty()) {
         return -1;
     }
-    const auto list = Devices();
-    if (!list) {
-        return 0;
-    }
-    return static_cast<int>(std::count_if(list->begin(), list->end(), [&](const auto& d) {
-        return MatchDevicePathSerial(d.DevicePath(), vid, pid, serial);
-    }));
+    return CountDevices(
+        [&](const auto& d) { return MatchDevicePathSerial(d.DevicePath(), vid, pid, serial); });
 }
 
 int CountVideoDevicesByName(const QString& name) {
     if (name.isEmpty()) {
         return -1;
     }
-    const auto list = Devices();
-    if (!list) {
-        return 0;
-    }
     const std::string wanted = name.toStdString();
-    return static_cast<int>(std::count_if(list->begin(), list->end(),
-                                          [&](const auto& d) { return d.friendlyName == wanted; }));
+    return CountDevices([&](const auto& d) { return d.friendlyName == wanted; });
 }
 
 QString VideoDeviceName(const QString& vid, const QString& pid, int index) {
