@@ -57,9 +57,8 @@ int main(int argc, char** argv) {
         app.exec();
     }
 
-    QTextStream(stdout) << TheBrandingData().caption << ": settings " << settingsPath
-                        << ", images " << settings.SaveFolder << ", temporary folder "
-                        << TempFolder() << '\n'
+    QTextStream(stdout) << TheBrandingData().caption << ": settings " << settingsPath << ", images "
+                        << settings.SaveFolder << ", temporary folder " << TempFolder() << '\n'
                         << "The main window is not built yet.\n";
     return 0;
 }

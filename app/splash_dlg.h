@@ -7,11 +7,11 @@ namespace orbisk {
 // The splash picture of the branding file, centred on the screen. It takes the
 // picture out of the branding record, which is left without one.
 class CSplashDlg : public QSplashScreen {
-public:
+  public:
     CSplashDlg();
     bool HasPicture() const { return hasPicture_; }
 
-private:
+  private:
     bool hasPicture_ = false;
 };
 

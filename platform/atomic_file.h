@@ -10,7 +10,7 @@
 namespace orbisk::platform {
 
 class AtomicFileTarget {
-public:
+  public:
     explicit AtomicFileTarget(const QString& finalPath);
     ~AtomicFileTarget();
     AtomicFileTarget(const AtomicFileTarget&) = delete;
@@ -26,7 +26,7 @@ public:
     // Renames the temporary file over the target; true on success.
     bool Commit();
 
-private:
+  private:
     QString finalPath_;
     QString tempPath_;
     bool committed_ = false;

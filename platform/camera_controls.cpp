@@ -78,9 +78,7 @@ bool ProcAmpMapping(int property, Mapping& m) {
     }
 }
 
-int ClampToInt(int64_t v) {
-    return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX));
-}
+int ClampToInt(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX)); }
 
 bool HasMenuEntry(const ControlInfo& info, int64_t index) {
     return std::any_of(info.menu.begin(), info.menu.end(),
@@ -201,7 +199,7 @@ ControlResult CameraControls::Set(const Mapping& m, int value, bool outOfRangeMe
         }
     }
     return device_.SetControl(m.valueId, static_cast<int32_t>(raw)) ? ControlResult::kOk
-                                                                     : ControlResult::kFailed;
+                                                                    : ControlResult::kFailed;
 }
 
 ControlResult CameraControls::GetCameraControlRange(int property, PropertyRange& range) {

@@ -60,7 +60,7 @@ enum class ControlResult {
 };
 
 class CameraControls {
-public:
+  public:
     explicit CameraControls(CaptureDevice& device) : device_(device) {}
 
     ControlResult GetCameraControlRange(int property, PropertyRange& range);
@@ -78,7 +78,7 @@ public:
 
     struct Mapping;
 
-private:
+  private:
     ControlResult Range(const Mapping& m, PropertyRange& range);
     ControlResult Get(const Mapping& m, int& value, int& flags);
     ControlResult Set(const Mapping& m, int value, bool outOfRangeMeansAuto, int* applied);

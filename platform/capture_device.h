@@ -66,7 +66,7 @@ using LostHandler = std::function<void()>;
 using ButtonHandler = std::function<void()>;
 
 class CaptureDevice {
-public:
+  public:
     virtual ~CaptureDevice() = default;
 
     virtual const VideoDeviceInfo& Info() const = 0;

@@ -13,7 +13,7 @@ namespace orbisk::platform {
 // real device and the simulated camera share it, so both deliver frames the
 // same way. The output buffer is kept and reused while the size stays.
 class FrameConverter {
-public:
+  public:
     // `bytesUsed` is what the driver filled; `bytesPerLine` the YUYV row
     // pitch (0: packed). False, and the frame is to be skipped, for a buffer
     // shorter than the format needs or a corrupt MJPG picture.
@@ -22,7 +22,7 @@ public:
 
     const cv::Mat& Frame() const { return bgr_; }
 
-private:
+  private:
     cv::Mat bgr_;
     MjpegDecoder mjpeg_;
 };

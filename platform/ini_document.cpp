@@ -17,9 +17,7 @@ QString Unquote(const QString& value) {
     return value;
 }
 
-bool SameName(const QString& a, const QString& b) {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
+bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 }  // namespace
 
@@ -86,9 +84,7 @@ bool IniDocument::Load(const QString& path) {
     return true;
 }
 
-bool IniDocument::Save(const QString& path) const {
-    return WriteFileAtomically(path, ToBytes());
-}
+bool IniDocument::Save(const QString& path) const { return WriteFileAtomically(path, ToBytes()); }
 
 int IniDocument::FindSection(const QString& section) const {
     for (int i = 0; i < lines_.size(); ++i) {

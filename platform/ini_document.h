@@ -18,7 +18,7 @@
 namespace orbisk::platform {
 
 class IniDocument {
-public:
+  public:
     IniDocument() = default;
 
     static IniDocument FromBytes(const QByteArray& bytes);
@@ -36,7 +36,7 @@ public:
     // Sets the value; the key line is rewritten with `key` spelt as given.
     void SetValue(const QString& section, const QString& key, const QString& value);
 
-private:
+  private:
     struct Line {
         QString text;     // the line as it stands in the file, without line end
         QString section;  // for a section header: its trimmed name

@@ -12,7 +12,7 @@ namespace orbisk::platform {
 // (turbo). One decoder is kept per stream so that no state is built per
 // frame; `out` is reallocated only when the frame size changes.
 class MjpegDecoder {
-public:
+  public:
     MjpegDecoder();
     ~MjpegDecoder();
     MjpegDecoder(const MjpegDecoder&) = delete;
@@ -24,7 +24,7 @@ public:
 
     struct State;  // libjpeg's objects, kept out of this header
 
-private:
+  private:
     std::unique_ptr<State> state_;
 };
 

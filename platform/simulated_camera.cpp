@@ -168,7 +168,7 @@ Hub& TheHub() {
 }
 
 class SimulatedRegistry : public VideoRegistry {
-public:
+  public:
     std::optional<std::vector<VideoDeviceInfo>> CaptureDevices() override {
         Hub& hub = TheHub();
         std::lock_guard l(hub.lock);
@@ -230,7 +230,7 @@ QStringList ImageFolderPages() {
 }
 
 class SimulatedCaptureDevice : public CaptureDevice {
-public:
+  public:
     explicit SimulatedCaptureDevice(std::shared_ptr<SimDevice> dev) : dev_(std::move(dev)) {}
     ~SimulatedCaptureDevice() override {
         Stop();
@@ -344,7 +344,7 @@ public:
         buttonWrite_ = -1;
     }
 
-private:
+  private:
     // The frame to send now: a queued one, a page of the image folder, or
     // the desk scene.
     cv::Mat NextPicture(cv::Mat queued) {

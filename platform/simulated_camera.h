@@ -23,7 +23,7 @@
 namespace orbisk::platform {
 
 class SimulatedCamera {
-public:
+  public:
     // The registry that lists the plugged simulated devices.
     static VideoRegistry& Registry();
     // A capture device for a device of that registry; nullptr when unplugged.

@@ -134,8 +134,8 @@ std::unique_ptr<EvdevButtonReader> OpenSnapshotButton(const std::string& usbSysP
     if (fd < 0) {
         static std::atomic<bool> logged{false};
         if (!logged.exchange(true)) {
-            qWarning("snapshot button %s can't be opened (%s); running without it",
-                     node.c_str(), std::strerror(errno));
+            qWarning("snapshot button %s can't be opened (%s); running without it", node.c_str(),
+                     std::strerror(errno));
         }
         return nullptr;
     }

@@ -25,7 +25,7 @@ bool KeyBitmapHas(const std::string& bitmap, int key);
 // Reads input events from a file descriptor on a thread of its own and calls
 // the handler for each press. Owns the descriptor.
 class EvdevButtonReader {
-public:
+  public:
     EvdevButtonReader(int fd, ButtonHandler pressed);
     ~EvdevButtonReader();
     EvdevButtonReader(const EvdevButtonReader&) = delete;
@@ -34,7 +34,7 @@ public:
     // Wakes and joins the thread, closes the descriptor; safe to call twice.
     void Stop();
 
-private:
+  private:
     void Loop();
 
     int fd_;

@@ -16,7 +16,7 @@ namespace orbisk::platform {
 // thread waits in poll, dequeues, converts and hands the frame to the sink;
 // ENODEV means the camera was unplugged, and the thread ends and reports it.
 class V4l2CaptureDevice : public CaptureDevice {
-public:
+  public:
     static std::unique_ptr<V4l2CaptureDevice> Open(const VideoDeviceInfo& info);
     ~V4l2CaptureDevice() override;
 
@@ -32,7 +32,7 @@ public:
     bool WatchButton(ButtonHandler pressed) override;
     void UnwatchButton() override;
 
-private:
+  private:
     V4l2CaptureDevice(const VideoDeviceInfo& info, int fd);
     void Loop();
     void ReleaseBuffers();

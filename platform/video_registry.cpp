@@ -72,7 +72,8 @@ UdevVideoRecord RecordOf(udev_device* dev) {
             udev_device_get_parent_with_subsystem_devtype(dev, "usb", "usb_interface")) {
         r.usbInterfaceNumber = Str(udev_device_get_sysattr_value(intf, "bInterfaceNumber"));
     }
-    if (udev_device* usb = udev_device_get_parent_with_subsystem_devtype(dev, "usb", "usb_device")) {
+    if (udev_device* usb =
+            udev_device_get_parent_with_subsystem_devtype(dev, "usb", "usb_device")) {
         r.usbVendor = Str(udev_device_get_sysattr_value(usb, "idVendor"));
         r.usbProduct = Str(udev_device_get_sysattr_value(usb, "idProduct"));
         r.usbSerial = Str(udev_device_get_sysattr_value(usb, "serial"));
@@ -100,7 +101,8 @@ std::string VideoDeviceInfo::DevicePath() const {
            (serial.empty() ? usbPort : serial);
 }
 
-std::vector<VideoDeviceInfo> CaptureDevicesFromRecords(const std::vector<UdevVideoRecord>& records) {
+std::vector<VideoDeviceInfo> CaptureDevicesFromRecords(
+    const std::vector<UdevVideoRecord>& records) {
     std::vector<VideoDeviceInfo> out;
     for (const auto& r : records) {
         if (!IsCaptureRecord(r)) {
@@ -117,15 +119,13 @@ std::vector<VideoDeviceInfo> CaptureDevicesFromRecords(const std::vector<UdevVid
             d.interfaceNumber = r.usbInterfaceNumber;
         }
         const auto product = r.properties.find("ID_V4L_PRODUCT");
-        d.friendlyName = product != r.properties.end() && !product->second.empty()
-                             ? product->second
-                             : r.cardName;
+        d.friendlyName = product != r.properties.end() && !product->second.empty() ? product->second
+                                                                                   : r.cardName;
         d.usbSysPath = r.usbSysPath;
         out.push_back(std::move(d));
     }
-    std::stable_sort(out.begin(), out.end(), [](const auto& a, const auto& b) {
-        return a.nodeNumber < b.nodeNumber;
-    });
+    std::stable_sort(out.begin(), out.end(),
+                     [](const auto& a, const auto& b) { return a.nodeNumber < b.nodeNumber; });
     return out;
 }
 

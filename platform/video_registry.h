@@ -13,15 +13,15 @@ namespace orbisk::platform {
 
 // One capture node as the device lookup sees it.
 struct VideoDeviceInfo {
-    std::string node;          // "/dev/video0"; empty for a simulated device
-    int nodeNumber = -1;       // N of videoN; the list's order
-    std::string vendorId;      // four lower-case hex digits, from the USB device
-    std::string productId;     // ditto
-    std::string serial;        // USB serial, may be empty
-    std::string usbPort;       // "1-2.3", the USB device's place on the bus
+    std::string node;                    // "/dev/video0"; empty for a simulated device
+    int nodeNumber = -1;                 // N of videoN; the list's order
+    std::string vendorId;                // four lower-case hex digits, from the USB device
+    std::string productId;               // ditto
+    std::string serial;                  // USB serial, may be empty
+    std::string usbPort;                 // "1-2.3", the USB device's place on the bus
     std::string interfaceNumber = "00";  // the USB interface, two hex digits
-    std::string friendlyName;  // ID_V4L_PRODUCT, else the card name
-    std::string usbSysPath;    // the USB device's sysfs path (finds its button)
+    std::string friendlyName;            // ID_V4L_PRODUCT, else the card name
+    std::string usbSysPath;              // the USB device's sysfs path (finds its button)
     bool simulated = false;
 
     // A device path in the shape the matching rules read:
@@ -32,11 +32,11 @@ struct VideoDeviceInfo {
 
 // What udev tells of one video4linux node, before filtering.
 struct UdevVideoRecord {
-    std::string devNode;  // "/dev/video0"
-    std::string sysName;  // "video0"
+    std::string devNode;                            // "/dev/video0"
+    std::string sysName;                            // "video0"
     std::map<std::string, std::string> properties;  // ID_V4L_CAPABILITIES, ID_V4L_PRODUCT
-    std::string cardName;                            // the node's "name" attribute
-    std::optional<uint32_t> deviceCaps;  // VIDIOC_QUERYCAP device_caps, when asked
+    std::string cardName;                           // the node's "name" attribute
+    std::optional<uint32_t> deviceCaps;             // VIDIOC_QUERYCAP device_caps, when asked
     // The USB device above the node; empty vendor for a non-USB node.
     std::string usbVendor, usbProduct, usbSerial, usbDevPath, usbSysPath;
     std::string usbInterfaceNumber;
@@ -47,7 +47,7 @@ struct UdevVideoRecord {
 std::vector<VideoDeviceInfo> CaptureDevicesFromRecords(const std::vector<UdevVideoRecord>& records);
 
 class VideoRegistry {
-public:
+  public:
     virtual ~VideoRegistry() = default;
     // The capture devices in order; nullopt when the list can't be obtained.
     virtual std::optional<std::vector<VideoDeviceInfo>> CaptureDevices() = 0;
@@ -55,7 +55,7 @@ public:
 
 // Reads the system's video4linux devices through libudev.
 class UdevVideoRegistry : public VideoRegistry {
-public:
+  public:
     std::optional<std::vector<VideoDeviceInfo>> CaptureDevices() override;
 };
 

@@ -48,7 +48,7 @@ inline constexpr int WM_IMAGE_PATH_REQUEST = 0x500;
 inline constexpr int WM_IMAGE_PATH_READY = 0x501;
 
 class WindowMessageEvent : public QEvent {
-public:
+  public:
     WindowMessageEvent(int message, qintptr wParam, qintptr lParam)
         : QEvent(Type()), message_(message), wParam_(wParam), lParam_(lParam) {}
 
@@ -59,7 +59,7 @@ public:
     qintptr WParam() const { return wParam_; }
     qintptr LParam() const { return lParam_; }
 
-private:
+  private:
     int message_;
     qintptr wParam_;
     qintptr lParam_;

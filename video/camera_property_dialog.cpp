@@ -76,9 +76,9 @@ CameraFormatDialog::CameraFormatDialog(const std::vector<platform::CaptureFormat
     auto* combo = new QComboBox;
     for (size_t i = 0; i < formats.size(); ++i) {
         const auto& f = formats[i];
-        combo->addItem(QStringLiteral("%1  %2 x %3").arg(FourCcName(f.fourcc)).arg(f.width).arg(
-                           f.height),
-                       static_cast<int>(i));
+        combo->addItem(
+            QStringLiteral("%1  %2 x %3").arg(FourCcName(f.fourcc)).arg(f.width).arg(f.height),
+            static_cast<int>(i));
         if (f == current) combo->setCurrentIndex(combo->count() - 1);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);

@@ -12,18 +12,18 @@ namespace orbisk {
 // integer, a check box for a switch, a list for a menu. Changes go to the
 // device at once.
 class CameraControlsDialog : public QDialog {
-public:
+  public:
     CameraControlsDialog(platform::CaptureDevice& device, QWidget* owner);
 };
 
 // The capture format and size; the camera applies the choice by reopening.
 class CameraFormatDialog : public QDialog {
-public:
+  public:
     CameraFormatDialog(const std::vector<platform::CaptureFormat>& formats,
                        const platform::CaptureFormat& current, QWidget* owner);
     platform::CaptureFormat Chosen() const { return chosen_; }
 
-private:
+  private:
     platform::CaptureFormat chosen_;
 };
 

@@ -93,8 +93,7 @@ void DrawBox(cv::Mat& frame, const RotatedBox& box) {
                                     {box.cx - hw, box.cy - hh}};
     for (int i = 0; i < 4; ++i) {
         cv::line(frame, RotatePointAboutCenter(box, corners[i]),
-                 RotatePointAboutCenter(box, corners[i + 1]), cv::Scalar(255, 0, 0), 9,
-                 cv::LINE_8);
+                 RotatePointAboutCenter(box, corners[i + 1]), cv::Scalar(255, 0, 0), 9, cv::LINE_8);
     }
 }
 
@@ -202,8 +201,7 @@ bool CDPrgb24::SetDataRows(const uint8_t* bottomRow, std::ptrdiff_t rowStep, int
 bool CDPrgb24::CopyRotated(const uint8_t* source, uint8_t* destination, int width, int height,
                            int rotation) {
     const int turn = NormaliseRotation(rotation);
-    if (source == nullptr || destination == nullptr || turn < 0 ||
-        FrameBytes(width, height) == 0) {
+    if (source == nullptr || destination == nullptr || turn < 0 || FrameBytes(width, height) == 0) {
         return false;
     }
     switch (turn) {
@@ -298,8 +296,8 @@ bool CDPrgb24::SaveBitmap(const QString& path, const IntRect& rect) {
         out.insert(out.end(), row, row + w * 3);
         out.resize(out.size() + (rowBytes - w * 3), 0);
     }
-    const auto written = file.write(reinterpret_cast<const char*>(out.data()),
-                                    static_cast<qint64>(out.size()));
+    const auto written =
+        file.write(reinterpret_cast<const char*>(out.data()), static_cast<qint64>(out.size()));
     return written == static_cast<qint64>(out.size()) && file.flush();
 }
 
@@ -320,8 +318,8 @@ bool CDPrgb24::SaveBitmap(const QString& path) {
         out.insert(out.end(), row, row + stride);
         out.resize(out.size() + (rowBytes - stride), 0);
     }
-    const auto written = file.write(reinterpret_cast<const char*>(out.data()),
-                                    static_cast<qint64>(out.size()));
+    const auto written =
+        file.write(reinterpret_cast<const char*>(out.data()), static_cast<qint64>(out.size()));
     return written == static_cast<qint64>(out.size()) && file.flush();
 }
 

@@ -16,7 +16,7 @@ namespace orbisk {
 // The abstract frame holder. The base answers false, none or an empty matrix
 // for everything; CDPrgb24 is the one real store.
 class CBasePR {
-public:
+  public:
     virtual ~CBasePR() = default;
 
     virtual bool SetData(const uint8_t* /*bytes*/, int /*width*/, int /*height*/,
@@ -43,7 +43,7 @@ public:
 //
 // No lock of its own: the owner serialises access.
 class CDPrgb24 : public CBasePR {
-public:
+  public:
     CDPrgb24() = default;
     CDPrgb24(const CDPrgb24&) = delete;
     CDPrgb24& operator=(const CDPrgb24&) = delete;
@@ -92,7 +92,7 @@ public:
     // The normalised quarter turn (0, 90, 180, 270) or -1 for any other angle.
     static int NormaliseRotation(int rotation);
 
-private:
+  private:
     bool Reserve(size_t byteCount);
 
     std::unique_ptr<uint8_t[]> bytes_;

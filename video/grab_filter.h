@@ -12,7 +12,7 @@ namespace orbisk {
 
 // What a preview pulls frames from.
 class IGrabData {
-public:
+  public:
     virtual ~IGrabData() = default;
     // Copies the newest frame into `target` (bottom-up, no turn); false when
     // there is no frame yet, leaving the target unchanged.
@@ -27,7 +27,7 @@ public:
 // reads through IGrabData; both hold the frame lock for the whole copy, so a
 // reader never sees a frame being replaced.
 class CGrabDataFilter : public IGrabData {
-public:
+  public:
     // Stores the sample and posts the notify message (both parameters 0)
     // when a target is set. The rows are copied one by one with the sample's
     // stride, top-down samples (negative height) turned into the store's
@@ -41,7 +41,7 @@ public:
     bool GetFrame(CBasePR* target) override;
     cv::Mat& GetFrameMat(cv::Mat& image) override;
 
-private:
+  private:
     std::mutex frameLock_;
     int notifyMessage_ = 0;
     CDPrgb24 store_;
@@ -51,13 +51,13 @@ private:
 // Turns presses of the camera's snapshot button into WM_CAMERA_SNAPSHOT
 // messages to the window given at the camera's open.
 class CSampleGrabberCallback {
-public:
+  public:
     void SetTarget(QObject* window) { target_ = window; }
     QObject* Target() const { return target_; }
     // One press: posts WM_CAMERA_SNAPSHOT with both parameters 0.
     void SampleCB();
 
-private:
+  private:
     std::atomic<QObject*> target_{nullptr};
 };
 

@@ -17,7 +17,7 @@ namespace orbisk {
 // Every operation runs on the UI thread; only the grab filter and the
 // snapshot callback are reached from the capture and button threads.
 class CUSBCamra : public CVideoBaseClass {
-public:
+  public:
     CUSBCamra();
     ~CUSBCamra() override;
     CUSBCamra(const CUSBCamra&) = delete;
@@ -71,7 +71,7 @@ public:
     // The bound device, or none.
     platform::CaptureDevice* Device() { return device_.get(); }
 
-private:
+  private:
     void Teardown();
     // Binds a device for the queries: -1 busy with another identity, -2 the
     // device can't be opened, -3 not found, 0 bound.

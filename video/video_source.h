@@ -42,7 +42,7 @@ inline constexpr int kEventCodeDeviceLost = 31;
 // failure for everything; the camera controller uses nothing but this.
 // Device identities are the VID, PID and serial texts of the device lookup.
 class CVideoBaseClass {
-public:
+  public:
     virtual ~CVideoBaseClass() = default;
 
     virtual int ListDevices(QComboBox* /*combo*/) { return 0; }

@@ -14,8 +14,8 @@ std::optional<qint32> ReadInt(const QByteArray& bytes, qsizetype& pos) {
         return std::nullopt;
     }
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData() + pos);
-    const quint32 v = quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 |
-                      quint32(p[3]) << 24;
+    const quint32 v =
+        quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
     pos += 4;
     return static_cast<qint32>(v);
 }

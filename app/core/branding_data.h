@@ -21,7 +21,7 @@ namespace orbisk {
 //   optional: encoded text, reserved; optional: caption; optional: label text.
 // An encoded text is n, then n integers A, then n integers B; byte i is B-A.
 class CBrandingData {
-public:
+  public:
     static constexpr int kMaxPictureSide = 16384;
     static constexpr int kMaxShortText = 255;  // caption and label text
 

@@ -6,12 +6,12 @@ namespace orbisk {
 
 // The mounted volumes (in place of the drive letters of Windows), by root path.
 class CDriveList {
-public:
+  public:
     // Fills the list afresh and returns its count.
     int Refresh();
     const QStringList& Drives() const { return drives_; }
 
-private:
+  private:
     QStringList drives_;
 };
 

@@ -8,7 +8,7 @@ namespace orbisk {
 
 // Turns framework images into OpenCV matrices.
 class CImageLoader {
-public:
+  public:
     // By bits per pixel: 24 gives three channels in B, G, R order; 8 gives one
     // channel of the raw indexes (the palette is not applied); 1 gives one
     // channel with 255 for a set bit and 0 for a clear one. Any other depth, or

@@ -9,7 +9,7 @@ namespace orbisk {
 // One INI file ("Sys.ini"), read and written a key at a time, or whole through
 // ReadDocument/WriteDocument when many keys change together.
 class CIniFile {
-public:
+  public:
     // Stores `path` and answers true when a file exists there; otherwise the
     // stored path stays as it was and the answer is false.
     bool SetPath(const QString& path);
@@ -29,7 +29,7 @@ public:
     platform::IniDocument ReadDocument() const;
     bool WriteDocument(const platform::IniDocument& doc) const;
 
-private:
+  private:
     QString path_;
 };
 

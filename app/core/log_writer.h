@@ -10,7 +10,7 @@ namespace orbisk {
 // so lines never interleave. An optional time stamp "%m/%d/%Y %H:%M:%S : "
 // begins each line.
 class CLogWriter {
-public:
+  public:
     static constexpr int kBufferSize = 3000;  // a message is cut to 2999 bytes
 
     // Sets the log file and enables the writer; an existing file of that name
@@ -26,7 +26,7 @@ public:
     // Cuts `text` to at most `maxBytes` bytes without splitting a UTF-8 character.
     static void CutUtf8(std::string& text, size_t maxBytes);
 
-private:
+  private:
     std::mutex lock_;
     QString path_;
     bool enabled_ = false;

@@ -13,7 +13,7 @@ const QString kDefaultPrefixList = QStringLiteral("IMG|TXT|JPG");
 
 // Reads one key at a time from a document loaded once.
 class KeyReader {
-public:
+  public:
     explicit KeyReader(const platform::IniDocument& doc) : doc_(doc) {}
 
     QString Text(const char* section, const char* key) const {
@@ -29,13 +29,13 @@ public:
         return Text(section, key) == QLatin1String(truth) ? 1 : 0;
     }
 
-private:
+  private:
     const platform::IniDocument& doc_;
 };
 
 // Collects the writes of one save in a document that replaces the file whole.
 class KeyWriter {
-public:
+  public:
     explicit KeyWriter(platform::IniDocument& doc) : doc_(doc) {}
 
     void Text(const char* section, const char* key, const QString& value) {
@@ -51,7 +51,7 @@ public:
         Text(section, key, value ? QStringLiteral("true") : QStringLiteral("false"));
     }
 
-private:
+  private:
     platform::IniDocument& doc_;
 };
 
@@ -77,8 +77,7 @@ QString RectText(const IntRect& r) {
 
 // A stored folder written for Windows ("D:\Scans") means nothing here.
 bool IsWindowsPath(const QString& path) {
-    return path.contains('\\') ||
-           (path.size() >= 2 && path[1] == ':' && path[0].isLetter());
+    return path.contains('\\') || (path.size() >= 2 && path[1] == ':' && path[0].isLetter());
 }
 
 int ReadLanguage(const QString& text) {
@@ -89,9 +88,12 @@ int ReadLanguage(const QString& text) {
 
 QString LanguageText(int language) {
     switch (language) {
-        case 1: return QStringLiteral("CNT");
-        case 2: return QStringLiteral("EN");
-        default: return QStringLiteral("CN");
+        case 1:
+            return QStringLiteral("CNT");
+        case 2:
+            return QStringLiteral("EN");
+        default:
+            return QStringLiteral("CN");
     }
 }
 
@@ -197,8 +199,7 @@ bool SysSettings::Save() {
     out.Number("IMAGE", "YDPI", YDPI);
     out.Number("IMAGE", "JPGQuality", JPGQuality);
     out.Lower("SOUND", "Play", Play != 0);
-    out.Number("FILE", "TypeofImageName",
-               TypeofImageName == 0 ? 0 : TypeofImageName == 1 ? 1 : 2);
+    out.Number("FILE", "TypeofImageName", TypeofImageName == 0 ? 0 : TypeofImageName == 1 ? 1 : 2);
     out.Number("IMAGE", "INDEX", INDEX);
     out.Text("FILE", "PREFIX", PREFIX);
     out.Text("FILE", "PRECHOOSE", PRECHOOSE);

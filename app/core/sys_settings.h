@@ -46,9 +46,9 @@ struct SysSettings {
     IntRect Portrait{0, 0, 100, 100};
     IntRect CaptureCropRect;  // not stored: crop of the current capture
     int Merge = 0;
-    int RECOGNIZE = 0;  // barcode naming
-    int PDFORTIF = 0;   // 0 none, 1 multi-page TIF, 2 one PDF
-    QString SaveFolder;  // not stored: FOLDPATH, or FOLDPATH/yyyymmdd
+    int RECOGNIZE = 0;      // barcode naming
+    int PDFORTIF = 0;       // 0 none, 1 multi-page TIF, 2 one PDF
+    QString SaveFolder;     // not stored: FOLDPATH, or FOLDPATH/yyyymmdd
     bool CHANNELS = false;  // use the camera's snapshot button
     int Language = 0;       // [Language] Current: 0 CN, 1 CNT, 2 EN
     int SettingsTab = 0;    // not stored
@@ -62,7 +62,7 @@ struct SysSettings {
     int IMG_FORMAT = 0;  // 0 default, 1 BMP, 2 JPG, 3 PNG, 4 TIF, 5 GIF
     int DateMark = 0;
     int Custom = 0;
-    QString Name;  // custom watermark text
+    QString Name;      // custom watermark text
     int Position = 0;  // 0 top-left, 1 top-right, 2 bottom-left, 3 bottom-right, 4 centre
     int Size = 0;
     int Transparency = 0;  // percent
@@ -104,8 +104,7 @@ struct SysSettings {
     // already exist, "_2", "_3", ... is appended so that nothing is overwritten.
     // Creates the save folder when it is missing. An empty clock reads the
     // local time.
-    QString MakeFileName(const FileNameProvider& askName = {},
-                         const LocalClock& clock = {}) const;
+    QString MakeFileName(const FileNameProvider& askName = {}, const LocalClock& clock = {}) const;
 
     // SaveFolder/Tmp + yyyymmddhhmmss (suffixed like MakeFileName when taken):
     // the intermediate files of a collection or merge.

@@ -23,8 +23,8 @@ QString PrepareTempFolder() {
     if (!QDir().mkpath(folder)) {
         return QString();
     }
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                      QFileDevice::ExeOwner);
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     if (!QDir::setCurrent(folder)) {
         return QString();
     }

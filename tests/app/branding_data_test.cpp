@@ -1,8 +1,8 @@
 #include "app/core/branding_data.h"
 #include "app/core/branding_writer.h"
 
-#include <QtEndian>
 #include <gtest/gtest.h>
+#include <QtEndian>
 
 #include <functional>
 
@@ -164,21 +164,25 @@ INSTANTIATE_TEST_SUITE_P(
         CorruptCase{"negative_width", [](QByteArray& b) { SetIntAt(b, 4, -3); }, -1},
         CorruptCase{"oversized_logo", [](QByteArray& b) { SetIntAt(b, 0, 16385); }, -1},
         CorruptCase{"rows_past_end", [](QByteArray& b) { SetIntAt(b, 0, 5000); }, -1},
-        CorruptCase{"huge_product", [](QByteArray& b) {
+        CorruptCase{"huge_product",
+                    [](QByteArray& b) {
                         SetIntAt(b, 0, 16384);
                         SetIntAt(b, 4, 16384);
-                    }, -1},
+                    },
+                    -1},
         CorruptCase{"cut_inside_logo", [](QByteArray& b) { b.truncate(20); }, -1},
         CorruptCase{"negative_link_count", [](QByteArray& b) { SetIntAt(b, kLinkCount, -7); }, -1},
         CorruptCase{"link_count_past_end",
                     [](QByteArray& b) { SetIntAt(b, kLinkCount, 0x7FFFFFFF); }, -1},
         CorruptCase{"cut_inside_devices", [](QByteArray& b) { b.chop(b.size() / 3); }, -1},
         CorruptCase{"cut_inside_label", [](QByteArray& b) { b.chop(5); }, 0},
-        CorruptCase{"cut_inside_flag", [](QByteArray& b) {
+        CorruptCase{"cut_inside_flag",
+                    [](QByteArray& b) {
                         BrandingContents c = FullContents();
                         c.labelFlag.reset();
                         b = EncodeBrandingFile(c) + "\x01\x02";
-                    }, 0}),
+                    },
+                    0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BrandingDataTest, RandomDamageNeverCrashes) {

@@ -1,8 +1,8 @@
 #include "app/core/log_writer.h"
 #include "tests/support/temp_dir.h"
 
-#include <QRegularExpression>
 #include <gtest/gtest.h>
+#include <QRegularExpression>
 
 #include <string>
 #include <thread>
@@ -37,12 +37,13 @@ TEST(LogWriterTest, TimeStampStartsEveryLine) {
     log.SetTimeStamp(true);
     log.Write("a");
     log.Write("b");
-    const QStringList lines = QString::fromUtf8(test::ReadBytes(dir.File("log.log")))
-                                  .split('\n', Qt::SkipEmptyParts);
+    const QStringList lines =
+        QString::fromUtf8(test::ReadBytes(dir.File("log.log"))).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2);
     const QRegularExpression stamp(
         R"(^(0[1-9]|1[0-2])/[0-3]\d/\d{4} [0-2]\d:[0-5]\d:[0-5]\d : [ab]$)");
-    for (const QString& line : lines) EXPECT_TRUE(stamp.match(line).hasMatch()) << line.toStdString();
+    for (const QString& line : lines)
+        EXPECT_TRUE(stamp.match(line).hasMatch()) << line.toStdString();
 }
 
 TEST(LogWriterTest, LongMessageIsCutWithoutSplittingACharacter) {

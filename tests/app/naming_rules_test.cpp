@@ -1,9 +1,9 @@
 #include "app/core/sys_settings.h"
 #include "tests/support/temp_dir.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFileInfo>
-#include <gtest/gtest.h>
 
 namespace orbisk {
 namespace {
@@ -15,7 +15,7 @@ LocalClock FixedClock() {
 }
 
 class NamingTest : public ::testing::Test {
-protected:
+  protected:
     NamingTest() {
         settings.SaveFolder = dir.Path() + "/S";
         QDir().mkpath(settings.SaveFolder);
@@ -115,17 +115,18 @@ TEST_P(NameCollisionTest, SuffixesOnlyWhenTheBaseNameIsTaken) {
 
 INSTANTIATE_TEST_SUITE_P(
     Collisions, NameCollisionTest,
-    ::testing::Values(
-        CollisionCase{"Free", {}, "20260131143005"},
-        CollisionCase{"OtherSecond", {"20260131143004.jpg"}, "20260131143005"},
-        CollisionCase{"LongerNameSamePrefix", {"202601311430051.jpg", "20260131143005 a.jpg"},
-                      "20260131143005"},
-        CollisionCase{"SinglePage", {"20260131143005.jpg"}, "20260131143005_2"},
-        CollisionCase{"NumberedPages", {"20260131143005_01.tif"}, "20260131143005_2"},
-        CollisionCase{"BarcodeText", {"20260131143005.txt"}, "20260131143005_2"},
-        CollisionCase{"SecondSuffixTaken",
-                      {"20260131143005.jpg", "20260131143005_2.jpg", "20260131143005_3_00.jpg"},
-                      "20260131143005_4"}),
+    ::testing::Values(CollisionCase{"Free", {}, "20260131143005"},
+                      CollisionCase{"OtherSecond", {"20260131143004.jpg"}, "20260131143005"},
+                      CollisionCase{"LongerNameSamePrefix",
+                                    {"202601311430051.jpg", "20260131143005 a.jpg"},
+                                    "20260131143005"},
+                      CollisionCase{"SinglePage", {"20260131143005.jpg"}, "20260131143005_2"},
+                      CollisionCase{"NumberedPages", {"20260131143005_01.tif"}, "20260131143005_2"},
+                      CollisionCase{"BarcodeText", {"20260131143005.txt"}, "20260131143005_2"},
+                      CollisionCase{
+                          "SecondSuffixTaken",
+                          {"20260131143005.jpg", "20260131143005_2.jpg", "20260131143005_3_00.jpg"},
+                          "20260131143005_4"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(NamingTest, PrefixRuleAndTempNamesAvoidCollisionsToo) {

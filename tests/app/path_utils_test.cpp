@@ -1,12 +1,12 @@
-#include "app/core/drive_list.h"
 #include "app/core/path_utils.h"
+#include "app/core/drive_list.h"
 #include "app/core/temp_folder.h"
 #include "tests/support/temp_dir.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <gtest/gtest.h>
 
 namespace orbisk {
 namespace {

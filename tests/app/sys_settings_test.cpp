@@ -1,10 +1,10 @@
-#include "app/core/settings_number.h"
 #include "app/core/sys_settings.h"
+#include "app/core/settings_number.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
 
-#include <QStandardPaths>
 #include <gtest/gtest.h>
+#include <QStandardPaths>
 
 #include <climits>
 #include <functional>
@@ -13,7 +13,7 @@ namespace orbisk {
 namespace {
 
 class SettingsFileTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override { QStandardPaths::setTestModeEnabled(true); }
 
     // A record bound to a Sys.ini holding `content`, loaded.
@@ -37,7 +37,9 @@ TEST_F(SettingsFileTest, FreshStartWritesEveryKeyWithItsDefault) {
     ASSERT_FALSE(s.FOLDPATH.isEmpty());
     const QByteArray expected =
         "[FILE]\n"
-        "FOLDPATH=" + s.FOLDPATH.toUtf8() + "\n"
+        "FOLDPATH=" +
+        s.FOLDPATH.toUtf8() +
+        "\n"
         "TypeofImageName=1\n"
         "PREFIX=IMG\n"
         "PRECHOOSE=IMG|TXT|JPG\n"
@@ -127,12 +129,10 @@ INSTANTIATE_TEST_SUITE_P(
     Rules, SettingsReadRuleTest,
     testing::Values(
         ReadRule{"number_plain", "[IMAGE]\nINDEX=42\n", FIELD(INDEX), 42},
-        ReadRule{"number_leading_blanks_and_junk", "[IMAGE]\nINDEX=\" 12abc\"\n", FIELD(INDEX),
-                 12},
+        ReadRule{"number_leading_blanks_and_junk", "[IMAGE]\nINDEX=\" 12abc\"\n", FIELD(INDEX), 12},
         ReadRule{"number_letters_only", "[IMAGE]\nINDEX=abc\n", FIELD(INDEX), 0},
         ReadRule{"number_negative", "[IMAGE]\nJPGQuality=-5\n", FIELD(JPGQuality), -5},
-        ReadRule{"number_overflow_clamped", "[IMAGE]\nINDEX=99999999999\n", FIELD(INDEX),
-                 INT_MAX},
+        ReadRule{"number_overflow_clamped", "[IMAGE]\nINDEX=99999999999\n", FIELD(INDEX), INT_MAX},
         ReadRule{"number_empty_default", "[IMAGE]\nJPGQuality=\n", FIELD(JPGQuality), 70},
         ReadRule{"number_missing_default", "", FIELD(NoiseSize), 5},
         ReadRule{"rotation_45_is_0", "[OTHER]\nROTATION=45\n", FIELD(ROTATION), 0},
@@ -158,10 +158,9 @@ INSTANTIATE_TEST_SUITE_P(
         ReadRule{"merge_any_case_key", "[other]\nmerge=TRUE\n", FIELD(Merge), 1},
         ReadRule{"naming_rule_empty_1", "[FILE]\nTypeofImageName=\n", FIELD(TypeofImageName), 1},
         ReadRule{"naming_rule_0", "[FILE]\nTypeofImageName=0\n", FIELD(TypeofImageName), 0},
-        ReadRule{"naming_rule_other_2", "[FILE]\nTypeofImageName=7\n", FIELD(TypeofImageName),
-                 2},
-        ReadRule{"document_four_numbers", "[POSITION]\nDocument=1,2,3,4\n",
-                 FIELD(Document.bottom), 4},
+        ReadRule{"naming_rule_other_2", "[FILE]\nTypeofImageName=7\n", FIELD(TypeofImageName), 2},
+        ReadRule{"document_four_numbers", "[POSITION]\nDocument=1,2,3,4\n", FIELD(Document.bottom),
+                 4},
         ReadRule{"document_fewer_numbers_kept", "[POSITION]\nDocument=1,2,3\n",
                  FIELD(Document.right), 100},
         ReadRule{"document_extra_commas_in_bottom", "[POSITION]\nDocument=1,2,3,4,5\n",

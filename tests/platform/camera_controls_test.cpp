@@ -32,7 +32,7 @@ TEST(SnapToStep, SnapsDownToTheGridAndKeepsValuesWithoutOne) {
 }
 
 class SimulatedControls : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SimulatedCamera::Reset();
         const auto list = SimulatedCamera::Registry().CaptureDevices();

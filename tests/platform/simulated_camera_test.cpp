@@ -24,7 +24,7 @@ bool WaitFor(Pred pred) {
 }
 
 class SimulatedCameraTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SimulatedCamera::Reset();
         SimulatedCamera::SetFrameRate(100);

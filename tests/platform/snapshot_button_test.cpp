@@ -26,7 +26,7 @@ TEST(SnapshotButton, CountsKeyDownsOnly) {
     input_event sync{};
     sync.type = EV_SYN;
     const input_event events[] = {Key(KEY_CAMERA, 1), sync, Key(KEY_CAMERA, 2), Key(KEY_CAMERA, 2),
-                                  Key(KEY_CAMERA, 0), sync, Key(KEY_ENTER, 1), Key(KEY_CAMERA, 1),
+                                  Key(KEY_CAMERA, 0), sync, Key(KEY_ENTER, 1),  Key(KEY_CAMERA, 1),
                                   Key(KEY_CAMERA, 0)};
     // Written in odd pieces, so that events arrive split across reads.
     const auto* bytes = reinterpret_cast<const uint8_t*>(events);

@@ -25,7 +25,7 @@ UdevVideoRecord Node(const std::string& sysName, const std::string& caps, const 
 TEST(VideoRegistry, KeepsCaptureNodesInNodeOrderWithTheirUsbIdentity) {
     // Two identical cameras, each with its metadata node, listed out of order.
     std::vector<UdevVideoRecord> records{
-        Node("video3", ":capture:", "", "1-4"),   // the second camera
+        Node("video3", ":capture:", "", "1-4"),  // the second camera
         Node("video1", ":video_capture_meta:", "", "1-2"),
         Node("video0", ":capture:", "", "1-2"),
         Node("video2", ":video_capture_meta:", "", "1-4"),

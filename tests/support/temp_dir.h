@@ -7,12 +7,12 @@ namespace orbisk::test {
 
 // A fresh folder removed at the end of the test.
 class TempDir {
-public:
+  public:
     TempDir() : dir_(QDir::tempPath() + "/orbisk-test-XXXXXX") {}
     QString Path() const { return dir_.path(); }
     QString File(const QString& name) const { return dir_.filePath(name); }
 
-private:
+  private:
     QTemporaryDir dir_;
 };
 

@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A registry of udev records, or one whose list can't be obtained.
 class FakeRegistry : public platform::VideoRegistry {
-public:
+  public:
     explicit FakeRegistry(std::optional<std::vector<UdevVideoRecord>> records)
         : records_(std::move(records)) {}
     std::optional<std::vector<VideoDeviceInfo>> CaptureDevices() override {
@@ -71,7 +71,7 @@ public:
         return platform::CaptureDevicesFromRecords(*records_);
     }
 
-private:
+  private:
     std::optional<std::vector<UdevVideoRecord>> records_;
 };
 

@@ -13,7 +13,7 @@ namespace orbisk::test {
 
 // A window stand-in that records the private messages posted to it.
 class MessageLog : public QObject {
-public:
+  public:
     std::vector<int> messages;
 
     bool event(QEvent* e) override {

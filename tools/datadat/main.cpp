@@ -64,16 +64,26 @@ int Create(const QStringList& args) {
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         const bool hasValue = i + 1 < args.size();
-        if (a == "-o" && hasValue) output = args[++i];
-        else if (a == "--caption" && hasValue) caption = args[++i];
-        else if (a == "--link" && hasValue) c.link = args[++i];
-        else if (a == "--label" && hasValue) label = args[++i];
-        else if (a == "--devices" && hasValue) c.deviceEntries = args[++i].split(';', Qt::SkipEmptyParts);
-        else if (a == "--logo" && hasValue) logoFile = args[++i];
-        else if (a == "--splash" && hasValue) splashFile = args[++i];
-        else if (a == "--no-splash") noSplash = true;
-        else if (a == "--hide-label") hideLabel = true;
-        else return Usage();
+        if (a == "-o" && hasValue)
+            output = args[++i];
+        else if (a == "--caption" && hasValue)
+            caption = args[++i];
+        else if (a == "--link" && hasValue)
+            c.link = args[++i];
+        else if (a == "--label" && hasValue)
+            label = args[++i];
+        else if (a == "--devices" && hasValue)
+            c.deviceEntries = args[++i].split(';', Qt::SkipEmptyParts);
+        else if (a == "--logo" && hasValue)
+            logoFile = args[++i];
+        else if (a == "--splash" && hasValue)
+            splashFile = args[++i];
+        else if (a == "--no-splash")
+            noSplash = true;
+        else if (a == "--hide-label")
+            hideLabel = true;
+        else
+            return Usage();
     }
     if (output.isEmpty()) return Usage();
     for (const QString& entry : c.deviceEntries) {

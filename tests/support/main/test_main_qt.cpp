@@ -1,6 +1,6 @@
 // Test main for code that needs a Qt application (widgets, fonts, pixmaps).
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
