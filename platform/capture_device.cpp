@@ -27,7 +27,7 @@ const char* DeviceErrorText(DeviceError error) {
 }
 
 std::string DeviceLogName(const VideoDeviceInfo& info) {
-    std::string name = info.node.empty() ? std::string("simulated camera") : info.node;
+    std::string name = info.node.empty() ? std::string("simulated") : info.node;
     name += " (" + info.vendorId + ":" + info.productId;
     if (!info.friendlyName.empty()) name += ", " + info.friendlyName;
     return name + ")";
