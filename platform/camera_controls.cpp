@@ -19,64 +19,50 @@ namespace {
 
 using Mapping = CameraControls::Mapping;
 
-bool CameraMapping(int property, Mapping& m) {
-    switch (property) {
-        case kCameraPan:
-            m = {V4L2_CID_PAN_ABSOLUTE, 0, false};
+struct NumberedMapping {
+    int property;
+    Mapping mapping;
+};
+
+// The camera-control properties (pan … focus) on their V4L2 controls; roll
+// has none.
+constexpr NumberedMapping kCameraMappings[] = {
+    {kCameraPan, {V4L2_CID_PAN_ABSOLUTE, 0, false}},
+    {kCameraTilt, {V4L2_CID_TILT_ABSOLUTE, 0, false}},
+    {kCameraZoom, {V4L2_CID_ZOOM_ABSOLUTE, 0, false}},
+    {kCameraExposure, {V4L2_CID_EXPOSURE_ABSOLUTE, V4L2_CID_EXPOSURE_AUTO, true}},
+    {kCameraIris, {V4L2_CID_IRIS_ABSOLUTE, 0, false}},
+    {kCameraFocus, {V4L2_CID_FOCUS_ABSOLUTE, V4L2_CID_FOCUS_AUTO, false}},
+};
+
+// The video-amplifier properties; colour enable has none.
+constexpr NumberedMapping kProcAmpMappings[] = {
+    {kProcAmpBrightness, {V4L2_CID_BRIGHTNESS, 0, false}},
+    {kProcAmpContrast, {V4L2_CID_CONTRAST, 0, false}},
+    {kProcAmpHue, {V4L2_CID_HUE, V4L2_CID_HUE_AUTO, false}},
+    {kProcAmpSaturation, {V4L2_CID_SATURATION, 0, false}},
+    {kProcAmpSharpness, {V4L2_CID_SHARPNESS, 0, false}},
+    {kProcAmpGamma, {V4L2_CID_GAMMA, 0, false}},
+    {kProcAmpWhiteBalance,
+     {V4L2_CID_WHITE_BALANCE_TEMPERATURE, V4L2_CID_AUTO_WHITE_BALANCE, false}},
+    {kProcAmpBacklightCompensation, {V4L2_CID_BACKLIGHT_COMPENSATION, 0, false}},
+    {kProcAmpGain, {V4L2_CID_GAIN, V4L2_CID_AUTOGAIN, false}},
+};
+
+template <size_t N>
+bool FindMapping(const NumberedMapping (&table)[N], int property, Mapping& m) {
+    for (const auto& entry : table) {
+        if (entry.property == property) {
+            m = entry.mapping;
             return true;
-        case kCameraTilt:
-            m = {V4L2_CID_TILT_ABSOLUTE, 0, false};
-            return true;
-        case kCameraZoom:
-            m = {V4L2_CID_ZOOM_ABSOLUTE, 0, false};
-            return true;
-        case kCameraExposure:
-            m = {V4L2_CID_EXPOSURE_ABSOLUTE, V4L2_CID_EXPOSURE_AUTO, true};
-            return true;
-        case kCameraIris:
-            m = {V4L2_CID_IRIS_ABSOLUTE, 0, false};
-            return true;
-        case kCameraFocus:
-            m = {V4L2_CID_FOCUS_ABSOLUTE, V4L2_CID_FOCUS_AUTO, false};
-            return true;
-        default:
-            return false;
+        }
     }
+    return false;
 }
 
-bool ProcAmpMapping(int property, Mapping& m) {
-    switch (property) {
-        case kProcAmpBrightness:
-            m = {V4L2_CID_BRIGHTNESS, 0, false};
-            return true;
-        case kProcAmpContrast:
-            m = {V4L2_CID_CONTRAST, 0, false};
-            return true;
-        case kProcAmpHue:
-            m = {V4L2_CID_HUE, V4L2_CID_HUE_AUTO, false};
-            return true;
-        case kProcAmpSaturation:
-            m = {V4L2_CID_SATURATION, 0, false};
-            return true;
-        case kProcAmpSharpness:
-            m = {V4L2_CID_SHARPNESS, 0, false};
-            return true;
-        case kProcAmpGamma:
-            m = {V4L2_CID_GAMMA, 0, false};
-            return true;
-        case kProcAmpWhiteBalance:
-            m = {V4L2_CID_WHITE_BALANCE_TEMPERATURE, V4L2_CID_AUTO_WHITE_BALANCE, false};
-            return true;
-        case kProcAmpBacklightCompensation:
-            m = {V4L2_CID_BACKLIGHT_COMPENSATION, 0, false};
-            return true;
-        case kProcAmpGain:
-            m = {V4L2_CID_GAIN, V4L2_CID_AUTOGAIN, false};
-            return true;
-        default:
-            return false;
-    }
-}
+bool CameraMapping(int property, Mapping& m) { return FindMapping(kCameraMappings, property, m); }
+
+bool ProcAmpMapping(int property, Mapping& m) { return FindMapping(kProcAmpMappings, property, m); }
 
 int ClampToInt(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX)); }
 

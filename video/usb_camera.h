@@ -34,9 +34,11 @@ class CUSBCamra : public CVideoBaseClass {
     HResult GetCameraControl(int property, int& value, int& flags) override;
     HResult GetCameraControlRange(int property, int& minimum, int& maximum, int& step,
                                   int& defaultValue, int& flags) override;
-    // 0 opened (stopped), 1 no such device, kEPointer for an incomplete
-    // identity. The device index is kept with the identity; the first device
-    // that fits is bound.
+    // 0 opened (stopped), 1 (kSNoDevice) no such device, kEPointer for an
+    // incomplete identity, kEAccessDenied for a device this user may not
+    // open, kEDeviceBusy for one busy in another program, kEFail for any
+    // other refusal (each logged). The device index is kept with the
+    // identity; the first device that fits is bound.
     HResult Open(const QString& vid, const QString& pid, const QString& serial, QObject* owner,
                  bool stillPin, int deviceIndex) override;
     void SetNotify(QObject* window, int message) override;
@@ -66,8 +68,13 @@ class CUSBCamra : public CVideoBaseClass {
     void SetFormatPreference(int format) override { formatPreference_ = format; }
     int GetState() override { return state_; }
 
-    // The format streamed after Run (or to be streamed); for the dialogs.
+    // The format streamed after Run (or to be streamed), at the size the
+    // driver set; for the dialogs.
     const platform::CaptureFormat& ChosenFormat() const { return chosen_; }
+    // Streams `format` as it is from the next Run on: what the format page
+    // applies. The grab filter (which a preview holds) and the format
+    // preference stay; a running stream is restarted.
+    HResult ApplyFormat(const platform::CaptureFormat& format);
     // The bound device, or none.
     platform::CaptureDevice* Device() { return device_.get(); }
 
@@ -77,6 +84,8 @@ class CUSBCamra : public CVideoBaseClass {
     // device can't be opened, -3 not found, 0 bound.
     int BindForQuery(const QString& vid, const QString& pid, int deviceIndex);
     HResult Reopen();
+    // The device's format at the chosen size, as the driver sets it.
+    HResult Negotiate(const platform::CaptureFormat& format);
 
     std::unique_ptr<platform::CaptureDevice> device_;
     std::unique_ptr<CGrabDataFilter> grab_;
@@ -96,6 +105,7 @@ class CUSBCamra : public CVideoBaseClass {
     int notifyMessage_ = 0;
     platform::CaptureFormat chosen_;
     std::atomic<bool> lost_{false};
+    bool lostReported_ = false;
 };
 
 }  // namespace orbisk
