@@ -16,8 +16,20 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <ostream>
 #include <utility>
 #include <vector>
+
+namespace orbisk::platform {
+
+// "YUYV 640x480" in test failures.
+inline void PrintTo(const CaptureFormat& f, std::ostream* os) {
+    for (int shift = 0; shift < 32; shift += 8)
+        *os << static_cast<char>((f.fourcc >> shift) & 0xff);
+    *os << ' ' << f.width << 'x' << f.height;
+}
+
+}  // namespace orbisk::platform
 
 namespace orbisk::test {
 
