@@ -49,20 +49,14 @@ constexpr NumberedMapping kProcAmpMappings[] = {
     {kProcAmpGain, {V4L2_CID_GAIN, V4L2_CID_AUTOGAIN, false}},
 };
 
+// The table's mapping of the property, or none.
 template <size_t N>
-bool FindMapping(const NumberedMapping (&table)[N], int property, Mapping& m) {
+const Mapping* Find(const NumberedMapping (&table)[N], int property) {
     for (const auto& entry : table) {
-        if (entry.property == property) {
-            m = entry.mapping;
-            return true;
-        }
+        if (entry.property == property) return &entry.mapping;
     }
-    return false;
+    return nullptr;
 }
-
-bool CameraMapping(int property, Mapping& m) { return FindMapping(kCameraMappings, property, m); }
-
-bool ProcAmpMapping(int property, Mapping& m) { return FindMapping(kProcAmpMappings, property, m); }
 
 int ClampToInt(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX)); }
 
@@ -189,37 +183,37 @@ ControlResult CameraControls::Set(const Mapping& m, int value, bool outOfRangeMe
 }
 
 ControlResult CameraControls::GetCameraControlRange(int property, PropertyRange& range) {
-    Mapping m;
-    return CameraMapping(property, m) ? Range(m, range) : ControlResult::kUnsupported;
+    const Mapping* m = Find(kCameraMappings, property);
+    return m ? Range(*m, range) : ControlResult::kUnsupported;
 }
 
 ControlResult CameraControls::GetCameraControl(int property, int& value, int& flags) {
-    Mapping m;
-    return CameraMapping(property, m) ? Get(m, value, flags) : ControlResult::kUnsupported;
+    const Mapping* m = Find(kCameraMappings, property);
+    return m ? Get(*m, value, flags) : ControlResult::kUnsupported;
 }
 
 ControlResult CameraControls::SetCameraControl(int property, int value) {
-    Mapping m;
-    return CameraMapping(property, m) ? Set(m, value, true, nullptr) : ControlResult::kUnsupported;
+    const Mapping* m = Find(kCameraMappings, property);
+    return m ? Set(*m, value, true, nullptr) : ControlResult::kUnsupported;
 }
 
 ControlResult CameraControls::GetProcAmpRange(int property, PropertyRange& range) {
-    Mapping m;
-    return ProcAmpMapping(property, m) ? Range(m, range) : ControlResult::kUnsupported;
+    const Mapping* m = Find(kProcAmpMappings, property);
+    return m ? Range(*m, range) : ControlResult::kUnsupported;
 }
 
 ControlResult CameraControls::GetProcAmp(int property, int& value, int& flags) {
-    Mapping m;
-    return ProcAmpMapping(property, m) ? Get(m, value, flags) : ControlResult::kUnsupported;
+    const Mapping* m = Find(kProcAmpMappings, property);
+    return m ? Get(*m, value, flags) : ControlResult::kUnsupported;
 }
 
 ControlResult CameraControls::SetProcAmp(int property, int& value) {
-    Mapping m;
-    if (!ProcAmpMapping(property, m)) {
+    const Mapping* m = Find(kProcAmpMappings, property);
+    if (!m) {
         return ControlResult::kUnsupported;
     }
     int applied = value;
-    const ControlResult r = Set(m, value, false, &applied);
+    const ControlResult r = Set(*m, value, false, &applied);
     if (r == ControlResult::kOk) {
         value = applied;
     }

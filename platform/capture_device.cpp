@@ -4,26 +4,23 @@
 #include "platform/simulated_camera.h"
 #include "platform/v4l2_device.h"
 
+#include <iterator>
+
 namespace orbisk::platform {
 
 const char* DeviceErrorText(DeviceError error) {
-    switch (error) {
-        case DeviceError::kNone:
-            return "no error";
-        case DeviceError::kNotFound:
-            return "the device is gone";
-        case DeviceError::kNoAccess:
-            return "no permission to open it";
-        case DeviceError::kBusy:
-            return "busy: another program is using the camera";
-        case DeviceError::kNotCapture:
-            return "not a video capture node";
-        case DeviceError::kRefused:
-            return "the format is refused";
-        case DeviceError::kFailed:
-            break;
-    }
-    return "the device failed";
+    // In the order of DeviceError.
+    static constexpr const char* kTexts[] = {
+        "no error",
+        "the device is gone",
+        "no permission to open it",
+        "busy: another program is using the camera",
+        "not a video capture node",
+        "the format is refused",
+        "the device failed",
+    };
+    const auto i = static_cast<size_t>(error);
+    return i < std::size(kTexts) ? kTexts[i] : kTexts[std::size(kTexts) - 1];
 }
 
 std::string DeviceLogName(const VideoDeviceInfo& info) {

@@ -43,19 +43,6 @@ HResult ToHResult(DeviceError e) {
     }
 }
 
-// A property range into the caller's six answers.
-HResult RangeAnswer(ControlResult result, const platform::PropertyRange& r, int& minimum,
-                    int& maximum, int& step, int& defaultValue, int& flags) {
-    if (result == ControlResult::kOk) {
-        minimum = r.minimum;
-        maximum = r.maximum;
-        step = r.step;
-        defaultValue = r.defaultValue;
-        flags = r.flags;
-    }
-    return ToHResult(result);
-}
-
 QString IdentityText(const QString& vid, const QString& pid, const QString& serial) {
     QString text = vid + QLatin1Char(':') + pid;
     if (!serial.isEmpty()) text += QStringLiteral(" \"%1\"").arg(serial);
@@ -85,6 +72,22 @@ void CUSBCamra::Teardown() {
     pid_.clear();
     lost_ = false;
     lostReported_ = false;
+}
+
+HResult CUSBCamra::RangeOf(RangeGetter get, int property, int& minimum, int& maximum, int& step,
+                           int& defaultValue, int& flags) {
+    if (!device_) return kEPointer;
+    platform::PropertyRange r;
+    platform::CameraControls controls(*device_);
+    const ControlResult result = (controls.*get)(property, r);
+    if (result == ControlResult::kOk) {
+        minimum = r.minimum;
+        maximum = r.maximum;
+        step = r.step;
+        defaultValue = r.defaultValue;
+        flags = r.flags;
+    }
+    return ToHResult(result);
 }
 
 int CUSBCamra::ListDevices(QComboBox* combo) {
@@ -157,10 +160,8 @@ HResult CUSBCamra::GetProcAmp(int property, int& value, int& flags) {
 
 HResult CUSBCamra::GetProcAmpRange(int property, int& minimum, int& maximum, int& step,
                                    int& defaultValue, int& flags) {
-    if (!device_) return kEPointer;
-    platform::PropertyRange r;
-    const auto result = platform::CameraControls(*device_).GetProcAmpRange(property, r);
-    return RangeAnswer(result, r, minimum, maximum, step, defaultValue, flags);
+    return RangeOf(&platform::CameraControls::GetProcAmpRange, property, minimum, maximum, step,
+                   defaultValue, flags);
 }
 
 HResult CUSBCamra::SetCameraControl(int property, int value) {
@@ -175,10 +176,8 @@ HResult CUSBCamra::GetCameraControl(int property, int& value, int& flags) {
 
 HResult CUSBCamra::GetCameraControlRange(int property, int& minimum, int& maximum, int& step,
                                          int& defaultValue, int& flags) {
-    if (!device_) return kEPointer;
-    platform::PropertyRange r;
-    const auto result = platform::CameraControls(*device_).GetCameraControlRange(property, r);
-    return RangeAnswer(result, r, minimum, maximum, step, defaultValue, flags);
+    return RangeOf(&platform::CameraControls::GetCameraControlRange, property, minimum, maximum,
+                   step, defaultValue, flags);
 }
 
 HResult CUSBCamra::Open(const QString& vid, const QString& pid, const QString& serial,

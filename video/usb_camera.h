@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/camera_controls.h"
 #include "platform/capture_device.h"
 #include "video/grab_filter.h"
 #include "video/video_source.h"
@@ -79,6 +80,11 @@ class CUSBCamra : public CVideoBaseClass {
     platform::CaptureDevice* Device() { return device_.get(); }
 
   private:
+    using RangeGetter =
+        platform::ControlResult (platform::CameraControls::*)(int, platform::PropertyRange&);
+    // A property range of the bound device into the caller's six answers.
+    HResult RangeOf(RangeGetter get, int property, int& minimum, int& maximum, int& step,
+                    int& defaultValue, int& flags);
     void Teardown();
     // Binds a device for the queries: -1 busy with another identity, -2 the
     // device can't be opened, -3 not found, 0 bound.
