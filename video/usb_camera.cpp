@@ -116,6 +116,7 @@ HResult CUSBCamra::ApplyFormat(const CaptureFormat& format) {
     if (running) Stop();
     const HResult result = Negotiate(format);
     if (result == kSOk) {
+        askedWidth_ = askedHeight_ = -1;
         const auto sizes = YuyvSizes(device_->Formats());
         for (int i = 0; i < static_cast<int>(sizes.size()); ++i) {
             if (sizes[i].width == chosen_.width && sizes[i].height == chosen_.height)
@@ -411,7 +412,14 @@ HResult CUSBCamra::Reopen() {
 }
 
 HResult CUSBCamra::SetResolution(int width, int height) {
-    if (width == requestedWidth_ && height == requestedHeight_) return kSOk;
+    // The size in use, or the one asked for that the driver set otherwise:
+    // a reopen would only replace the grab filter for the same stream.
+    if ((width == requestedWidth_ && height == requestedHeight_) ||
+        (built_ && width == askedWidth_ && height == askedHeight_)) {
+        return kSOk;
+    }
+    askedWidth_ = width;
+    askedHeight_ = height;
     requestedWidth_ = width;
     requestedHeight_ = height;
     return Reopen();
@@ -425,6 +433,7 @@ void CUSBCamra::GetResolution(int& width, int& height) {
 HResult CUSBCamra::SetResolutionIndex(int index) {
     if (index == sizeIndex_) return kSOk;
     sizeIndex_ = index;
+    askedWidth_ = askedHeight_ = -1;
     requestedWidth_ = -1;
     requestedHeight_ = -1;
     return Reopen();

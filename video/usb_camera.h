@@ -99,6 +99,8 @@ class CUSBCamra : public CVideoBaseClass {
     int requestedHeight_ = -1;
     int requestedWidth_ = -1;
     int sizeIndex_ = 0;
+    int askedHeight_ = -1;  // what SetResolution last asked for
+    int askedWidth_ = -1;
     QString vid_, pid_;
     int deviceIndex_ = 0;
     bool built_ = false;

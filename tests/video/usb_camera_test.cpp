@@ -425,6 +425,9 @@ TEST_F(UsbCameraOnV4l2, ReportsTheSizeTheDriverSet) {
     cv::Mat m;
     EXPECT_TRUE(PumpUntil([&] { return !camera.GetGrabData()->GetFrameMat(m).empty(); }));
     EXPECT_EQ(m.size(), cv::Size(1920, 1088));
+    // Asking for the same size again keeps the stream (a reopen stops it).
+    EXPECT_EQ(camera.SetResolution(1920, 1080), kSOk);
+    EXPECT_EQ(camera.GetState(), kStateRunning);
 }
 
 TEST_F(UsbCameraOnV4l2, AnUnplugOrASilentCameraIsReportedAsALostDevice) {
