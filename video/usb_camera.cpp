@@ -119,8 +119,9 @@ HResult CUSBCamra::ApplyFormat(const CaptureFormat& format) {
         askedWidth_ = askedHeight_ = -1;
         const auto sizes = YuyvSizes(device_->Formats());
         for (int i = 0; i < static_cast<int>(sizes.size()); ++i) {
-            if (sizes[i].width == chosen_.width && sizes[i].height == chosen_.height)
+            if (sizes[i].width == chosen_.width && sizes[i].height == chosen_.height) {
                 sizeIndex_ = i;
+            }
         }
     }
     if (running) Run();
