@@ -69,8 +69,8 @@ TEST(SnapshotButton, ANodeThatCantBeOpenedIsLoggedOnceWithTheRule) {
     EXPECT_FALSE(OpenSnapshotButtonNode(node, [] {}));
     EXPECT_FALSE(OpenSnapshotButtonNode(node, [] {}));
     ASSERT_EQ(log.Lines().size(), 1u);
-    EXPECT_TRUE(log.Has({node, "can't be opened", "70-orbisk-camera-button.rules",
-                         "docs/real-camera.md"}));
+    EXPECT_TRUE(
+        log.Has({node, "can't be opened", "70-orbisk-camera-button.rules", "docs/real-camera.md"}));
     EXPECT_NE(std::string(kSnapshotButtonRule).find("/udev/rules.d/"), std::string::npos);
 }
 
