@@ -2,7 +2,7 @@
 
 namespace orbisk::platform {
 
-Q_LOGGING_CATEGORY(lcCamera, "orbisk.camera")
-Q_LOGGING_CATEGORY(lcPlatform, "orbisk.platform")
+Q_LOGGING_CATEGORY(lcCamera, "orbisk.camera", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcPlatform, "orbisk.platform", QtInfoMsg)
 
 }  // namespace orbisk::platform

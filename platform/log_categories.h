@@ -2,8 +2,8 @@
 
 #include <QLoggingCategory>
 
-// The logging categories of platform/: enable with QT_LOGGING_RULES, e.g.
-// "orbisk.camera.debug=true".
+// The logging categories of platform/. Debug lines are off unless asked for
+// with QT_LOGGING_RULES, e.g. "orbisk.camera.debug=true".
 namespace orbisk::platform {
 
 // Capture devices, their buttons and the simulated camera.

@@ -219,6 +219,7 @@ bool V4l2CaptureDevice::Start(const CaptureFormat& format, FrameSink sink, LostH
     sink_ = std::move(sink);
     lost_ = std::move(lost);
     ended_ = false;
+    refusedFrames_ = 0;
     worker_.Start([this](WorkerThread::Context& context) { Loop(context); });
     return true;
 }
@@ -279,6 +280,13 @@ V4l2CaptureDevice::Taken V4l2CaptureDevice::TakeBuffer(short revents) {
             if (converter_.Convert(format_.fourcc, format_.width, format_.height, data, used,
                                    bytesPerLine_, sample)) {
                 sink_(sample);
+            } else if (refusedFrames_++ == 0) {
+                // Webcams send a broken frame now and then: the first of a
+                // stream is told, the rest only on asking.
+                qCInfo(lcCamera, "camera %s: frame dropped: not a whole %s frame (%zu bytes)",
+                       logName_.c_str(), FormatText(format_).c_str(), used);
+            } else {
+                qCDebug(lcCamera, "camera %s: frame dropped (%zu bytes)", logName_.c_str(), used);
             }
         });
     }

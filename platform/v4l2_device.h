@@ -77,6 +77,7 @@ class V4l2CaptureDevice : public CaptureDevice {
     FrameSink sink_;
     LostHandler lost_;
     FrameConverter converter_;
+    long refusedFrames_ = 0;  // frames of this stream the converter refused
     std::atomic<bool> ended_{false};
     WorkerThread worker_;
     std::unique_ptr<EvdevButtonReader> button_;

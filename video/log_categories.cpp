@@ -2,6 +2,6 @@
 
 namespace orbisk {
 
-Q_LOGGING_CATEGORY(lcVideo, "orbisk.video")
+Q_LOGGING_CATEGORY(lcVideo, "orbisk.video", QtInfoMsg)
 
 }  // namespace orbisk

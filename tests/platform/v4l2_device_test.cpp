@@ -188,6 +188,19 @@ TEST_F(V4l2DeviceTest, AnExceptionWhileDeliveringDropsThatFrameOnly) {
     EXPECT_TRUE(log.Has({"/dev/video7", "frame dropped", "hostile frame"}));
 }
 
+TEST_F(V4l2DeviceTest, ABrokenFrameIsDroppedWithALineAndTheStreamGoesOn) {
+    auto device = Device();
+    LogCapture log("orbisk.camera");
+    Received got;
+    ASSERT_TRUE(device->Start({kFourCcYuyv, 640, 480}, got.Sink(), got.Lost()));
+    camera_->PushFrame(std::vector<uint8_t>(100, 0x80));  // a few bytes of a frame
+    camera_->PushFrame(GreyFrame(640, 480, 70));
+    ASSERT_TRUE(WaitFor([&] { return got.Count() == 1; }));
+    device->Stop();
+    EXPECT_TRUE(log.Has({"/dev/video7", "frame dropped", "YUYV 640x480", "100 bytes"}));
+    EXPECT_EQ(got.lost, 0);
+}
+
 TEST_F(V4l2DeviceTest, ACameraBusyInAnotherProgramIsRefusedWithItsReason) {
     auto device = Device();
     LogCapture log("orbisk.camera");
