@@ -19,63 +19,43 @@ namespace {
 
 using Mapping = CameraControls::Mapping;
 
-bool CameraMapping(int property, Mapping& m) {
-    switch (property) {
-        case kCameraPan:
-            m = {V4L2_CID_PAN_ABSOLUTE, 0, false};
-            return true;
-        case kCameraTilt:
-            m = {V4L2_CID_TILT_ABSOLUTE, 0, false};
-            return true;
-        case kCameraZoom:
-            m = {V4L2_CID_ZOOM_ABSOLUTE, 0, false};
-            return true;
-        case kCameraExposure:
-            m = {V4L2_CID_EXPOSURE_ABSOLUTE, V4L2_CID_EXPOSURE_AUTO, true};
-            return true;
-        case kCameraIris:
-            m = {V4L2_CID_IRIS_ABSOLUTE, 0, false};
-            return true;
-        case kCameraFocus:
-            m = {V4L2_CID_FOCUS_ABSOLUTE, V4L2_CID_FOCUS_AUTO, false};
-            return true;
-        default:
-            return false;
-    }
-}
+struct NumberedMapping {
+    int property;
+    Mapping mapping;
+};
 
-bool ProcAmpMapping(int property, Mapping& m) {
-    switch (property) {
-        case kProcAmpBrightness:
-            m = {V4L2_CID_BRIGHTNESS, 0, false};
-            return true;
-        case kProcAmpContrast:
-            m = {V4L2_CID_CONTRAST, 0, false};
-            return true;
-        case kProcAmpHue:
-            m = {V4L2_CID_HUE, V4L2_CID_HUE_AUTO, false};
-            return true;
-        case kProcAmpSaturation:
-            m = {V4L2_CID_SATURATION, 0, false};
-            return true;
-        case kProcAmpSharpness:
-            m = {V4L2_CID_SHARPNESS, 0, false};
-            return true;
-        case kProcAmpGamma:
-            m = {V4L2_CID_GAMMA, 0, false};
-            return true;
-        case kProcAmpWhiteBalance:
-            m = {V4L2_CID_WHITE_BALANCE_TEMPERATURE, V4L2_CID_AUTO_WHITE_BALANCE, false};
-            return true;
-        case kProcAmpBacklightCompensation:
-            m = {V4L2_CID_BACKLIGHT_COMPENSATION, 0, false};
-            return true;
-        case kProcAmpGain:
-            m = {V4L2_CID_GAIN, V4L2_CID_AUTOGAIN, false};
-            return true;
-        default:
-            return false;
+// The camera-control properties (pan … focus) on their V4L2 controls; roll
+// has none.
+constexpr NumberedMapping kCameraMappings[] = {
+    {kCameraPan, {V4L2_CID_PAN_ABSOLUTE, 0, false}},
+    {kCameraTilt, {V4L2_CID_TILT_ABSOLUTE, 0, false}},
+    {kCameraZoom, {V4L2_CID_ZOOM_ABSOLUTE, 0, false}},
+    {kCameraExposure, {V4L2_CID_EXPOSURE_ABSOLUTE, V4L2_CID_EXPOSURE_AUTO, true}},
+    {kCameraIris, {V4L2_CID_IRIS_ABSOLUTE, 0, false}},
+    {kCameraFocus, {V4L2_CID_FOCUS_ABSOLUTE, V4L2_CID_FOCUS_AUTO, false}},
+};
+
+// The video-amplifier properties; colour enable has none.
+constexpr NumberedMapping kProcAmpMappings[] = {
+    {kProcAmpBrightness, {V4L2_CID_BRIGHTNESS, 0, false}},
+    {kProcAmpContrast, {V4L2_CID_CONTRAST, 0, false}},
+    {kProcAmpHue, {V4L2_CID_HUE, V4L2_CID_HUE_AUTO, false}},
+    {kProcAmpSaturation, {V4L2_CID_SATURATION, 0, false}},
+    {kProcAmpSharpness, {V4L2_CID_SHARPNESS, 0, false}},
+    {kProcAmpGamma, {V4L2_CID_GAMMA, 0, false}},
+    {kProcAmpWhiteBalance,
+     {V4L2_CID_WHITE_BALANCE_TEMPERATURE, V4L2_CID_AUTO_WHITE_BALANCE, false}},
+    {kProcAmpBacklightCompensation, {V4L2_CID_BACKLIGHT_COMPENSATION, 0, false}},
+    {kProcAmpGain, {V4L2_CID_GAIN, V4L2_CID_AUTOGAIN, false}},
+};
+
+// The table's mapping of the property, or none.
+template <size_t N>
+const Mapping* Find(const NumberedMapping (&table)[N], int property) {
+    for (const auto& entry : table) {
+        if (entry.property == property) return &entry.mapping;
     }
+    return nullptr;
 }
 
 int ClampToInt(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX)); }
@@ -203,37 +183,37 @@ ControlResult CameraControls::Set(const Mapping& m, int value, bool outOfRangeMe
 }
 
 ControlResult CameraControls::GetCameraControlRange(int property, PropertyRange& range) {
-    Mapping m;
-    return CameraMapping(property, m) ? Range(m, range) : ControlResult::kUnsupported;
+    const Mapping* m = Find(kCameraMappings, property);
+    return m ? Range(*m, range) : ControlResult::kUnsupported;
 }
 
 ControlResult CameraControls::GetCameraControl(int property, int& value, int& flags) {
-    Mapping m;
-    return CameraMapping(property, m) ? Get(m, value, flags) : ControlResult::kUnsupported;
+    const Mapping* m = Find(kCameraMappings, property);
+    return m ? Get(*m, value, flags) : ControlResult::kUnsupported;
 }
 
 ControlResult CameraControls::SetCameraControl(int property, int value) {
-    Mapping m;
-    return CameraMapping(property, m) ? Set(m, value, true, nullptr) : ControlResult::kUnsupported;
+    const Mapping* m = Find(kCameraMappings, property);
+    return m ? Set(*m, value, true, nullptr) : ControlResult::kUnsupported;
 }
 
 ControlResult CameraControls::GetProcAmpRange(int property, PropertyRange& range) {
-    Mapping m;
-    return ProcAmpMapping(property, m) ? Range(m, range) : ControlResult::kUnsupported;
+    const Mapping* m = Find(kProcAmpMappings, property);
+    return m ? Range(*m, range) : ControlResult::kUnsupported;
 }
 
 ControlResult CameraControls::GetProcAmp(int property, int& value, int& flags) {
-    Mapping m;
-    return ProcAmpMapping(property, m) ? Get(m, value, flags) : ControlResult::kUnsupported;
+    const Mapping* m = Find(kProcAmpMappings, property);
+    return m ? Get(*m, value, flags) : ControlResult::kUnsupported;
 }
 
 ControlResult CameraControls::SetProcAmp(int property, int& value) {
-    Mapping m;
-    if (!ProcAmpMapping(property, m)) {
+    const Mapping* m = Find(kProcAmpMappings, property);
+    if (!m) {
         return ControlResult::kUnsupported;
     }
     int applied = value;
-    const ControlResult r = Set(m, value, false, &applied);
+    const ControlResult r = Set(*m, value, false, &applied);
     if (r == ControlResult::kOk) {
         value = applied;
     }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -65,6 +66,22 @@ using LostHandler = std::function<void()>;
 // Called on the button's thread for each press of the snapshot button.
 using ButtonHandler = std::function<void()>;
 
+// Why a device was refused: it could not be opened or would not take a
+// format.
+enum class DeviceError {
+    kNone,
+    kNotFound,    // the node is gone (unplugged since it was listed)
+    kNoAccess,    // the user may not open the node
+    kBusy,        // another program holds the camera
+    kNotCapture,  // the node does not stream video
+    kRefused,     // the device does not offer the format
+    kFailed,      // any other failure of the device
+};
+const char* DeviceErrorText(DeviceError error);
+
+// "/dev/video0 (046d:085e, HD Webcam)": how log lines name a device.
+std::string DeviceLogName(const VideoDeviceInfo& info);
+
 class CaptureDevice {
   public:
     virtual ~CaptureDevice() = default;
@@ -77,6 +94,14 @@ class CaptureDevice {
     virtual std::optional<ControlInfo> QueryControl(uint32_t id) = 0;
     virtual bool GetControl(uint32_t id, int32_t& value) = 0;
     virtual bool SetControl(uint32_t id, int32_t value) = 0;
+
+    // Sets the format the next Start streams; the driver may adjust the
+    // size, and `applied` is what it set. A device that negotiates nothing
+    // takes the format as it is.
+    virtual DeviceError SetFormat(const CaptureFormat& format, CaptureFormat& applied) {
+        applied = format;
+        return DeviceError::kNone;
+    }
 
     // Starts streaming at `format`; frames go to `sink` until Stop or until
     // the device is lost, which `lost` reports. False when the device
@@ -93,7 +118,24 @@ class CaptureDevice {
     virtual void UnwatchButton() = 0;
 };
 
-// Opens the device that the registry listed; nullptr when it can't be opened.
-std::unique_ptr<CaptureDevice> OpenCaptureDevice(const VideoDeviceInfo& info);
+// Opens the device that the registry listed; nullptr when it can't be
+// opened, with the reason in `error` (and a log line).
+std::unique_ptr<CaptureDevice> OpenCaptureDevice(const VideoDeviceInfo& info,
+                                                 DeviceError* error = nullptr);
+
+// Converts and delivers one frame on a capture thread. Hostile bytes may make
+// a conversion throw: that frame is dropped with a log line and the stream
+// goes on, for an exception must never end the program from there.
+void LogDroppedFrame(const std::string& device, const char* why);
+template <typename Deliver>
+void DeliverFrameSafely(const std::string& device, Deliver&& deliver) {
+    try {
+        deliver();
+    } catch (const std::exception& e) {
+        LogDroppedFrame(device, e.what());
+    } catch (...) {
+        LogDroppedFrame(device, "unknown exception");
+    }
+}
 
 }  // namespace orbisk::platform

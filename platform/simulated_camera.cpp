@@ -1,8 +1,10 @@
 #include "platform/simulated_camera.h"
 
 #include "platform/frame_converter.h"
+#include "platform/log_categories.h"
 #include "platform/simulated_camera_id.h"
 #include "platform/snapshot_button.h"
+#include "platform/worker_thread.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,19 +12,20 @@
 
 #include <fcntl.h>
 #include <linux/videodev2.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
+#include <cstdint>
 #include <cstdlib>
 #include <deque>
 #include <map>
 #include <mutex>
-#include <thread>
 
 namespace orbisk::platform {
 namespace {
@@ -33,8 +36,27 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kPageTime = std::chrono::seconds(3);
 
 struct SimDevice {
+    SimDevice() : gone(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+    ~SimDevice() {
+        if (gone >= 0) ::close(gone);
+    }
+    SimDevice(const SimDevice&) = delete;
+    SimDevice& operator=(const SimDevice&) = delete;
+
+    // Under the hub's lock.
+    void SetPlugged(bool on) {
+        plugged = on;
+        uint64_t count = 1;
+        if (on) {
+            [[maybe_unused]] const auto n = ::read(gone, &count, sizeof(count));
+        } else {
+            [[maybe_unused]] const auto n = ::write(gone, &count, sizeof(count));
+        }
+    }
+
     VideoDeviceInfo info;
     bool plugged = true;
+    int gone;  // readable while unplugged: wakes the stream's wait
     std::vector<CaptureFormat> formats;
     std::map<uint32_t, ControlInfo> controls;
     std::map<uint32_t, int32_t> values;
@@ -113,7 +135,6 @@ std::vector<CaptureFormat> PortraitFormats() {
 
 struct Hub {
     std::mutex lock;
-    std::condition_variable changed;
     std::vector<std::shared_ptr<SimDevice>> devices;
     double fps = 15;
 
@@ -121,7 +142,7 @@ struct Hub {
 
     void ResetLocked() {
         for (auto& d : devices) {
-            d->plugged = false;  // streams of the old devices end
+            d->SetPlugged(false);  // streams of the old devices end
         }
         devices.clear();
         const char* envFps = std::getenv("ORBISK_CAMERA_FPS");
@@ -151,7 +172,6 @@ struct Hub {
             }
             devices.push_back(std::move(d));
         }
-        changed.notify_all();
     }
 
     std::shared_ptr<SimDevice> Find(const std::string& productId) {
@@ -284,38 +304,53 @@ class SimulatedCaptureDevice : public CaptureDevice {
         return true;
     }
 
+    // As a UVC driver does: the size of that format nearest in area.
+    DeviceError SetFormat(const CaptureFormat& format, CaptureFormat& applied) override {
+        std::lock_guard l(TheHub().lock);
+        if (!dev_->plugged) return Refused(format, DeviceError::kNotFound);
+        const CaptureFormat* best = nullptr;
+        long long bestDiff = 0;
+        const long long wanted = static_cast<long long>(format.width) * format.height;
+        for (const auto& f : dev_->formats) {
+            const long long diff = std::llabs(static_cast<long long>(f.width) * f.height - wanted);
+            if (f.fourcc == format.fourcc && (!best || diff < bestDiff)) {
+                best = &f;
+                bestDiff = diff;
+            }
+        }
+        if (!best) return Refused(format, DeviceError::kRefused);
+        applied = *best;
+        return DeviceError::kNone;
+    }
+
     bool Start(const CaptureFormat& format, FrameSink sink, LostHandler lost) override {
         Stop();
         {
             std::lock_guard l(TheHub().lock);
             if (!dev_->plugged || std::find(dev_->formats.begin(), dev_->formats.end(), format) ==
                                       dev_->formats.end()) {
+                qCWarning(lcCamera, "camera %s can't stream %dx%d: %s",
+                          DeviceLogName(dev_->info).c_str(), format.width, format.height,
+                          DeviceErrorText(dev_->plugged ? DeviceError::kRefused
+                                                        : DeviceError::kNotFound));
                 return false;
             }
-            stop_ = false;
         }
         format_ = format;
         sink_ = std::move(sink);
         lost_ = std::move(lost);
         ended_ = false;
-        thread_ = std::thread([this] { Loop(); });
+        worker_.Start([this](WorkerThread::Context& context) { Loop(context); });
         return true;
     }
 
     void Stop() override {
-        if (thread_.joinable()) {
-            {
-                std::lock_guard l(TheHub().lock);
-                stop_ = true;
-            }
-            TheHub().changed.notify_all();
-            thread_.join();
-        }
+        worker_.Stop();
         sink_ = nullptr;
         lost_ = nullptr;
     }
 
-    bool IsStreaming() const override { return thread_.joinable() && !ended_; }
+    bool IsStreaming() const override { return worker_.Running() && !ended_; }
 
     bool WatchButton(ButtonHandler pressed) override {
         UnwatchButton();
@@ -345,6 +380,12 @@ class SimulatedCaptureDevice : public CaptureDevice {
     }
 
   private:
+    DeviceError Refused(const CaptureFormat& format, DeviceError why) const {
+        qCWarning(lcCamera, "camera %s refused %dx%d: %s", DeviceLogName(dev_->info).c_str(),
+                  format.width, format.height, DeviceErrorText(why));
+        return why;
+    }
+
     // The frame to send now: a queued one, a page of the image folder, or
     // the desk scene.
     cv::Mat NextPicture(cv::Mat queued) {
@@ -370,23 +411,30 @@ class SimulatedCaptureDevice : public CaptureDevice {
         return scene_;
     }
 
-    void Loop() {
+    void Loop(WorkerThread::Context& context) {
+        using Wake = WorkerThread::Context::Wake;
         Hub& hub = TheHub();
         pages_ = ImageFolderPages();
         pageShown_ = -1;
         started_ = Clock::now();
+        const std::string logName = DeviceLogName(dev_->info);
         auto next = Clock::now();
         bool lost = false;
         for (;;) {
+            // One frame period, or until the device is unplugged or stopped.
+            const auto wait =
+                std::chrono::duration_cast<std::chrono::milliseconds>(next - Clock::now());
+            const Wake wake =
+                context.WaitFd(dev_->gone, static_cast<int>(std::max<long>(0, wait.count())));
+            if (wake == Wake::kStopped) break;
             cv::Mat queued;
             {
-                std::unique_lock l(hub.lock);
-                hub.changed.wait_until(l, next, [&] { return stop_ || !dev_->plugged; });
-                if (stop_) break;
-                if (!dev_->plugged) {
+                std::lock_guard l(hub.lock);
+                if (!dev_->plugged || wake == Wake::kError) {
                     lost = true;
                     break;
                 }
+                if (wake != Wake::kTimeout) continue;  // plugged in again meanwhile
                 if (!dev_->queued.empty()) {
                     queued = dev_->queued.front();
                     dev_->queued.pop_front();
@@ -394,26 +442,35 @@ class SimulatedCaptureDevice : public CaptureDevice {
                 next += std::chrono::microseconds(static_cast<long>(1e6 / hub.fps));
                 if (next < Clock::now()) next = Clock::now();
             }
-            const cv::Mat picture = NextPicture(queued);
-            FrameSample sample;
-            bool ok;
-            if (format_.fourcc == kFourCcMjpg) {
-                cv::imencode(".jpg", picture, raw_, {cv::IMWRITE_JPEG_QUALITY, 90});
-                ok = converter_.Convert(kFourCcMjpg, format_.width, format_.height, raw_.data(),
-                                        raw_.size(), 0, sample);
-            } else {
-                BgrToYuyv(picture, raw_);
-                ok = converter_.Convert(kFourCcYuyv, format_.width, format_.height, raw_.data(),
-                                        raw_.size(), format_.width * 2, sample);
-            }
-            if (ok) {
-                sink_(sample);
+            bool delivered = false;
+            DeliverFrameSafely(logName, [&] {
+                const cv::Mat picture = NextPicture(queued);
+                FrameSample sample;
+                bool ok;
+                if (format_.fourcc == kFourCcMjpg) {
+                    cv::imencode(".jpg", picture, raw_, {cv::IMWRITE_JPEG_QUALITY, 90});
+                    ok = converter_.Convert(kFourCcMjpg, format_.width, format_.height, raw_.data(),
+                                            raw_.size(), 0, sample);
+                } else {
+                    BgrToYuyv(picture, raw_);
+                    ok = converter_.Convert(kFourCcYuyv, format_.width, format_.height, raw_.data(),
+                                            raw_.size(), format_.width * 2, sample);
+                }
+                if (ok) {
+                    sink_(sample);
+                    delivered = true;
+                }
+            });
+            if (delivered) {
                 std::lock_guard l(hub.lock);
                 ++dev_->delivered;
             }
         }
-        ended_ = true;
-        if (lost && lost_) lost_();
+        ended_ = true;  // before the handler runs: it may ask
+        if (lost) {
+            qCInfo(lcCamera, "camera %s unplugged", logName.c_str());
+            if (lost_) lost_();
+        }
     }
 
     std::shared_ptr<SimDevice> dev_;
@@ -427,10 +484,9 @@ class SimulatedCaptureDevice : public CaptureDevice {
     int pageShown_ = -1;
     cv::Mat pagePicture_;
     Clock::time_point started_;
-    std::thread thread_;
-    bool stop_ = false;  // guarded by the hub's lock
-    std::atomic<bool> ended_{false};
     std::unique_ptr<EvdevButtonReader> button_;
+    std::atomic<bool> ended_{false};
+    WorkerThread worker_;
     int buttonWrite_ = -1;
 };
 
@@ -494,14 +550,13 @@ void SimulatedCamera::PressButton(const std::string& productId) {
 void SimulatedCamera::Unplug(const std::string& productId) {
     Hub& hub = TheHub();
     std::lock_guard l(hub.lock);
-    if (auto d = hub.Find(productId)) d->plugged = false;
-    hub.changed.notify_all();
+    if (auto d = hub.Find(productId)) d->SetPlugged(false);
 }
 
 void SimulatedCamera::Plug(const std::string& productId) {
     Hub& hub = TheHub();
     std::lock_guard l(hub.lock);
-    if (auto d = hub.Find(productId)) d->plugged = true;
+    if (auto d = hub.Find(productId)) d->SetPlugged(true);
 }
 
 void SimulatedCamera::SetFormats(const std::string& productId, std::vector<CaptureFormat> formats) {

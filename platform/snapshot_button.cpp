@@ -1,20 +1,27 @@
 #include "platform/snapshot_button.h"
 
-#include <QtGlobal>
+#include "platform/log_categories.h"
 
 #include <fcntl.h>
 #include <libudev.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
+#include <set>
 #include <sstream>
 #include <vector>
 
+#ifndef ORBISK_UDEV_RULE_PATH
+#define ORBISK_UDEV_RULE_PATH "/usr/lib/udev/rules.d/70-orbisk-camera-button.rules"
+#endif
+
 namespace orbisk::platform {
+
+const char* const kSnapshotButtonRule = ORBISK_UDEV_RULE_PATH;
 
 bool IsSnapshotPress(const input_event& event) {
     return event.type == EV_KEY && event.code == KEY_CAMERA && event.value == 1;
@@ -36,42 +43,30 @@ bool KeyBitmapHas(const std::string& bitmap, int key) {
 }
 
 EvdevButtonReader::EvdevButtonReader(int fd, ButtonHandler pressed)
-    : fd_(fd), wake_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), pressed_(std::move(pressed)) {
-    thread_ = std::thread([this] { Loop(); });
+    : fd_(fd), pressed_(std::move(pressed)) {
+    worker_.Start([this](WorkerThread::Context& context) { Loop(context); });
 }
 
 EvdevButtonReader::~EvdevButtonReader() { Stop(); }
 
 void EvdevButtonReader::Stop() {
-    if (thread_.joinable()) {
-        const uint64_t one = 1;
-        [[maybe_unused]] const auto n = ::write(wake_, &one, sizeof(one));
-        thread_.join();
-    }
+    worker_.Stop();
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
     }
-    if (wake_ >= 0) {
-        ::close(wake_);
-        wake_ = -1;
-    }
 }
 
-void EvdevButtonReader::Loop() {
+void EvdevButtonReader::Loop(WorkerThread::Context& context) {
     // Events may arrive split across reads (a pipe in tests); keep the rest.
     std::vector<uint8_t> pending;
     uint8_t buffer[sizeof(input_event) * 16];
     for (;;) {
-        pollfd fds[2] = {{fd_, POLLIN, 0}, {wake_, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) continue;
+        short revents = 0;
+        if (context.WaitFd(fd_, -1, POLLIN, &revents) != WorkerThread::Context::Wake::kReady) {
             return;
         }
-        if (fds[1].revents) {
-            return;
-        }
-        if (fds[0].revents & POLLIN) {
+        if (revents & POLLIN) {
             const ssize_t n = ::read(fd_, buffer, sizeof(buffer));
             if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
             if (n <= 0) return;  // unplugged (ENODEV) or closed
@@ -86,7 +81,7 @@ void EvdevButtonReader::Loop() {
                 }
             }
             pending.erase(pending.begin(), pending.begin() + static_cast<long>(used));
-        } else if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) {
+        } else if (revents & (POLLERR | POLLHUP | POLLNVAL)) {
             return;
         }
     }
@@ -128,14 +123,26 @@ std::unique_ptr<EvdevButtonReader> OpenSnapshotButton(const std::string& usbSysP
                                                       ButtonHandler pressed) {
     const std::string node = FindSnapshotButtonNode(usbSysPath);
     if (node.empty()) {
+        qCDebug(lcCamera, "camera at %s has no snapshot button", usbSysPath.c_str());
         return nullptr;
     }
+    return OpenSnapshotButtonNode(node, std::move(pressed));
+}
+
+std::unique_ptr<EvdevButtonReader> OpenSnapshotButtonNode(const std::string& node,
+                                                          ButtonHandler pressed) {
     const int fd = ::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        static std::atomic<bool> logged{false};
-        if (!logged.exchange(true)) {
-            qWarning("snapshot button %s can't be opened (%s); running without it", node.c_str(),
-                     std::strerror(errno));
+        const int error = errno;
+        // Once per node: every open of the camera tries again.
+        static std::mutex lock;
+        static std::set<std::string> logged;
+        std::lock_guard guard(lock);
+        if (logged.insert(node).second) {
+            qCWarning(lcCamera,
+                      "snapshot button %s can't be opened (%s); the udev rule %s grants it to "
+                      "the logged-in user (see docs/real-camera.md); running without it",
+                      node.c_str(), std::strerror(error), kSnapshotButtonRule);
         }
         return nullptr;
     }

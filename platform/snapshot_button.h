@@ -1,13 +1,12 @@
 #pragma once
 
 #include "platform/capture_device.h"
+#include "platform/worker_thread.h"
 
 #include <linux/input.h>
 
-#include <atomic>
 #include <memory>
 #include <string>
-#include <thread>
 
 // The camera's snapshot button. uvcvideo reports it as KEY_CAMERA on an
 // evdev input device below the camera's USB device.
@@ -35,21 +34,28 @@ class EvdevButtonReader {
     void Stop();
 
   private:
-    void Loop();
+    void Loop(WorkerThread::Context& context);
 
     int fd_;
-    int wake_;
     ButtonHandler pressed_;
-    std::thread thread_;
+    WorkerThread worker_;
 };
 
 // The evdev node ("/dev/input/eventN") of the snapshot button of the USB
 // device at `usbSysPath`; empty when there is none.
 std::string FindSnapshotButtonNode(const std::string& usbSysPath);
 
+// The udev rule, installed with the program, that lets the logged-in user
+// read the button of a USB video camera.
+extern const char* const kSnapshotButtonRule;
+
 // Opens the button of the USB device; nullptr when it has none or the node
-// can't be opened (logged once: the camera runs without its button).
+// can't be opened (logged once per node, naming the node and the rule: the
+// camera runs without its button).
 std::unique_ptr<EvdevButtonReader> OpenSnapshotButton(const std::string& usbSysPath,
                                                       ButtonHandler pressed);
+// The same for a known event node.
+std::unique_ptr<EvdevButtonReader> OpenSnapshotButtonNode(const std::string& node,
+                                                          ButtonHandler pressed);
 
 }  // namespace orbisk::platform

@@ -1,15 +1,13 @@
 #include "platform/v4l2_controls.h"
 
 #include <linux/videodev2.h>
-#include <sys/ioctl.h>
 
-#include <cerrno>
 #include <cstring>
 
 namespace orbisk::platform::v4l2 {
 namespace {
 
-ControlInfo InfoOf(int fd, const v4l2_query_ext_ctrl& q) {
+ControlInfo InfoOf(V4l2Node& node, const v4l2_query_ext_ctrl& q) {
     ControlInfo info;
     info.id = q.id;
     info.type = q.type;
@@ -25,7 +23,7 @@ ControlInfo InfoOf(int fd, const v4l2_query_ext_ctrl& q) {
             m.id = q.id;
             m.index = static_cast<uint32_t>(i);
             // A driver leaves holes in a menu; they answer EINVAL.
-            if (Ioctl(fd, VIDIOC_QUERYMENU, &m) != 0) {
+            if (node.Ioctl(VIDIOC_QUERYMENU, &m) != 0) {
                 continue;
             }
             if (q.type == V4L2_CTRL_TYPE_MENU) {
@@ -41,52 +39,44 @@ ControlInfo InfoOf(int fd, const v4l2_query_ext_ctrl& q) {
 
 }  // namespace
 
-int Ioctl(int fd, unsigned long request, void* arg) {
-    int r;
-    do {
-        r = ::ioctl(fd, request, arg);
-    } while (r < 0 && errno == EINTR);
-    return r;
-}
-
-std::vector<ControlInfo> EnumerateControls(int fd) {
+std::vector<ControlInfo> EnumerateControls(V4l2Node& node) {
     std::vector<ControlInfo> out;
     v4l2_query_ext_ctrl q{};
     q.id = V4L2_CTRL_FLAG_NEXT_CTRL | V4L2_CTRL_FLAG_NEXT_COMPOUND;
-    while (Ioctl(fd, VIDIOC_QUERY_EXT_CTRL, &q) == 0) {
+    while (node.Ioctl(VIDIOC_QUERY_EXT_CTRL, &q) == 0) {
         if (q.type != V4L2_CTRL_TYPE_CTRL_CLASS && !(q.flags & V4L2_CTRL_FLAG_DISABLED) &&
             q.type < V4L2_CTRL_COMPOUND_TYPES) {
-            out.push_back(InfoOf(fd, q));
+            out.push_back(InfoOf(node, q));
         }
         q.id |= V4L2_CTRL_FLAG_NEXT_CTRL | V4L2_CTRL_FLAG_NEXT_COMPOUND;
     }
     return out;
 }
 
-std::optional<ControlInfo> QueryControl(int fd, uint32_t id) {
+std::optional<ControlInfo> QueryControl(V4l2Node& node, uint32_t id) {
     v4l2_query_ext_ctrl q{};
     q.id = id;
-    if (Ioctl(fd, VIDIOC_QUERY_EXT_CTRL, &q) != 0 || (q.flags & V4L2_CTRL_FLAG_DISABLED)) {
+    if (node.Ioctl(VIDIOC_QUERY_EXT_CTRL, &q) != 0 || (q.flags & V4L2_CTRL_FLAG_DISABLED)) {
         return std::nullopt;
     }
-    return InfoOf(fd, q);
+    return InfoOf(node, q);
 }
 
-bool GetControl(int fd, uint32_t id, int32_t& value) {
+bool GetControl(V4l2Node& node, uint32_t id, int32_t& value) {
     v4l2_control c{};
     c.id = id;
-    if (Ioctl(fd, VIDIOC_G_CTRL, &c) != 0) {
+    if (node.Ioctl(VIDIOC_G_CTRL, &c) != 0) {
         return false;
     }
     value = c.value;
     return true;
 }
 
-bool SetControl(int fd, uint32_t id, int32_t value) {
+bool SetControl(V4l2Node& node, uint32_t id, int32_t value) {
     v4l2_control c{};
     c.id = id;
     c.value = value;
-    return Ioctl(fd, VIDIOC_S_CTRL, &c) == 0;
+    return node.Ioctl(VIDIOC_S_CTRL, &c) == 0;
 }
 
 }  // namespace orbisk::platform::v4l2

@@ -16,7 +16,7 @@ class CameraControlsDialog : public QDialog {
     CameraControlsDialog(platform::CaptureDevice& device, QWidget* owner);
 };
 
-// The capture format and size; the camera applies the choice by reopening.
+// The capture format and size; the camera streams the choice as it is.
 class CameraFormatDialog : public QDialog {
   public:
     CameraFormatDialog(const std::vector<platform::CaptureFormat>& formats,

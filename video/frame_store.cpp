@@ -1,6 +1,7 @@
 #include "video/frame_store.h"
 
 #include "imaging/document_detection.h"
+#include "video/log_categories.h"
 
 #include <QFile>
 #include <QtGlobal>
@@ -97,6 +98,24 @@ void DrawBox(cv::Mat& frame, const RotatedBox& box) {
     }
 }
 
+// One of the four moves by a normalised quarter turn.
+void TurnPixels24(int turn, int width, const uint8_t* source, uint8_t* destination, int height) {
+    switch (turn) {
+        case 0:
+            CopyPixels24(width, source, destination, height);
+            break;
+        case 90:
+            RotatePixels24By90(width, source, destination, height);
+            break;
+        case 180:
+            RotatePixels24By180(width, source, destination, height);
+            break;
+        default:
+            RotatePixels24By270(width, source, destination, height);
+            break;
+    }
+}
+
 }  // namespace
 
 void CopyPixels24(int width, const uint8_t* source, uint8_t* destination, int height) {
@@ -159,20 +178,7 @@ bool CDPrgb24::SetData(const uint8_t* bytes, int width, int height, int rotation
     if (!Reserve(byteCount)) {
         return false;
     }
-    switch (turn) {
-        case 0:
-            CopyPixels24(width, bytes, bytes_.get(), height);
-            break;
-        case 90:
-            RotatePixels24By90(width, bytes, bytes_.get(), height);
-            break;
-        case 180:
-            RotatePixels24By180(width, bytes, bytes_.get(), height);
-            break;
-        default:
-            RotatePixels24By270(width, bytes, bytes_.get(), height);
-            break;
-    }
+    TurnPixels24(turn, width, bytes, bytes_.get(), height);
     const bool quarter = turn == 90 || turn == 270;
     width_ = quarter ? height : width;
     height_ = quarter ? width : height;
@@ -204,20 +210,7 @@ bool CDPrgb24::CopyRotated(const uint8_t* source, uint8_t* destination, int widt
     if (source == nullptr || destination == nullptr || turn < 0 || FrameBytes(width, height) == 0) {
         return false;
     }
-    switch (turn) {
-        case 0:
-            CopyPixels24(width, source, destination, height);
-            break;
-        case 90:
-            RotatePixels24By90(width, source, destination, height);
-            break;
-        case 180:
-            RotatePixels24By180(width, source, destination, height);
-            break;
-        default:
-            RotatePixels24By270(width, source, destination, height);
-            break;
-    }
+    TurnPixels24(turn, width, source, destination, height);
     return true;
 }
 
@@ -280,25 +273,11 @@ bool CDPrgb24::SaveBitmap(const QString& path, const IntRect& rect) {
     }
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        qWarning("CDPrgb24::SaveBitmap() - hf = INVALID_HANDLE_VALUE!");
+        qCWarning(lcVideo, "CDPrgb24::SaveBitmap() - hf = INVALID_HANDLE_VALUE!");
         return false;
     }
-    const int w = rect.Width();
-    const int h = rect.Height();
-    const uint32_t rowBytes = PaddedRowBytes(w);
     // 3780 pixels per metre is 96 dots per inch.
-    std::vector<uint8_t> out = BitmapHeaders(w, h, rowBytes, 3780);
-    out.reserve(out.size() + static_cast<size_t>(rowBytes) * h);
-    const size_t stride = static_cast<size_t>(width_) * 3;
-    // Bottom-up: picture row bottom - 1 first, which is stored row height - bottom.
-    for (int y = rect.bottom - 1; y >= rect.top; --y) {
-        const uint8_t* row = bytes_.get() + (height_ - 1 - y) * stride + rect.left * 3;
-        out.insert(out.end(), row, row + w * 3);
-        out.resize(out.size() + (rowBytes - w * 3), 0);
-    }
-    const auto written =
-        file.write(reinterpret_cast<const char*>(out.data()), static_cast<qint64>(out.size()));
-    return written == static_cast<qint64>(out.size()) && file.flush();
+    return WriteBitmap(file, rect, 3780);
 }
 
 bool CDPrgb24::SaveBitmap(const QString& path) {
@@ -309,14 +288,21 @@ bool CDPrgb24::SaveBitmap(const QString& path) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         return false;
     }
-    const uint32_t rowBytes = PaddedRowBytes(width_);
-    std::vector<uint8_t> out = BitmapHeaders(width_, height_, rowBytes, 0);
-    out.reserve(out.size() + static_cast<size_t>(rowBytes) * height_);
+    return WriteBitmap(file, IntRect{0, 0, width_, height_}, 0);
+}
+
+bool CDPrgb24::WriteBitmap(QFile& file, const IntRect& rect, uint32_t pixelsPerMetre) const {
+    const int w = rect.Width();
+    const int h = rect.Height();
+    const uint32_t rowBytes = PaddedRowBytes(w);
+    std::vector<uint8_t> out = BitmapHeaders(w, h, rowBytes, pixelsPerMetre);
+    out.reserve(out.size() + static_cast<size_t>(rowBytes) * h);
     const size_t stride = static_cast<size_t>(width_) * 3;
-    for (int r = 0; r < height_; ++r) {
-        const uint8_t* row = bytes_.get() + r * stride;
-        out.insert(out.end(), row, row + stride);
-        out.resize(out.size() + (rowBytes - stride), 0);
+    // Bottom-up: picture row bottom - 1 first, which is stored row height - bottom.
+    for (int y = rect.bottom - 1; y >= rect.top; --y) {
+        const uint8_t* row = bytes_.get() + (height_ - 1 - y) * stride + rect.left * 3;
+        out.insert(out.end(), row, row + w * 3);
+        out.resize(out.size() + (rowBytes - w * 3), 0);
     }
     const auto written =
         file.write(reinterpret_cast<const char*>(out.data()), static_cast<qint64>(out.size()));

@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+class QFile;
+
 namespace orbisk {
 
 // The abstract frame holder. The base answers false, none or an empty matrix
@@ -94,6 +96,8 @@ class CDPrgb24 : public CBasePR {
 
   private:
     bool Reserve(size_t byteCount);
+    // The BMP of a rectangle inside the frame into an open file.
+    bool WriteBitmap(QFile& file, const IntRect& rect, uint32_t pixelsPerMetre) const;
 
     std::unique_ptr<uint8_t[]> bytes_;
     uint8_t* raw_ = nullptr;  // mirrors bytes_ for GetDataAddress

@@ -3,6 +3,7 @@
 #include "platform/camera_controls.h"
 #include "video/camera_property_dialog.h"
 #include "video/device_lookup.h"
+#include "video/log_categories.h"
 
 #include <QComboBox>
 
@@ -13,6 +14,7 @@ namespace {
 
 using platform::CaptureFormat;
 using platform::ControlResult;
+using platform::DeviceError;
 using platform::kFourCcMjpg;
 using platform::kFourCcYuyv;
 
@@ -25,6 +27,27 @@ std::vector<CaptureFormat> YuyvSizes(const std::vector<CaptureFormat>& formats) 
 }
 
 HResult ToHResult(ControlResult r) { return r == ControlResult::kOk ? kSOk : kEFail; }
+
+HResult ToHResult(DeviceError e) {
+    switch (e) {
+        case DeviceError::kNone:
+            return kSOk;
+        case DeviceError::kNotFound:
+            return kSNoDevice;
+        case DeviceError::kNoAccess:
+            return kEAccessDenied;
+        case DeviceError::kBusy:
+            return kEDeviceBusy;
+        default:
+            return kEFail;
+    }
+}
+
+QString IdentityText(const QString& vid, const QString& pid, const QString& serial) {
+    QString text = vid + QLatin1Char(':') + pid;
+    if (!serial.isEmpty()) text += QStringLiteral(" \"%1\"").arg(serial);
+    return text;
+}
 
 bool SameText(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
@@ -48,6 +71,23 @@ void CUSBCamra::Teardown() {
     vid_.clear();
     pid_.clear();
     lost_ = false;
+    lostReported_ = false;
+}
+
+HResult CUSBCamra::RangeOf(RangeGetter get, int property, int& minimum, int& maximum, int& step,
+                           int& defaultValue, int& flags) {
+    if (!device_) return kEPointer;
+    platform::PropertyRange r;
+    platform::CameraControls controls(*device_);
+    const ControlResult result = (controls.*get)(property, r);
+    if (result == ControlResult::kOk) {
+        minimum = r.minimum;
+        maximum = r.maximum;
+        step = r.step;
+        defaultValue = r.defaultValue;
+        flags = r.flags;
+    }
+    return ToHResult(result);
 }
 
 int CUSBCamra::ListDevices(QComboBox* combo) {
@@ -61,18 +101,45 @@ int CUSBCamra::ListDevices(QComboBox* combo) {
 
 void CUSBCamra::ShowFormatPropertyPage(QWidget* owner) {
     if (!built_ || !device_) return;
-    const bool wasRunning = state_ == kStateRunning;
+    // Stopped, not reopened: the preview keeps the grab filter it holds.
     Stop();
     CameraFormatDialog dialog(device_->Formats(), chosen_, owner);
     dialog.move(30, 30);
-    if (dialog.exec() == QDialog::Accepted && !(dialog.Chosen() == chosen_)) {
-        // The camera reopens at the chosen size with the chosen format.
-        formatPreference_ = dialog.Chosen().fourcc == kFourCcMjpg ? kFormatMjpg : kFormatYuy2;
-        requestedWidth_ = dialog.Chosen().width;
-        requestedHeight_ = dialog.Chosen().height;
-        if (Reopen() != kSOk) return;
+    if (dialog.exec() == QDialog::Accepted) ApplyFormat(dialog.Chosen());
+    Run();
+}
+
+HResult CUSBCamra::ApplyFormat(const CaptureFormat& format) {
+    if (!built_ || !device_) return kEFail;
+    if (format == chosen_) return kSOk;
+    const bool running = state_ == kStateRunning;
+    if (running) Stop();
+    const HResult result = Negotiate(format);
+    if (result == kSOk) {
+        askedWidth_ = askedHeight_ = -1;
+        const auto sizes = YuyvSizes(device_->Formats());
+        for (int i = 0; i < static_cast<int>(sizes.size()); ++i) {
+            if (sizes[i].width == chosen_.width && sizes[i].height == chosen_.height) {
+                sizeIndex_ = i;
+            }
+        }
     }
-    if (wasRunning || state_ == kStateStopped) Run();
+    if (running) Run();
+    return result;
+}
+
+HResult CUSBCamra::Negotiate(const CaptureFormat& format) {
+    CaptureFormat applied;
+    const DeviceError error = device_->SetFormat(format, applied);
+    if (error != DeviceError::kNone) {
+        // The device logged the reason.
+        return error == DeviceError::kNotFound ? kEFail : ToHResult(error);
+    }
+    chosen_ = applied;
+    // What the driver set, not what was asked for.
+    requestedWidth_ = applied.width;
+    requestedHeight_ = applied.height;
+    return kSOk;
 }
 
 void CUSBCamra::ShowDevicePropertyPage(QWidget* owner) {
@@ -95,14 +162,8 @@ HResult CUSBCamra::GetProcAmp(int property, int& value, int& flags) {
 
 HResult CUSBCamra::GetProcAmpRange(int property, int& minimum, int& maximum, int& step,
                                    int& defaultValue, int& flags) {
-    if (!device_) return kEPointer;
-    platform::PropertyRange r;
-    const auto result = platform::CameraControls(*device_).GetProcAmpRange(property, r);
-    if (result == ControlResult::kOk) {
-        minimum = r.minimum, maximum = r.maximum, step = r.step, defaultValue = r.defaultValue,
-        flags = r.flags;
-    }
-    return ToHResult(result);
+    return RangeOf(&platform::CameraControls::GetProcAmpRange, property, minimum, maximum, step,
+                   defaultValue, flags);
 }
 
 HResult CUSBCamra::SetCameraControl(int property, int value) {
@@ -117,14 +178,8 @@ HResult CUSBCamra::GetCameraControl(int property, int& value, int& flags) {
 
 HResult CUSBCamra::GetCameraControlRange(int property, int& minimum, int& maximum, int& step,
                                          int& defaultValue, int& flags) {
-    if (!device_) return kEPointer;
-    platform::PropertyRange r;
-    const auto result = platform::CameraControls(*device_).GetCameraControlRange(property, r);
-    if (result == ControlResult::kOk) {
-        minimum = r.minimum, maximum = r.maximum, step = r.step, defaultValue = r.defaultValue,
-        flags = r.flags;
-    }
-    return ToHResult(result);
+    return RangeOf(&platform::CameraControls::GetCameraControlRange, property, minimum, maximum,
+                   step, defaultValue, flags);
 }
 
 HResult CUSBCamra::Open(const QString& vid, const QString& pid, const QString& serial,
@@ -147,12 +202,18 @@ HResult CUSBCamra::Open(const QString& vid, const QString& pid, const QString& s
     } else {
         found = FindDeviceByName(serial, info);
     }
-    if (found) {
-        device_ = platform::OpenCaptureDevice(info);
-    }
-    if (!device_) {
+    if (!found) {
+        qCInfo(lcVideo, "camera %s: no device fits",
+               qUtf8Printable(IdentityText(vid, pid, serial)));
         Teardown();
-        return 1;
+        return kSNoDevice;
+    }
+    DeviceError error = DeviceError::kNone;
+    device_ = platform::OpenCaptureDevice(info, &error);
+    if (!device_) {
+        // The device layer logged which node and why.
+        Teardown();
+        return ToHResult(error);
     }
 
     // The size: the one nearest in area to the requested size among the
@@ -196,6 +257,19 @@ HResult CUSBCamra::Open(const QString& vid, const QString& pid, const QString& s
     if (chosen_.fourcc == 0 && !formats.empty()) {
         chosen_ = formats.front();
     }
+    // The driver may adjust the size, and a camera busy in another program
+    // refuses here rather than at Run.
+    if (chosen_.fourcc != 0) {
+        const HResult negotiated = Negotiate(chosen_);
+        if (negotiated != kSOk) {
+            qCWarning(lcVideo, "camera %s can't be opened: %s",
+                      qUtf8Printable(IdentityText(vid, pid, serial)),
+                      negotiated == kEDeviceBusy ? "busy in another program"
+                                                 : "the device refused its format");
+            Teardown();
+            return negotiated;
+        }
+    }
 
     grab_ = std::make_unique<CGrabDataFilter>();
     grab_->SetNotify(notifyWindow_, notifyMessage_);
@@ -222,6 +296,7 @@ bool CUSBCamra::Run() {
     if (state_ == kStateRunning && device_->IsStreaming()) return true;
     CGrabDataFilter* grab = grab_.get();
     lost_ = false;
+    lostReported_ = false;
     if (!device_->Start(
             chosen_, [grab](const platform::FrameSample& s) { grab->Receive(s); },
             [this] { lost_ = true; })) {
@@ -338,7 +413,14 @@ HResult CUSBCamra::Reopen() {
 }
 
 HResult CUSBCamra::SetResolution(int width, int height) {
-    if (width == requestedWidth_ && height == requestedHeight_) return kSOk;
+    // The size in use, or the one asked for that the driver set otherwise:
+    // a reopen would only replace the grab filter for the same stream.
+    if ((width == requestedWidth_ && height == requestedHeight_) ||
+        (built_ && width == askedWidth_ && height == askedHeight_)) {
+        return kSOk;
+    }
+    askedWidth_ = width;
+    askedHeight_ = height;
     requestedWidth_ = width;
     requestedHeight_ = height;
     return Reopen();
@@ -352,6 +434,7 @@ void CUSBCamra::GetResolution(int& width, int& height) {
 HResult CUSBCamra::SetResolutionIndex(int index) {
     if (index == sizeIndex_) return kSOk;
     sizeIndex_ = index;
+    askedWidth_ = askedHeight_ = -1;
     requestedWidth_ = -1;
     requestedHeight_ = -1;
     return Reopen();
@@ -359,7 +442,11 @@ HResult CUSBCamra::SetResolutionIndex(int index) {
 
 bool CUSBCamra::PollGraphEvent(int& kind, int& eventCode) {
     if (!device_) return false;
-    if (lost_.exchange(false)) {
+    // A stream that ended by itself lost its device, also in the moment
+    // before the capture thread's report arrives.
+    const bool lost = lost_.exchange(false) || (state_ == kStateRunning && !device_->IsStreaming());
+    if (lost && !lostReported_) {
+        lostReported_ = true;
         kind = kEventDeviceLost;
         eventCode = kEventCodeDeviceLost;
     } else {

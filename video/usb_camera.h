@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/camera_controls.h"
 #include "platform/capture_device.h"
 #include "video/grab_filter.h"
 #include "video/video_source.h"
@@ -34,9 +35,11 @@ class CUSBCamra : public CVideoBaseClass {
     HResult GetCameraControl(int property, int& value, int& flags) override;
     HResult GetCameraControlRange(int property, int& minimum, int& maximum, int& step,
                                   int& defaultValue, int& flags) override;
-    // 0 opened (stopped), 1 no such device, kEPointer for an incomplete
-    // identity. The device index is kept with the identity; the first device
-    // that fits is bound.
+    // 0 opened (stopped), 1 (kSNoDevice) no such device, kEPointer for an
+    // incomplete identity, kEAccessDenied for a device this user may not
+    // open, kEDeviceBusy for one busy in another program, kEFail for any
+    // other refusal (each logged). The device index is kept with the
+    // identity; the first device that fits is bound.
     HResult Open(const QString& vid, const QString& pid, const QString& serial, QObject* owner,
                  bool stillPin, int deviceIndex) override;
     void SetNotify(QObject* window, int message) override;
@@ -66,17 +69,29 @@ class CUSBCamra : public CVideoBaseClass {
     void SetFormatPreference(int format) override { formatPreference_ = format; }
     int GetState() override { return state_; }
 
-    // The format streamed after Run (or to be streamed); for the dialogs.
+    // The format streamed after Run (or to be streamed), at the size the
+    // driver set; for the dialogs.
     const platform::CaptureFormat& ChosenFormat() const { return chosen_; }
+    // Streams `format` as it is from the next Run on: what the format page
+    // applies. The grab filter (which a preview holds) and the format
+    // preference stay; a running stream is restarted.
+    HResult ApplyFormat(const platform::CaptureFormat& format);
     // The bound device, or none.
     platform::CaptureDevice* Device() { return device_.get(); }
 
   private:
+    using RangeGetter =
+        platform::ControlResult (platform::CameraControls::*)(int, platform::PropertyRange&);
+    // A property range of the bound device into the caller's six answers.
+    HResult RangeOf(RangeGetter get, int property, int& minimum, int& maximum, int& step,
+                    int& defaultValue, int& flags);
     void Teardown();
     // Binds a device for the queries: -1 busy with another identity, -2 the
     // device can't be opened, -3 not found, 0 bound.
     int BindForQuery(const QString& vid, const QString& pid, int deviceIndex);
     HResult Reopen();
+    // The device's format at the chosen size, as the driver sets it.
+    HResult Negotiate(const platform::CaptureFormat& format);
 
     std::unique_ptr<platform::CaptureDevice> device_;
     std::unique_ptr<CGrabDataFilter> grab_;
@@ -84,6 +99,8 @@ class CUSBCamra : public CVideoBaseClass {
     int requestedHeight_ = -1;
     int requestedWidth_ = -1;
     int sizeIndex_ = 0;
+    int askedHeight_ = -1;  // what SetResolution last asked for
+    int askedWidth_ = -1;
     QString vid_, pid_;
     int deviceIndex_ = 0;
     bool built_ = false;
@@ -96,6 +113,7 @@ class CUSBCamra : public CVideoBaseClass {
     int notifyMessage_ = 0;
     platform::CaptureFormat chosen_;
     std::atomic<bool> lost_{false};
+    bool lostReported_ = false;
 };
 
 }  // namespace orbisk

@@ -20,6 +20,12 @@ using HResult = int32_t;
 inline constexpr HResult kSOk = 0;
 inline constexpr HResult kEFail = static_cast<HResult>(0x80004005u);
 inline constexpr HResult kEPointer = static_cast<HResult>(0x80004003u);
+// Open's own answers beside those: no device fits the identity; the device
+// fits but this user may not open it (E_ACCESSDENIED); it is busy in another
+// program (ERROR_BUSY as an HRESULT).
+inline constexpr HResult kSNoDevice = 1;
+inline constexpr HResult kEAccessDenied = static_cast<HResult>(0x80070005u);
+inline constexpr HResult kEDeviceBusy = static_cast<HResult>(0x800700AAu);
 
 // Capture formats as the sources report them.
 inline constexpr int kFormatYuy2 = 0;

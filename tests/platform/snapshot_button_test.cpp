@@ -1,5 +1,7 @@
 #include "platform/snapshot_button.h"
 
+#include "tests/platform/log_capture.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -59,6 +61,17 @@ TEST(SnapshotButton, ReadsTheKeyBitmap) {
     EXPECT_TRUE(KeyBitmapHas("100000 0 0 0", KEY_CAMERA));
     EXPECT_FALSE(KeyBitmapHas("0 0 0", KEY_CAMERA));
     EXPECT_FALSE(KeyBitmapHas("", KEY_CAMERA));
+}
+
+TEST(SnapshotButton, ANodeThatCantBeOpenedIsLoggedOnceWithTheRule) {
+    test::LogCapture log("orbisk.camera");
+    const std::string node = "/dev/input/event-orbisk-test-missing";
+    EXPECT_FALSE(OpenSnapshotButtonNode(node, [] {}));
+    EXPECT_FALSE(OpenSnapshotButtonNode(node, [] {}));
+    ASSERT_EQ(log.Lines().size(), 1u);
+    EXPECT_TRUE(
+        log.Has({node, "can't be opened", "70-orbisk-camera-button.rules", "docs/real-camera.md"}));
+    EXPECT_NE(std::string(kSnapshotButtonRule).find("/udev/rules.d/"), std::string::npos);
 }
 
 }  // namespace

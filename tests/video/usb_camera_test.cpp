@@ -1,13 +1,24 @@
 #include "video/usb_camera.h"
 
 #include "platform/camera_controls.h"
+#include "platform/frame_converter.h"
 #include "platform/simulated_camera.h"
 #include "platform/simulated_camera_id.h"
+#include "platform/v4l2_io.h"
+#include "tests/platform/fake_v4l2_node.h"
+#include "tests/platform/log_capture.h"
 #include "tests/video/message_log.h"
+#include "video/camera_property_dialog.h"
 
 #include <gtest/gtest.h>
 #include <linux/videodev2.h>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTimer>
 
+#include <cerrno>
 #include <memory>
 
 namespace orbisk {
@@ -297,6 +308,182 @@ TEST_F(UsbCameraTest, CameraPropertiesGoThroughTheControls) {
     EXPECT_EQ(raw, 1250);  // 1/8 s in 100 microsecond units
     EXPECT_EQ(camera.SetCameraControl(platform::kCameraRoll, 0), kEFail);
 }
+
+// Chooses `label` in the format page about to open and presses OK.
+void AnswerFormatPage(const QString& label) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, label] {
+        auto* page = dynamic_cast<CameraFormatDialog*>(QApplication::activeModalWidget());
+        if (!page) return;
+        timer->stop();
+        timer->deleteLater();
+        auto* combo = page->findChild<QComboBox*>();
+        const int index = combo->findText(label);
+        EXPECT_GE(index, 0) << label.toStdString();
+        combo->setCurrentIndex(index);
+        page->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    timer->start(5);
+}
+
+TEST_F(UsbCameraTest, FormatPageAppliesItsChoiceAsItIsAndKeepsTheGrabFilter) {
+    SimulatedCamera::SetFormats(kDoc,
+                                Join(Sizes(kFourCcYuyv, {{640, 480}, {1280, 720}}),
+                                     Sizes(kFourCcMjpg, {{640, 480}, {1280, 720}, {3264, 2448}})));
+    CUSBCamra camera;
+    ASSERT_EQ(camera.Open(kVid, kDocPid, "", nullptr, false, 0), kSOk);
+    ASSERT_TRUE(camera.Run());
+    ASSERT_TRUE(FrameOfSize(camera, 640, 480));
+    // The preview holds this pointer across the page.
+    IGrabData* held = camera.GetGrabData();
+
+    AnswerFormatPage("MJPG  3264 x 2448");
+    camera.ShowFormatPropertyPage(nullptr);
+    EXPECT_EQ(camera.ChosenFormat(), (CaptureFormat{kFourCcMjpg, 3264, 2448}));
+    EXPECT_EQ(camera.GetState(), kStateRunning);
+    EXPECT_EQ(camera.GetGrabData(), held);
+    cv::Mat m;
+    EXPECT_TRUE(PumpUntil([&] { return !held->GetFrameMat(m).empty() && m.cols == 3264; }));
+    int w = 0, h = 0;
+    camera.GetResolution(w, h);
+    EXPECT_EQ(w, 3264);
+    EXPECT_EQ(h, 2448);
+
+    // The stored preference is still YUY2: another size reopens in YUYV.
+    ASSERT_EQ(camera.SetResolution(1280, 720), kSOk);
+    EXPECT_EQ(camera.ChosenFormat(), (CaptureFormat{kFourCcYuyv, 1280, 720}));
+}
+
+TEST_F(UsbCameraTest, ApplyFormatRestartsARunningStreamIntoTheSameGrabFilter) {
+    CUSBCamra camera;
+    ASSERT_EQ(camera.Open(kVid, kDocPid, "", nullptr, false, 0), kSOk);
+    ASSERT_TRUE(camera.Run());
+    IGrabData* held = camera.GetGrabData();
+    ASSERT_EQ(camera.ApplyFormat({kFourCcMjpg, 800, 600}), kSOk);
+    EXPECT_EQ(camera.GetState(), kStateRunning);
+    EXPECT_EQ(camera.GetGrabData(), held);
+    EXPECT_TRUE(FrameOfSize(camera, 800, 600));
+    // A format the device does not offer changes nothing.
+    EXPECT_EQ(camera.ApplyFormat({platform::FourCc('H', '2', '6', '4'), 800, 600}), kEFail);
+    EXPECT_EQ(camera.ChosenFormat(), (CaptureFormat{kFourCcMjpg, 800, 600}));
+    EXPECT_EQ(camera.GetState(), kStateRunning);
+}
+
+// A registry that lists one V4L2 node, served by a fake camera.
+class FakeNodeRegistry : public platform::VideoRegistry {
+  public:
+    std::optional<std::vector<platform::VideoDeviceInfo>> CaptureDevices() override {
+        platform::VideoDeviceInfo info;
+        info.node = "/dev/video7";
+        info.nodeNumber = 7;
+        info.vendorId = "046d";
+        info.productId = "085e";
+        info.friendlyName = "Fake Document Camera";
+        return std::vector{info};
+    }
+};
+
+class UsbCameraOnV4l2 : public testing::Test {
+  protected:
+    void SetUp() override {
+        camera_ = std::make_shared<test::FakeV4l2Camera>();
+        camera_->formats = Sizes(kFourCcYuyv, {{640, 480}, {1920, 1080}});
+        platform::SetVideoRegistryForTesting(std::make_shared<FakeNodeRegistry>());
+        platform::SetV4l2NodeOpenerForTesting(
+            [this](const std::string&, int& error) -> std::unique_ptr<platform::V4l2Node> {
+                error = openError_;
+                if (openError_) return nullptr;
+                return std::make_unique<test::FakeV4l2Node>(camera_);
+            });
+    }
+    void TearDown() override {
+        platform::SetV4l2NodeOpenerForTesting(nullptr);
+        platform::SetVideoRegistryForTesting(nullptr);
+    }
+    std::vector<uint8_t> Frame(int width, int height) {
+        std::vector<uint8_t> out;
+        platform::BgrToYuyv(cv::Mat(height, width, CV_8UC3, cv::Scalar(90, 90, 90)), out);
+        return out;
+    }
+
+    std::shared_ptr<test::FakeV4l2Camera> camera_;
+    int openError_ = 0;
+};
+
+TEST_F(UsbCameraOnV4l2, ReportsTheSizeTheDriverSet) {
+    camera_->driverSize = std::pair{1920, 1088};
+    CUSBCamra camera;
+    ASSERT_EQ(camera.SetResolution(1920, 1080), kSOk);
+    ASSERT_EQ(camera.Open("046d", "085e", "", nullptr, false, 0), kSOk);
+    EXPECT_EQ(camera.ChosenFormat(), (CaptureFormat{kFourCcYuyv, 1920, 1088}));
+    int w = 0, h = 0;
+    camera.GetResolution(w, h);
+    EXPECT_EQ(w, 1920);
+    EXPECT_EQ(h, 1088);
+    ASSERT_TRUE(camera.Run());
+    camera_->PushFrame(Frame(1920, 1088));
+    cv::Mat m;
+    EXPECT_TRUE(PumpUntil([&] { return !camera.GetGrabData()->GetFrameMat(m).empty(); }));
+    EXPECT_EQ(m.size(), cv::Size(1920, 1088));
+    // Asking for the same size again keeps the stream (a reopen stops it).
+    EXPECT_EQ(camera.SetResolution(1920, 1080), kSOk);
+    EXPECT_EQ(camera.GetState(), kStateRunning);
+}
+
+TEST_F(UsbCameraOnV4l2, AnUnplugOrASilentCameraIsReportedAsALostDevice) {
+    CUSBCamra camera;
+    ASSERT_EQ(camera.Open("046d", "085e", "", nullptr, false, 0), kSOk);
+    ASSERT_TRUE(camera.Run());
+    camera_->PushFrame(Frame(640, 480));
+    int kind = -1, code = -1;
+    // No frame follows: after three seconds the camera counts as lost.
+    EXPECT_TRUE(PumpUntil([&] { return camera.PollGraphEvent(kind, code) && kind != kEventNone; }));
+    EXPECT_EQ(kind, kEventDeviceLost);
+    EXPECT_EQ(code, kEventCodeDeviceLost);
+    ASSERT_TRUE(camera.PollGraphEvent(kind, code));
+    EXPECT_EQ(kind, kEventNone);
+
+    // Running again, then unplugged: EIO, then ENODEV.
+    ASSERT_TRUE(camera.Run());
+    camera_->PushFrame(Frame(640, 480));
+    camera_->Unplug();
+    EXPECT_TRUE(PumpUntil([&] { return camera.PollGraphEvent(kind, code) && kind != kEventNone; }));
+    EXPECT_EQ(kind, kEventDeviceLost);
+    EXPECT_FALSE(camera.Run());
+}
+
+struct RefusedCase {
+    const char* name;
+    int openError;
+    int setFormatError;
+    HResult expected;
+    const char* logged;  // in the camera layer's line naming the node
+};
+
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
+
+class UsbCameraRefusal : public UsbCameraOnV4l2, public testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(UsbCameraRefusal, OpenSaysWhyWithItsOwnCode) {
+    const auto& c = GetParam();
+    openError_ = c.openError;
+    camera_->setFormatError = c.setFormatError;
+    test::LogCapture log("orbisk.camera");
+    CUSBCamra camera;
+    EXPECT_EQ(camera.Open("046d", "085e", "", nullptr, false, 0), c.expected);
+    EXPECT_EQ(camera.GetState(), kStateClosed);
+    EXPECT_FALSE(camera.Run());
+    EXPECT_TRUE(log.Has({"/dev/video7 (046d:085e, Fake Document Camera)", c.logged}))
+        << (log.Lines().empty() ? "no line" : log.Lines().front());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UsbCameraRefusal,
+    testing::Values(RefusedCase{"NodeNotAccessible", EACCES, 0, kEAccessDenied,
+                                "no permission to open it"},
+                    RefusedCase{"BusyInAnotherProgram", 0, EBUSY, kEDeviceBusy, "busy"},
+                    RefusedCase{"GoneSinceListed", ENOENT, 0, kSNoDevice, "the device is gone"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace orbisk
