@@ -47,6 +47,7 @@ IniDocument::Line IniDocument::Parse(QString text) {
     if (start == end) {
         return line;
     }
+    line.isBlank = false;
     if (t[start] == '[') {
         const qsizetype close = t.indexOf(']', start);
         if (close > start) {
@@ -99,14 +100,14 @@ IniDocument IniDocument::FromBytes(const QByteArray& bytes) {
         if (c != '\n' && c != '\r') {
             continue;
         }
-        doc.lines_.append(Parse(text.mid(start, i - start)));
+        doc.lines_.push_back(Parse(text.mid(start, i - start)));
         if (c == '\r' && i + 1 < size && text[i + 1] == '\n') {
             ++i;
         }
         start = i + 1;
     }
     if (start < size) {
-        doc.lines_.append(Parse(text.mid(start)));
+        doc.lines_.push_back(Parse(text.mid(start)));
     }
     return doc;
 }
@@ -133,7 +134,7 @@ bool IniDocument::Load(const QString& path) {
 bool IniDocument::Save(const QString& path) const { return WriteFileAtomically(path, ToBytes()); }
 
 int IniDocument::FindSection(const QString& section) const {
-    for (int i = 0; i < lines_.size(); ++i) {
+    for (int i = 0; i < int(lines_.size()); ++i) {
         if (lines_[i].isSection && SameName(lines_[i].Name(), section)) {
             return i;
         }
@@ -142,7 +143,7 @@ int IniDocument::FindSection(const QString& section) const {
 }
 
 int IniDocument::FindKey(int header, const QString& key) const {
-    for (int i = header + 1; i < lines_.size() && !lines_[i].isSection; ++i) {
+    for (int i = header + 1; i < int(lines_.size()) && !lines_[i].isSection; ++i) {
         if (lines_[i].isKey && SameName(lines_[i].Name(), key)) {
             return i;
         }
@@ -173,23 +174,23 @@ void IniDocument::SetValue(const QString& section, const QString& key, const QSt
     }
     int header = FindSection(section);
     if (header < 0) {
-        lines_.append(Parse('[' + section + ']'));
-        lines_.append(keyLine);
+        lines_.push_back(Parse('[' + section + ']'));
+        lines_.push_back(std::move(keyLine));
         return;
     }
     if (const int at = FindKey(header, key); at >= 0) {
-        lines_[at] = keyLine;
+        lines_[at] = std::move(keyLine);
         return;
     }
     // After the section's last non-blank line, so that a blank line that
     // separates it from the next section stays below the new key.
-    int insertAt = header + 1;
-    for (int i = header + 1; i < lines_.size() && !lines_[i].isSection; ++i) {
-        if (!lines_[i].text.trimmed().isEmpty()) {
+    std::size_t insertAt = std::size_t(header) + 1;
+    for (std::size_t i = insertAt; i < lines_.size() && !lines_[i].isSection; ++i) {
+        if (!lines_[i].isBlank) {
             insertAt = i + 1;
         }
     }
-    lines_.insert(insertAt, keyLine);
+    lines_.insert(lines_.begin() + std::ptrdiff_t(insertAt), std::move(keyLine));
 }
 
 }  // namespace orbisk::platform

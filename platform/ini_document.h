@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 // An INI file held in memory with the rules of the Windows private-profile
 // functions, which the settings code was written against:
@@ -51,6 +52,7 @@ class IniDocument {
         qsizetype nameSize = 0;
         qsizetype valueStart = 0;  // for a key line: its value, trimmed and unquoted
         qsizetype valueSize = 0;
+        bool isBlank = true;
         bool isSection = false;
         bool isKey = false;
 
@@ -65,7 +67,7 @@ class IniDocument {
     // `header`, or -1.
     int FindKey(int header, const QString& key) const;
 
-    QList<Line> lines_;
+    std::vector<Line> lines_;
 };
 
 }  // namespace orbisk::platform
