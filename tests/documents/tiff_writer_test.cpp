@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
@@ -13,6 +14,7 @@
 
 #include "documents/bilevel_tiff_writer.h"
 #include "documents/tiff_writer.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
 
 namespace orbisk {
@@ -299,6 +301,83 @@ TEST(TiffWriterTest, JpegQualityBelow25Becomes25) {
     const QByteArray at25 = write("q25.tif", 25);
     EXPECT_EQ(write("q10.tif", 10), at25);
     EXPECT_NE(write("q90.tif", 90), at25);
+}
+
+// A page that JPEG cannot squeeze below a few hundred kilobytes.
+cv::Mat NoisePage() {
+    cv::Mat page(600, 800, CV_8UC3);
+    cv::randu(page, cv::Scalar::all(0), cv::Scalar::all(256));
+    return page;
+}
+
+QStringList FilesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+// A two-page file to be replaced or appended to.
+QByteArray MakeOldFile(const QString& path) {
+    CTiffWriter writer;
+    EXPECT_TRUE(writer.AppendPageToFile(path, ColourPage(), kTiffColourPage));
+    EXPECT_TRUE(writer.AppendPageToFile(path, GreyPage(), kTiffGreyPage));
+    return ReadBytes(path);
+}
+
+TEST(TiffWriterTest, FullDiskWhileWritingKeepsTheOldFile) {
+    TempDir dir;
+    const QString path = dir.File("batch.tif");
+    const QByteArray before = MakeOldFile(path);
+    CTiffWriter writer;
+    ASSERT_TRUE(writer.Open(path, 2));
+    EXPECT_TRUE(writer.WritePage(GreyPage(), kTiffGreyPage));
+    {
+        test::FileSizeLimit full(4096);
+        EXPECT_FALSE(writer.WritePage(NoisePage(), kTiffColourPage));
+    }
+    EXPECT_FALSE(writer.Close());
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(ReadTiff(path).size(), 2u);
+    EXPECT_EQ(FilesIn(dir.Path()), QStringList({"batch.tif"}));
+}
+
+TEST(TiffWriterTest, FailedAppendLeavesTheFileAsItWas) {
+    TempDir dir;
+    const QString path = dir.File("batch.tif");
+    const QByteArray before = MakeOldFile(path);
+    CTiffWriter writer;
+    {
+        test::FileSizeLimit full(before.size() + 1024);
+        EXPECT_FALSE(writer.AppendPageToFile(path, NoisePage(), kTiffColourPage));
+    }
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(FilesIn(dir.Path()), QStringList({"batch.tif"}));
+
+    ASSERT_TRUE(writer.AppendPageToFile(path, NoisePage(), kTiffColourPage));
+    EXPECT_EQ(ReadTiff(path).size(), 3u);
+}
+
+// A collection built by Open, appends and Close either replaces the old file
+// whole or not at all.
+TEST(TiffWriterTest, FailedAppendToTheOpenFileKeepsTheOldFile) {
+    TempDir dir;
+    const QString path = dir.File("collection.tif");
+    const QByteArray before = MakeOldFile(path);
+    CTiffWriter writer;
+    ASSERT_TRUE(writer.Open(path, 1));
+    ASSERT_TRUE(writer.AppendPageToFile(path, BilevelPage(), kTiffBilevelPage));
+    EXPECT_EQ(ReadBytes(path), before) << "replaced only on Close";
+    {
+        test::FileSizeLimit full(8192);
+        EXPECT_FALSE(writer.AppendPageToFile(path, NoisePage(), kTiffColourPage));
+    }
+    EXPECT_FALSE(writer.AppendPageToFile(path, GreyPage(), kTiffGreyPage)) << "already lost";
+    EXPECT_FALSE(writer.Close());
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(FilesIn(dir.Path()), QStringList({"collection.tif"}));
+
+    ASSERT_TRUE(writer.Open(path, 1));
+    ASSERT_TRUE(writer.AppendPageToFile(path, BilevelPage(), kTiffBilevelPage));
+    EXPECT_TRUE(writer.Close());
+    EXPECT_EQ(ReadTiff(path).size(), 1u);
 }
 
 }  // namespace
