@@ -107,10 +107,14 @@ int CreateTempFile(const QString& folder, QString& path) {
 
 AtomicFileTarget::AtomicFileTarget(const QString& finalPath)
     : finalPath_(finalPath), replacedPath_(FollowLinks(finalPath)) {
+    if (finalPath.isEmpty()) {
+        return;
+    }
     const QByteArray replaced = QFile::encodeName(replacedPath_);
     struct stat old {};
     const bool exists = ::stat(replaced.constData(), &old) == 0;
-    if (exists && (!S_ISREG(old.st_mode) || ::access(replaced.constData(), W_OK) != 0)) {
+    if (exists && (!S_ISREG(old.st_mode) ||
+                   ::faccessat(AT_FDCWD, replaced.constData(), W_OK, AT_EACCESS) != 0)) {
         return;  // refused: no temporary file, so nothing can be committed
     }
     const QString folder = QFileInfo(replacedPath_).absolutePath();
@@ -158,8 +162,7 @@ bool AtomicFileTarget::Commit() {
             return false;
         }
     }
-    if (std::rename(temp.constData(),
-                    QFile::encodeName(replacedPath_).constData()) != 0) {
+    if (std::rename(temp.constData(), QFile::encodeName(replacedPath_).constData()) != 0) {
         return false;
     }
     committed_ = true;

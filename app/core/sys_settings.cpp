@@ -42,15 +42,23 @@ struct SettingsKey {
     KeyText (*write)(SysSettings& s) = nullptr;
 };
 
+// The int and bool fields as ints.
 int IntOf(const SysSettings& s, const SettingsMember& member) {
-    if (const auto* field = std::get_if<int SysSettings::*>(&member)) return s.**field;
-    if (const auto* field = std::get_if<bool SysSettings::*>(&member)) return s.**field ? 1 : 0;
+    if (const auto* field = std::get_if<int SysSettings::*>(&member)) {
+        return s.*(*field);
+    }
+    if (const auto* field = std::get_if<bool SysSettings::*>(&member)) {
+        return s.*(*field) ? 1 : 0;
+    }
     return 0;
 }
 
 void SetInt(SysSettings& s, const SettingsMember& member, int value) {
-    if (const auto* field = std::get_if<int SysSettings::*>(&member)) s.** field = value;
-    if (const auto* field = std::get_if<bool SysSettings::*>(&member)) s.** field = value != 0;
+    if (const auto* field = std::get_if<int SysSettings::*>(&member)) {
+        s.*(*field) = value;
+    } else if (const auto* field = std::get_if<bool SysSettings::*>(&member)) {
+        s.*(*field) = value != 0;
+    }
 }
 
 // "left,top,right,bottom" cut at the first three commas; fewer commas keep
@@ -94,11 +102,11 @@ void ReadNamingRule(SysSettings& s, const QString& value) {
     s.TypeofImageName = int(rule);
 }
 KeyText WriteNamingRule(SysSettings& s) {
-    const int rule = s.TypeofImageName;
-    return QString::number(rule == int(NamingRule::PrefixAndNumber) ||
-                                   rule == int(NamingRule::DateAndTime)
-                               ? rule
-                               : int(NamingRule::Asked));
+    int rule = s.TypeofImageName;
+    if (rule != int(NamingRule::PrefixAndNumber) && rule != int(NamingRule::DateAndTime)) {
+        rule = int(NamingRule::Asked);
+    }
+    return QString::number(rule);
 }
 
 void ReadRotation(SysSettings& s, const QString& value) {

@@ -314,70 +314,67 @@ QStringList FilesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
-// A two-page file to be replaced or appended to.
-QByteArray MakeOldFile(const QString& path) {
-    CTiffWriter writer;
-    EXPECT_TRUE(writer.AppendPageToFile(path, ColourPage(), kTiffColourPage));
-    EXPECT_TRUE(writer.AppendPageToFile(path, GreyPage(), kTiffGreyPage));
-    return ReadBytes(path);
-}
+// A two-page file that the tests replace or append to.
+class TiffReplaceTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        CTiffWriter maker;
+        ASSERT_TRUE(maker.AppendPageToFile(path_, ColourPage(), kTiffColourPage));
+        ASSERT_TRUE(maker.AppendPageToFile(path_, GreyPage(), kTiffGreyPage));
+        before_ = ReadBytes(path_);
+    }
+    // The old file is there as it was, and nothing else.
+    void ExpectOldFileAlone() const {
+        EXPECT_EQ(ReadBytes(path_), before_);
+        EXPECT_EQ(ReadTiff(path_).size(), 2u);
+        EXPECT_EQ(FilesIn(dir_.Path()), QStringList({"batch.tif"}));
+    }
 
-TEST(TiffWriterTest, FullDiskWhileWritingKeepsTheOldFile) {
-    TempDir dir;
-    const QString path = dir.File("batch.tif");
-    const QByteArray before = MakeOldFile(path);
-    CTiffWriter writer;
-    ASSERT_TRUE(writer.Open(path, 2));
-    EXPECT_TRUE(writer.WritePage(GreyPage(), kTiffGreyPage));
+    TempDir dir_;
+    const QString path_ = dir_.File("batch.tif");
+    QByteArray before_;
+    CTiffWriter writer_;
+};
+
+TEST_F(TiffReplaceTest, FullDiskWhileWritingKeepsTheOldFile) {
+    ASSERT_TRUE(writer_.Open(path_, 2));
+    EXPECT_TRUE(writer_.WritePage(GreyPage(), kTiffGreyPage));
     {
         test::FileSizeLimit full(4096);
-        EXPECT_FALSE(writer.WritePage(NoisePage(), kTiffColourPage));
+        EXPECT_FALSE(writer_.WritePage(NoisePage(), kTiffColourPage));
     }
-    EXPECT_FALSE(writer.Close());
-    EXPECT_EQ(ReadBytes(path), before);
-    EXPECT_EQ(ReadTiff(path).size(), 2u);
-    EXPECT_EQ(FilesIn(dir.Path()), QStringList({"batch.tif"}));
+    EXPECT_FALSE(writer_.Close());
+    ExpectOldFileAlone();
 }
 
-TEST(TiffWriterTest, FailedAppendLeavesTheFileAsItWas) {
-    TempDir dir;
-    const QString path = dir.File("batch.tif");
-    const QByteArray before = MakeOldFile(path);
-    CTiffWriter writer;
+TEST_F(TiffReplaceTest, FailedAppendLeavesTheFileAsItWas) {
     {
-        test::FileSizeLimit full(before.size() + 1024);
-        EXPECT_FALSE(writer.AppendPageToFile(path, NoisePage(), kTiffColourPage));
+        test::FileSizeLimit full(before_.size() + 1024);
+        EXPECT_FALSE(writer_.AppendPageToFile(path_, NoisePage(), kTiffColourPage));
     }
-    EXPECT_EQ(ReadBytes(path), before);
-    EXPECT_EQ(FilesIn(dir.Path()), QStringList({"batch.tif"}));
-
-    ASSERT_TRUE(writer.AppendPageToFile(path, NoisePage(), kTiffColourPage));
-    EXPECT_EQ(ReadTiff(path).size(), 3u);
+    ExpectOldFileAlone();
+    ASSERT_TRUE(writer_.AppendPageToFile(path_, NoisePage(), kTiffColourPage));
+    EXPECT_EQ(ReadTiff(path_).size(), 3u);
 }
 
 // A collection built by Open, appends and Close either replaces the old file
 // whole or not at all.
-TEST(TiffWriterTest, FailedAppendToTheOpenFileKeepsTheOldFile) {
-    TempDir dir;
-    const QString path = dir.File("collection.tif");
-    const QByteArray before = MakeOldFile(path);
-    CTiffWriter writer;
-    ASSERT_TRUE(writer.Open(path, 1));
-    ASSERT_TRUE(writer.AppendPageToFile(path, BilevelPage(), kTiffBilevelPage));
-    EXPECT_EQ(ReadBytes(path), before) << "replaced only on Close";
+TEST_F(TiffReplaceTest, FailedAppendToTheOpenFileKeepsTheOldFile) {
+    ASSERT_TRUE(writer_.Open(path_, 1));
+    ASSERT_TRUE(writer_.AppendPageToFile(path_, BilevelPage(), kTiffBilevelPage));
+    EXPECT_EQ(ReadBytes(path_), before_) << "replaced only on Close";
     {
         test::FileSizeLimit full(8192);
-        EXPECT_FALSE(writer.AppendPageToFile(path, NoisePage(), kTiffColourPage));
+        EXPECT_FALSE(writer_.AppendPageToFile(path_, NoisePage(), kTiffColourPage));
     }
-    EXPECT_FALSE(writer.AppendPageToFile(path, GreyPage(), kTiffGreyPage)) << "already lost";
-    EXPECT_FALSE(writer.Close());
-    EXPECT_EQ(ReadBytes(path), before);
-    EXPECT_EQ(FilesIn(dir.Path()), QStringList({"collection.tif"}));
+    EXPECT_FALSE(writer_.AppendPageToFile(path_, GreyPage(), kTiffGreyPage)) << "already lost";
+    EXPECT_FALSE(writer_.Close());
+    ExpectOldFileAlone();
 
-    ASSERT_TRUE(writer.Open(path, 1));
-    ASSERT_TRUE(writer.AppendPageToFile(path, BilevelPage(), kTiffBilevelPage));
-    EXPECT_TRUE(writer.Close());
-    EXPECT_EQ(ReadTiff(path).size(), 1u);
+    ASSERT_TRUE(writer_.Open(path_, 1));
+    ASSERT_TRUE(writer_.AppendPageToFile(path_, BilevelPage(), kTiffBilevelPage));
+    EXPECT_TRUE(writer_.Close());
+    EXPECT_EQ(ReadTiff(path_).size(), 1u);
 }
 
 }  // namespace
