@@ -3,10 +3,13 @@
 #include <tiffio.h>
 #include <opencv2/imgproc.hpp>
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <algorithm>
 
-#include "app/core/text_conversion.h"
 #include "documents/image_files.h"
+#include "platform/atomic_file.h"
 
 namespace orbisk {
 namespace {
@@ -73,6 +76,42 @@ bool WriteStripAndDirectory(tiff* handle, const void* data, std::size_t size) {
     return TIFFWriteDirectory(handle) != 0;
 }
 
+// Starts `target`'s temporary file as a copy of the file at its final path,
+// or empty when there is none; false when the copy fails.
+bool CopyOldFile(const platform::AtomicFileTarget& target) {
+    QFile out(target.TempPath());
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return false;
+    }
+    QFile in(target.FinalPath());
+    if (!in.exists()) {
+        return true;
+    }
+    if (!in.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 20);
+        if (chunk.isEmpty() || out.write(chunk) != chunk.size()) {
+            return false;
+        }
+    }
+    return out.flush();
+}
+
+// Appends the page to the TIFF file at `path` through a handle of its own.
+bool AppendThroughOwnHandle(const QByteArray& path, const cv::Mat& page, int type,
+                            const TiffPageSettings& settings,
+                            bool (*write)(const cv::Mat&, int, const TiffPageSettings&, tiff*)) {
+    tiff* handle = TIFFOpen(path.constData(), "a");
+    if (handle == nullptr) {
+        return false;
+    }
+    const bool written = write(page, type, settings, handle) && TIFFFlush(handle) == 1;
+    TIFFClose(handle);
+    return written;
+}
+
 }  // namespace
 
 BilevelPage PackBilevelPage(const cv::Mat& page) {
@@ -118,16 +157,25 @@ bool WritePackedBilevelPage(const BilevelPage& page, int xResolution, int yResol
     return WriteStripAndDirectory(handle, page.rows.data(), page.rows.size());
 }
 
+CTiffWriter::CTiffWriter() = default;
+
 CTiffWriter::~CTiffWriter() { Close(); }
 
 bool CTiffWriter::Open(const QString& path, int pageTotal) {
     if (handle_ != nullptr || path.isEmpty()) {
         return false;
     }
-    handle_ = TIFFOpen(WideToAnsi(path).constData(), "w");
+    auto target = std::make_unique<platform::AtomicFileTarget>(path);
+    if (!target->IsValid()) {
+        return false;
+    }
+    handle_ = TIFFOpen(target->TempPathEncoded().constData(), "w");
     if (handle_ == nullptr) {
         return false;
     }
+    target_ = std::move(target);
+    openPath_ = QFileInfo(path).absoluteFilePath();
+    failed_ = false;
     pageTotal_ = pageTotal;
     pagesWritten_ = 0;
     return true;
@@ -148,6 +196,7 @@ bool CTiffWriter::WritePage(const cv::Mat& page, int type) {
     TIFFSetField(handle_, TIFFTAG_PAGENUMBER, static_cast<uint16_t>(pagesWritten_),
                  static_cast<uint16_t>(pageTotal_));
     if (!WriteByType(page, type, settings_, handle_)) {
+        failed_ = true;
         return false;
     }
     ++pagesWritten_;
@@ -166,13 +215,22 @@ bool CTiffWriter::AppendPageToFile(const QString& path, const cv::Mat& page, int
     if (path.isEmpty() || !PageFitsType(page, type)) {
         return false;
     }
-    tiff* handle = TIFFOpen(WideToAnsi(path).constData(), "a");
-    if (handle == nullptr) {
-        return false;
+    if (handle_ != nullptr && QFileInfo(path).absoluteFilePath() == openPath_) {
+        if (failed_) {
+            return false;  // the file being built is lost already
+        }
+        // Behind the pages the open handle has written, as on the final file.
+        if (!AppendThroughOwnHandle(target_->TempPathEncoded(), page, type, settings_,
+                                    WriteByType)) {
+            failed_ = true;
+            return false;
+        }
+        return true;
     }
-    const bool written = WriteByType(page, type, settings_, handle);
-    TIFFClose(handle);
-    return written;
+    platform::AtomicFileTarget target(path);
+    return target.IsValid() && CopyOldFile(target) &&
+           AppendThroughOwnHandle(target.TempPathEncoded(), page, type, settings_, WriteByType) &&
+           target.Commit();
 }
 
 void CTiffWriter::SetResolution(int x, int y) {
@@ -182,11 +240,17 @@ void CTiffWriter::SetResolution(int x, int y) {
 
 void CTiffWriter::SetJpegQuality(int quality) { settings_.jpegQuality = std::max(quality, 25); }
 
-void CTiffWriter::Close() {
-    if (handle_ != nullptr) {
-        TIFFClose(handle_);
-        handle_ = nullptr;
+bool CTiffWriter::Close() {
+    if (handle_ == nullptr) {
+        return true;
     }
+    const bool flushed = TIFFFlush(handle_) == 1;
+    TIFFClose(handle_);
+    handle_ = nullptr;
+    const bool replaced = flushed && !failed_ && target_->Commit();
+    target_.reset();  // without a commit: the temporary file goes, the old file stays
+    openPath_.clear();
+    return replaced;
 }
 
 bool CTiffWriter::WriteByType(const cv::Mat& page, int type, const TiffPageSettings& settings,

@@ -4,11 +4,15 @@
 #include <opencv2/core.hpp>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 struct tiff;  // libtiff's TIFF handle
 
 namespace orbisk {
+namespace platform {
+class AtomicFileTarget;
+}
 
 // Page types of the TIFF writers; also the colour mode of a collected page.
 inline constexpr int kTiffColourPage = 0;
@@ -43,16 +47,19 @@ struct TiffPageSettings {
 };
 
 // Multi-page TIFF files of colour (JPEG-compressed RGB), grey (JPEG) and
-// black-and-white (CCITT group 4) pages.
+// black-and-white (CCITT group 4) pages. Files are built in a temporary file
+// beside the target and replace it only when every write succeeded: on a full
+// disk the old file stays as it was.
 class CTiffWriter {
   public:
-    CTiffWriter() = default;
+    CTiffWriter();
     ~CTiffWriter();
     CTiffWriter(const CTiffWriter&) = delete;
     CTiffWriter& operator=(const CTiffWriter&) = delete;
 
-    // Creates the file for `pageTotal` pages. False when a file is already
-    // open or the file cannot be created.
+    // Starts the file for `pageTotal` pages; it replaces the file at `path`
+    // on Close. False when a file is already open or the file cannot be
+    // created.
     bool Open(const QString& path, int pageTotal);
     // The next page through the open file; false when none is open, the page
     // total is reached, the type is unknown or the page cannot be written.
@@ -61,14 +68,18 @@ class CTiffWriter {
     // when it cannot be read.
     bool AddPageFromFile(const QString& path, int type);
     // Appends one page to the file at `path` through a handle of its own,
-    // whether or not a file is open through Open.
+    // whether or not a file is open through Open: to the file being built
+    // when `path` is the open one (a failure there fails the whole file),
+    // else to a copy that replaces the file when the page is written.
     bool AppendPageToFile(const QString& path, const cv::Mat& page, int type);
     void SetResolution(int x, int y);
     // Values below 25 become 25.
     void SetJpegQuality(int quality);
-    // Closes the open file; a file through which no page was written gets no
-    // directory of its own. Nothing when none is open.
-    void Close();
+    // Closes the open file and puts it in place of the old one; a file
+    // through which no page was written gets no directory of its own. False
+    // (with the old file intact) when a write through it failed. Nothing, and
+    // true, when none is open.
+    bool Close();
 
     // Page writers: each writes the page's tags and strip 0 and then the
     // directory. False for a page they cannot write (empty, not 8-bit, a colour
@@ -86,6 +97,9 @@ class CTiffWriter {
     int pageTotal_ = 0;
     int pagesWritten_ = 0;
     tiff* handle_ = nullptr;
+    std::unique_ptr<platform::AtomicFileTarget> target_;  // of the open file
+    QString openPath_;                                    // its absolute path
+    bool failed_ = false;                                 // a write to it failed
 };
 
 }  // namespace orbisk

@@ -6,54 +6,60 @@
 #include <QFile>
 #include <QStringList>
 
+#include <optional>
+#include <variant>
+
 namespace orbisk {
 namespace {
 
-const QString kDefaultPrefixList = QStringLiteral("IMG|TXT|JPG");
+using SettingsMember = std::variant<int SysSettings::*, bool SysSettings::*, QString SysSettings::*,
+                                    IntRect SysSettings::*>;
 
-// Reads one key at a time from a document loaded once.
-class KeyReader {
-  public:
-    explicit KeyReader(const platform::IniDocument& doc) : doc_(doc) {}
-
-    QString Text(const char* section, const char* key) const {
-        return doc_.Value(QLatin1String(section), QLatin1String(key)).value_or(QString());
-    }
-    // A number, or `fallback` when the read gave an empty text.
-    int Number(const char* section, const char* key, int fallback) const {
-        const QString text = Text(section, key);
-        return text.isEmpty() ? fallback : ParseSettingsNumber(text);
-    }
-    // Exactly `truth` (case-sensitive) is 1; anything else, empty included, is 0.
-    int Flag(const char* section, const char* key, const char* truth) const {
-        return Text(section, key) == QLatin1String(truth) ? 1 : 0;
-    }
-
-  private:
-    const platform::IniDocument& doc_;
+// How a key is read and written; "number" reads like the C run-time's
+// wide-string-to-int conversion, "empty" is a missing key or an empty value.
+enum class KeyKind {
+    Text,          // as read, empty -> `text` (when given); written as is
+    Number,        // number, empty -> `number`; written "%d"
+    Code,          // number, outside 0..`number` -> 0; written "%d"
+    UpperFlag,     // exactly "TRUE" -> 1, else 0; written "TRUE" when not 0, else "FALSE"
+    UpperFlagOne,  // read as UpperFlag; written "TRUE" only when exactly 1
+    LowerFlag,     // empty -> `number`, exactly "true" -> 1, else 0; written "true"/"false"
+    Rect,          // "left,top,right,bottom"; empty -> unchanged; written "%d,%d,%d,%d"
+    Irregular,     // through `read` and `write`
 };
 
-// Collects the writes of one save in a document that replaces the file whole.
-class KeyWriter {
-  public:
-    explicit KeyWriter(platform::IniDocument& doc) : doc_(doc) {}
+// A key's written text; no value: the key is not written.
+using KeyText = std::optional<QString>;
 
-    void Text(const char* section, const char* key, const QString& value) {
-        doc_.SetValue(QLatin1String(section), QLatin1String(key), value);
-    }
-    void Number(const char* section, const char* key, int value) {
-        Text(section, key, QString::number(value));
-    }
-    void Upper(const char* section, const char* key, bool value) {
-        Text(section, key, value ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
-    }
-    void Lower(const char* section, const char* key, bool value) {
-        Text(section, key, value ? QStringLiteral("true") : QStringLiteral("false"));
-    }
-
-  private:
-    platform::IniDocument& doc_;
+struct SettingsKey {
+    const char* section;
+    const char* key;  // as written; reading matches it without regard to case
+    SettingsMember member;
+    KeyKind kind;
+    int number = 0;              // the default, or the highest code
+    const char* text = nullptr;  // the default text
+    void (*read)(SysSettings& s, const QString& value) = nullptr;
+    KeyText (*write)(SysSettings& s) = nullptr;
 };
+
+// The int and bool fields as ints.
+int IntOf(const SysSettings& s, const SettingsMember& member) {
+    if (const auto* field = std::get_if<int SysSettings::*>(&member)) {
+        return s.*(*field);
+    }
+    if (const auto* field = std::get_if<bool SysSettings::*>(&member)) {
+        return s.*(*field) ? 1 : 0;
+    }
+    return 0;
+}
+
+void SetInt(SysSettings& s, const SettingsMember& member, int value) {
+    if (const auto* field = std::get_if<int SysSettings::*>(&member)) {
+        s.*(*field) = value;
+    } else if (const auto* field = std::get_if<bool SysSettings::*>(&member)) {
+        s.*(*field) = value != 0;
+    }
+}
 
 // "left,top,right,bottom" cut at the first three commas; fewer commas keep
 // the current value, as an empty key does.
@@ -75,26 +81,217 @@ QString RectText(const IntRect& r) {
     return QStringLiteral("%1,%2,%3,%4").arg(r.left).arg(r.top).arg(r.right).arg(r.bottom);
 }
 
+QString UpperText(bool value) { return value ? QStringLiteral("TRUE") : QStringLiteral("FALSE"); }
+
 // A stored folder written for Windows ("D:\Scans") means nothing here.
 bool IsWindowsPath(const QString& path) {
     return path.contains('\\') || (path.size() >= 2 && path[1] == ':' && path[0].isLetter());
 }
 
-int ReadLanguage(const QString& text) {
-    if (text == QLatin1String("CNT")) return 1;
-    if (text == QLatin1String("EN")) return 2;
-    return 0;  // empty, "CN" and anything else
+// The irregular keys: a reader and a writer each.
+
+void ReadFolder(SysSettings& s, const QString& value) {
+    s.FOLDPATH = value.isEmpty() || IsWindowsPath(value) ? DefaultImageFolder() : value;
+}
+KeyText WriteFolder(SysSettings& s) { return s.FOLDPATH; }
+
+void ReadNamingRule(SysSettings& s, const QString& value) {
+    const NamingRule rule = value.isEmpty() || value == QLatin1String("1") ? NamingRule::DateAndTime
+                            : value == QLatin1String("0") ? NamingRule::PrefixAndNumber
+                                                          : NamingRule::Asked;
+    s.TypeofImageName = int(rule);
+}
+KeyText WriteNamingRule(SysSettings& s) {
+    int rule = s.TypeofImageName;
+    if (rule != int(NamingRule::PrefixAndNumber) && rule != int(NamingRule::DateAndTime)) {
+        rule = int(NamingRule::Asked);
+    }
+    return QString::number(rule);
 }
 
-QString LanguageText(int language) {
-    switch (language) {
-        case 1:
+void ReadRotation(SysSettings& s, const QString& value) {
+    const int degrees = ParseSettingsNumber(value);
+    s.ROTATION = degrees == 90 || degrees == 180 || degrees == 270 ? degrees : 0;
+}
+KeyText WriteRotation(SysSettings& s) {
+    s.ROTATION %= 360;  // the field itself is normalised
+    return QString::number(s.ROTATION);
+}
+
+void ReadColour(SysSettings& s, const QString& value) {
+    const int mode = ParseSettingsNumber(value);
+    s.COLOR = mode >= 0 && mode <= int(ColourMode::BlackAndWhite) ? mode : int(ColourMode::Colour);
+}
+KeyText WriteColour(SysSettings& s) {
+    if (s.COLOR < 0 || s.COLOR > int(ColourMode::BlackAndWhite)) {
+        return std::nullopt;  // an unknown mode leaves the stored one
+    }
+    return QString::number(s.COLOR);
+}
+
+void ReadKeepSources(SysSettings& s, const QString& value) {
+    s.SRC = value == QLatin1String("FALSE") ? 0 : 1;
+}
+KeyText WriteKeepSources(SysSettings& s) { return UpperText(s.SRC != 0); }
+
+void ReadLanguage(SysSettings& s, const QString& value) {
+    const UiLanguage language = value == QLatin1String("CNT")  ? UiLanguage::TraditionalChinese
+                                : value == QLatin1String("EN") ? UiLanguage::English
+                                                               : UiLanguage::SimplifiedChinese;
+    s.Language = int(language);  // empty, "CN" and anything else: simplified Chinese
+}
+KeyText WriteLanguage(SysSettings& s) {
+    switch (s.Language) {
+        case int(UiLanguage::TraditionalChinese):
             return QStringLiteral("CNT");
-        case 2:
+        case int(UiLanguage::English):
             return QStringLiteral("EN");
         default:
             return QStringLiteral("CN");
     }
+}
+
+void ReadDateFolder(SysSettings& s, const QString& value) {
+    s.DATEFOLDER = value.toUpper() == QLatin1String("0") ? 0 : 1;
+}
+KeyText WriteDateFolder(SysSettings& s) { return QString::number(s.DATEFOLDER); }
+
+void ReadCaption(SysSettings& s, const QString& value) { s.Caption = value; }
+KeyText WriteNothing(SysSettings&) { return std::nullopt; }
+
+// Every stored key, in the order Save writes them: a new file's sections and
+// keys come out in this order. Load reads them all; each read stands alone.
+const SettingsKey kSettingsKeys[] = {
+    {"FILE", "FOLDPATH", &SysSettings::FOLDPATH, KeyKind::Irregular, 0, nullptr, ReadFolder,
+     WriteFolder},
+    {"IMAGE", "XDPI", &SysSettings::XDPI, KeyKind::Number, -1},
+    {"IMAGE", "YDPI", &SysSettings::YDPI, KeyKind::Number, -1},
+    {"IMAGE", "JPGQuality", &SysSettings::JPGQuality, KeyKind::Number, 70},
+    {"SOUND", "Play", &SysSettings::Play, KeyKind::LowerFlag, 1},
+    {"FILE", "TypeofImageName", &SysSettings::TypeofImageName, KeyKind::Irregular, 0, nullptr,
+     ReadNamingRule, WriteNamingRule},
+    {"IMAGE", "INDEX", &SysSettings::INDEX, KeyKind::Number, 0},
+    {"FILE", "PREFIX", &SysSettings::PREFIX, KeyKind::Text, 0, "IMG"},
+    {"FILE", "PRECHOOSE", &SysSettings::PRECHOOSE, KeyKind::Text, 0,
+     "IMG|TXT|JPG"},  // the default list
+    {"Camera", "Exposure", &SysSettings::Exposure, KeyKind::Number, -3},
+    {"Camera", "AutoExposure", &SysSettings::AutoExposure, KeyKind::LowerFlag, 1},
+    {"IMAGE", "NoiseSize", &SysSettings::NoiseSize, KeyKind::Number, 5},
+    {"IMAGE", "DocCamWidth", &SysSettings::DocCamWidth, KeyKind::Number, -1},
+    {"IMAGE", "DocCamHeight", &SysSettings::DocCamHeight, KeyKind::Number, -1},
+    {"IMAGE", "PorCamWidth", &SysSettings::PorCamWidth, KeyKind::Number, -1},
+    {"IMAGE", "PorCamHeight", &SysSettings::PorCamHeight, KeyKind::Number, -1},
+    {"IMAGE", "CutLeft", &SysSettings::CutLeft, KeyKind::Number, 0},
+    {"IMAGE", "CutTop", &SysSettings::CutTop, KeyKind::Number, 0},
+    {"IMAGE", "CutRight", &SysSettings::CutRight, KeyKind::Number, 0},
+    {"IMAGE", "CutBottom", &SysSettings::CutBottom, KeyKind::Number, 0},
+    {"WaterMark", "DateMark", &SysSettings::DateMark, KeyKind::UpperFlag},
+    {"WaterMark", "Custom", &SysSettings::Custom, KeyKind::UpperFlag},
+    {"WaterMark", "Name", &SysSettings::Name, KeyKind::Text},
+    {"WaterMark", "Color", &SysSettings::Color, KeyKind::Number, 255},
+    {"WaterMark", "Position", &SysSettings::Position, KeyKind::Number, 4},
+    {"WaterMark", "Size", &SysSettings::Size, KeyKind::Number, 256},
+    {"WaterMark", "Transparency", &SysSettings::Transparency, KeyKind::Number, 50},
+    {"IMAGE", "IMG_FORMAT", &SysSettings::IMG_FORMAT, KeyKind::Code, int(ImageFormat::Gif)},
+    {"PRINT", "TYPE", &SysSettings::TYPE, KeyKind::Number, 0},
+    {"IMAGE", "PDFORTIF", &SysSettings::PDFORTIF, KeyKind::Code, int(CollectionMode::OnePdf)},
+    {"IMAGE", "CUTPAGETYPE", &SysSettings::CUTPAGETYPE, KeyKind::Number, 0},
+    {"IMAGE", "SHADOW", &SysSettings::SHADOW, KeyKind::UpperFlag},
+    {"IMAGE", "2IMAGEIN1", &SysSettings::TWOIMAGEIN1, KeyKind::UpperFlag},
+    // Written twice by the Windows program, the second time "TRUE" only for
+    // exactly 1; the second write is the one that stays.
+    {"OTHER", "ENGOCR", &SysSettings::ENGOCR, KeyKind::UpperFlagOne},
+    {"IMAGE", "ISMUTICUTPAGE", &SysSettings::ISMUTICUTPAGE, KeyKind::UpperFlag},
+    {"IMAGE", "DOCCHECK", &SysSettings::DOCCHECK, KeyKind::UpperFlag},
+    {"IMAGE", "BARCODETOFILE", &SysSettings::BARCODETOFILE, KeyKind::UpperFlag},
+    {"IMAGE", "DEFORMATION", &SysSettings::DEFORMATION, KeyKind::UpperFlag},
+    {"OTHER", "ROTATION", &SysSettings::ROTATION, KeyKind::Irregular, 0, nullptr, ReadRotation,
+     WriteRotation},
+    {"OTHER", "MERGE", &SysSettings::Merge, KeyKind::UpperFlag},
+    {"OTHER", "RECOGNIZE", &SysSettings::RECOGNIZE, KeyKind::UpperFlag},
+    {"IMAGE", "COLOR", &SysSettings::COLOR, KeyKind::Irregular, 0, nullptr, ReadColour,
+     WriteColour},
+    {"POSITION", "Document", &SysSettings::Document, KeyKind::Rect},
+    {"POSITION", "Portrait", &SysSettings::Portrait, KeyKind::Rect},
+    {"OTHER", "SRC", &SysSettings::SRC, KeyKind::Irregular, 0, nullptr, ReadKeepSources,
+     WriteKeepSources},
+    {"Language", "Current", &SysSettings::Language, KeyKind::Irregular, 0, nullptr, ReadLanguage,
+     WriteLanguage},
+    {"OTHER", "FASTMODE", &SysSettings::FASTMODE, KeyKind::UpperFlagOne},
+    {"IMAGE", "DATEFOLDER", &SysSettings::DATEFOLDER, KeyKind::Irregular, 0, nullptr,
+     ReadDateFolder, WriteDateFolder},
+    {"IMAGE", "CHANNELS", &SysSettings::CHANNELS, KeyKind::LowerFlag, 0},
+    {"VantorelQt", "Caption", &SysSettings::Caption, KeyKind::Irregular, 0, nullptr, ReadCaption,
+     WriteNothing},
+};
+
+void ReadKey(const SettingsKey& k, const QString& value, SysSettings& s) {
+    switch (k.kind) {
+        case KeyKind::Text: {
+            QString& field = s.*std::get<QString SysSettings::*>(k.member);
+            field = value.isEmpty() && k.text != nullptr ? QString::fromLatin1(k.text) : value;
+            break;
+        }
+        case KeyKind::Number:
+            SetInt(s, k.member, value.isEmpty() ? k.number : ParseSettingsNumber(value));
+            break;
+        case KeyKind::Code: {
+            const int code = ParseSettingsNumber(value);
+            SetInt(s, k.member, code >= 0 && code <= k.number ? code : 0);
+            break;
+        }
+        case KeyKind::UpperFlag:
+        case KeyKind::UpperFlagOne:
+            SetInt(s, k.member, value == QLatin1String("TRUE") ? 1 : 0);
+            break;
+        case KeyKind::LowerFlag:
+            SetInt(s, k.member,
+                   value.isEmpty()                  ? k.number
+                   : value == QLatin1String("true") ? 1
+                                                    : 0);
+            break;
+        case KeyKind::Rect:
+            ReadRect(value, s.*std::get<IntRect SysSettings::*>(k.member));
+            break;
+        case KeyKind::Irregular:
+            k.read(s, value);
+            break;
+    }
+}
+
+KeyText WriteKey(const SettingsKey& k, SysSettings& s) {
+    switch (k.kind) {
+        case KeyKind::Text:
+            return s.*std::get<QString SysSettings::*>(k.member);
+        case KeyKind::Number:
+        case KeyKind::Code:
+            return QString::number(IntOf(s, k.member));
+        case KeyKind::UpperFlag:
+            return UpperText(IntOf(s, k.member) != 0);
+        case KeyKind::UpperFlagOne:
+            return UpperText(IntOf(s, k.member) == 1);
+        case KeyKind::LowerFlag:
+            return IntOf(s, k.member) != 0 ? QStringLiteral("true") : QStringLiteral("false");
+        case KeyKind::Rect:
+            return RectText(s.*std::get<IntRect SysSettings::*>(k.member));
+        case KeyKind::Irregular:
+            return k.write(s);
+    }
+    return std::nullopt;
+}
+
+// Writes every key into `doc`, which holds the file as it is, so that keys
+// and comments of others stay; then replaces the file with it.
+bool SaveInto(SysSettings& s, platform::IniDocument doc) {
+    if (s.IniFile.Path().isEmpty()) {
+        return false;
+    }
+    for (const SettingsKey& k : kSettingsKeys) {
+        if (const KeyText text = WriteKey(k, s)) {
+            doc.SetValue(QLatin1String(k.section), QLatin1String(k.key), *text);
+        }
+    }
+    return s.IniFile.WriteDocument(doc);
 }
 
 }  // namespace
@@ -111,145 +308,17 @@ bool SysSettings::EnsureFile(const QString& path) {
 }
 
 bool SysSettings::Load() {
-    const platform::IniDocument doc = IniFile.ReadDocument();
-    const KeyReader in(doc);
-
-    FOLDPATH = in.Text("FILE", "FOLDPATH");
-    if (FOLDPATH.isEmpty() || IsWindowsPath(FOLDPATH)) {
-        FOLDPATH = DefaultImageFolder();
-    }
-    PREFIX = in.Text("FILE", "PREFIX");
-    if (PREFIX.isEmpty()) PREFIX = QStringLiteral("IMG");
-    PRECHOOSE = in.Text("FILE", "PRECHOOSE");
-    if (PRECHOOSE.isEmpty()) PRECHOOSE = kDefaultPrefixList;
-    INDEX = in.Number("IMAGE", "INDEX", 0);
-    {
-        const QString rule = in.Text("FILE", "TypeofImageName");
-        TypeofImageName = rule.isEmpty() || rule == QLatin1String("1") ? 1
-                          : rule == QLatin1String("0")                 ? 0
-                                                                       : 2;
-    }
-    XDPI = in.Number("IMAGE", "XDPI", -1);
-    YDPI = in.Number("IMAGE", "YDPI", -1);
-    JPGQuality = in.Number("IMAGE", "JPGQuality", 70);
-    {
-        const QString play = in.Text("SOUND", "Play");
-        Play = play.isEmpty() || play == QLatin1String("true") ? 1 : 0;
-        const QString autoExposure = in.Text("Camera", "AutoExposure");
-        AutoExposure = autoExposure.isEmpty() || autoExposure == QLatin1String("true");
-    }
-    Exposure = in.Number("Camera", "Exposure", -3);
-    NoiseSize = in.Number("IMAGE", "NoiseSize", 5);
-    DocCamWidth = in.Number("IMAGE", "DocCamWidth", -1);
-    DocCamHeight = in.Number("IMAGE", "DocCamHeight", -1);
-    PorCamWidth = in.Number("IMAGE", "PorCamWidth", -1);
-    PorCamHeight = in.Number("IMAGE", "PorCamHeight", -1);
-    TYPE = in.Number("PRINT", "TYPE", 0);
-    CutLeft = in.Number("IMAGE", "CutLeft", 0);
-    CutTop = in.Number("IMAGE", "CutTop", 0);
-    CutRight = in.Number("IMAGE", "CutRight", 0);
-    CutBottom = in.Number("IMAGE", "CutBottom", 0);
-    CUTPAGETYPE = in.Number("IMAGE", "CUTPAGETYPE", 0);
-    ISMUTICUTPAGE = in.Flag("IMAGE", "ISMUTICUTPAGE", "TRUE") != 0;
-    DateMark = in.Flag("WaterMark", "DateMark", "TRUE");
-    Custom = in.Flag("WaterMark", "Custom", "TRUE");
-    Name = in.Text("WaterMark", "Name");
-    Color = in.Number("WaterMark", "Color", 255);
-    Position = in.Number("WaterMark", "Position", 4);
-    Size = in.Number("WaterMark", "Size", 256);
-    Transparency = in.Number("WaterMark", "Transparency", 50);
-    IMG_FORMAT = in.Number("IMAGE", "IMG_FORMAT", 0);
-    if (IMG_FORMAT < 0 || IMG_FORMAT > 5) IMG_FORMAT = 0;
-    PDFORTIF = in.Number("IMAGE", "PDFORTIF", 0);
-    if (PDFORTIF < 0 || PDFORTIF > 2) PDFORTIF = 0;
-    SHADOW = in.Flag("IMAGE", "SHADOW", "TRUE");
-    TWOIMAGEIN1 = in.Flag("IMAGE", "2IMAGEIN1", "TRUE");
-    ENGOCR = in.Flag("OTHER", "ENGOCR", "TRUE");
-    DOCCHECK = in.Flag("IMAGE", "DOCCHECK", "TRUE");
-    DEFORMATION = in.Flag("IMAGE", "DEFORMATION", "TRUE");
-    BARCODETOFILE = in.Flag("IMAGE", "BARCODETOFILE", "TRUE");
-    ROTATION = in.Number("OTHER", "ROTATION", 0);
-    if (ROTATION != 0 && ROTATION != 90 && ROTATION != 180 && ROTATION != 270) ROTATION = 0;
-    Merge = in.Flag("OTHER", "Merge", "TRUE");
-    RECOGNIZE = in.Flag("OTHER", "RECOGNIZE", "TRUE");
-    COLOR = in.Number("IMAGE", "COLOR", 0);
-    if (COLOR < 0 || COLOR > 2) COLOR = 0;
-    ReadRect(in.Text("POSITION", "Document"), Document);
-    ReadRect(in.Text("POSITION", "Portrait"), Portrait);
-    SRC = in.Text("OTHER", "SRC") == QLatin1String("FALSE") ? 0 : 1;
-    Language = ReadLanguage(in.Text("Language", "Current"));
-    DATEFOLDER = in.Text("IMAGE", "DATEFOLDER").toUpper() == QLatin1String("0") ? 0 : 1;
-    CHANNELS = in.Flag("IMAGE", "CHANNELS", "true") != 0;
-    FASTMODE = in.Flag("OTHER", "FASTMODE", "TRUE");
-    Caption = in.Text("VantorelQt", "Caption");
-
-    return Save();
-}
-
-bool SysSettings::Save() {
-    if (IniFile.Path().isEmpty()) {
-        return false;
-    }
-    // Start from the file as it is, so that keys and comments of others stay.
     platform::IniDocument doc = IniFile.ReadDocument();
-    KeyWriter out(doc);
-
-    out.Text("FILE", "FOLDPATH", FOLDPATH);
-    out.Number("IMAGE", "XDPI", XDPI);
-    out.Number("IMAGE", "YDPI", YDPI);
-    out.Number("IMAGE", "JPGQuality", JPGQuality);
-    out.Lower("SOUND", "Play", Play != 0);
-    out.Number("FILE", "TypeofImageName", TypeofImageName == 0 ? 0 : TypeofImageName == 1 ? 1 : 2);
-    out.Number("IMAGE", "INDEX", INDEX);
-    out.Text("FILE", "PREFIX", PREFIX);
-    out.Text("FILE", "PRECHOOSE", PRECHOOSE);
-    out.Number("Camera", "Exposure", Exposure);
-    out.Lower("Camera", "AutoExposure", AutoExposure);
-    out.Number("IMAGE", "NoiseSize", NoiseSize);
-    out.Number("IMAGE", "DocCamWidth", DocCamWidth);
-    out.Number("IMAGE", "DocCamHeight", DocCamHeight);
-    out.Number("IMAGE", "PorCamWidth", PorCamWidth);
-    out.Number("IMAGE", "PorCamHeight", PorCamHeight);
-    out.Number("IMAGE", "CutLeft", CutLeft);
-    out.Number("IMAGE", "CutTop", CutTop);
-    out.Number("IMAGE", "CutRight", CutRight);
-    out.Number("IMAGE", "CutBottom", CutBottom);
-    out.Upper("WaterMark", "DateMark", DateMark != 0);
-    out.Upper("WaterMark", "Custom", Custom != 0);
-    out.Text("WaterMark", "Name", Name);
-    out.Number("WaterMark", "Color", Color);
-    out.Number("WaterMark", "Position", Position);
-    out.Number("WaterMark", "Size", Size);
-    out.Number("WaterMark", "Transparency", Transparency);
-    out.Number("IMAGE", "IMG_FORMAT", IMG_FORMAT);
-    out.Number("PRINT", "TYPE", TYPE);
-    out.Number("IMAGE", "PDFORTIF", PDFORTIF);
-    out.Number("IMAGE", "CUTPAGETYPE", CUTPAGETYPE);
-    out.Upper("IMAGE", "SHADOW", SHADOW != 0);
-    out.Upper("IMAGE", "2IMAGEIN1", TWOIMAGEIN1 != 0);
-    out.Upper("OTHER", "ENGOCR", ENGOCR != 0);
-    out.Upper("IMAGE", "ISMUTICUTPAGE", ISMUTICUTPAGE);
-    out.Upper("IMAGE", "DOCCHECK", DOCCHECK != 0);
-    out.Upper("IMAGE", "BARCODETOFILE", BARCODETOFILE != 0);
-    out.Upper("IMAGE", "DEFORMATION", DEFORMATION != 0);
-    ROTATION %= 360;
-    out.Number("OTHER", "ROTATION", ROTATION);
-    out.Upper("OTHER", "MERGE", Merge != 0);
-    out.Upper("OTHER", "RECOGNIZE", RECOGNIZE != 0);
-    if (COLOR >= 0 && COLOR <= 2) {
-        out.Number("IMAGE", "COLOR", COLOR);
+    for (const SettingsKey& k : kSettingsKeys) {
+        const QString value =
+            doc.Value(QLatin1String(k.section), QLatin1String(k.key)).value_or(QString());
+        ReadKey(k, value, *this);
     }
-    out.Text("POSITION", "Document", RectText(Document));
-    out.Text("POSITION", "Portrait", RectText(Portrait));
-    out.Upper("OTHER", "SRC", SRC != 0);
-    out.Text("Language", "Current", LanguageText(Language));
-    out.Upper("OTHER", "ENGOCR", ENGOCR == 1);
-    out.Upper("OTHER", "FASTMODE", FASTMODE == 1);
-    out.Number("IMAGE", "DATEFOLDER", DATEFOLDER);
-    out.Lower("IMAGE", "CHANNELS", CHANNELS);
-
-    return IniFile.WriteDocument(doc);
+    // The write-back starts from the same reading: a large file is read once.
+    return SaveInto(*this, std::move(doc));
 }
+
+bool SysSettings::Save() { return SaveInto(*this, IniFile.ReadDocument()); }
 
 QString ComputeSaveFolder(const SysSettings& settings, const QDate& today) {
     if (settings.DATEFOLDER == 0) {

@@ -19,6 +19,21 @@ using LocalClock = std::function<QDateTime()>;
 // no value when the operator cancels.
 using FileNameProvider = std::function<std::optional<QString>(int language)>;
 
+// The coded values of the settings, by field. The fields stay ints with
+// Sys.ini's numbers: compare with int(ColourMode::Grey) and the like.
+// COLOR
+enum class ColourMode : int { Colour = 0, Grey = 1, BlackAndWhite = 2 };
+// CUTPAGETYPE
+enum class CropMode : int { None = 0, Automatic = 1, CustomRectangle = 2 };
+// IMG_FORMAT; Default is JPEG, or TIFF in black and white
+enum class ImageFormat : int { Default = 0, Bmp = 1, Jpg = 2, Png = 3, Tif = 4, Gif = 5 };
+// PDFORTIF
+enum class CollectionMode : int { None = 0, MultiPageTif = 1, OnePdf = 2 };
+// TypeofImageName
+enum class NamingRule : int { PrefixAndNumber = 0, DateAndTime = 1, Asked = 2 };
+// Language, stored as [Language] Current = "CN", "CNT" or "EN"
+enum class UiLanguage : int { SimplifiedChinese = 0, TraditionalChinese = 1, English = 2 };
+
 // Every user setting, one field per key of "Sys.ini" (named after the key),
 // plus a few fields that describe the current run and are never stored.
 // A plain record: dialogs and workers get copies and hand edited copies back.
@@ -36,21 +51,21 @@ struct SysSettings {
     int Exposure = -3;
     bool AutoExposure = true;
     int ROTATION = 0;  // degrees: 0, 90, 180, 270
-    int COLOR = 0;     // 0 colour, 1 grey, 2 black and white
+    int COLOR = 0;     // ColourMode: 0 colour, 1 grey, 2 black and white
     QString PREFIX = QStringLiteral("IMG");
     QString PRECHOOSE;  // prefixes offered, separated by "|"
     int INDEX = 0;
-    int TypeofImageName = 1;  // 0 prefix and number, 1 date and time, 2 asked
-    int CUTPAGETYPE = 0;      // 0 none, 1 automatic, 2 custom rectangle
+    int TypeofImageName = 1;  // NamingRule: 0 prefix and number, 1 date and time, 2 asked
+    int CUTPAGETYPE = 0;      // CropMode: 0 none, 1 automatic, 2 custom rectangle
     IntRect Document{0, 0, 100, 100};
     IntRect Portrait{0, 0, 100, 100};
     IntRect CaptureCropRect;  // not stored: crop of the current capture
     int Merge = 0;
     int RECOGNIZE = 0;      // barcode naming
-    int PDFORTIF = 0;       // 0 none, 1 multi-page TIF, 2 one PDF
+    int PDFORTIF = 0;       // CollectionMode: 0 none, 1 multi-page TIF, 2 one PDF
     QString SaveFolder;     // not stored: FOLDPATH, or FOLDPATH/yyyymmdd
     bool CHANNELS = false;  // use the camera's snapshot button
-    int Language = 0;       // [Language] Current: 0 CN, 1 CNT, 2 EN
+    int Language = 0;       // UiLanguage; [Language] Current: 0 CN, 1 CNT, 2 EN
     int SettingsTab = 0;    // not stored
     int XDPI = 96;
     int YDPI = 96;
@@ -59,7 +74,7 @@ struct SysSettings {
     int CutTop = 0;
     int CutRight = 0;
     int CutBottom = 0;
-    int IMG_FORMAT = 0;  // 0 default, 1 BMP, 2 JPG, 3 PNG, 4 TIF, 5 GIF
+    int IMG_FORMAT = 0;  // ImageFormat: 0 default, 1 BMP, 2 JPG, 3 PNG, 4 TIF, 5 GIF
     int DateMark = 0;
     int Custom = 0;
     QString Name;      // custom watermark text
@@ -90,7 +105,8 @@ struct SysSettings {
     bool EnsureFile(const QString& path);
 
     // Reads every key, applies the read rules, and writes the normalised file
-    // back at once. True when the write-back succeeded.
+    // back at once (from the one reading of the file). True when the
+    // write-back succeeded.
     bool Load();
 
     // Writes every key. The whole file is built in memory and replaces the

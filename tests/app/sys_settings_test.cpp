@@ -4,7 +4,11 @@
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <QFile>
 #include <QStandardPaths>
+
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <climits>
 #include <functional>
@@ -251,6 +255,84 @@ TEST_F(SettingsFileTest, FailedSaveKeepsTheOldFile) {
     }
     EXPECT_FALSE(saved);
     EXPECT_EQ(File(), before);
+}
+
+// "Sys.ini" as the Windows program wrote it: the Chinese ANSI code page, CRLF.
+TEST_F(SettingsFileTest, ChineseCodePageFileKeepsItsTextsAndIsWrittenAsUtf8) {
+    const QByteArray gbFile =
+        "[FILE]\r\nPREFIX=\xC9\xA8\xC3\xE8\r\n"                                // 扫描
+        "PRECHOOSE=\xC9\xA8\xC3\xE8|\xCE\xC4\xBC\xFE|IMG\r\n"                  // 扫描|文件|IMG
+        "[WaterMark]\r\nName=\xBB\xFA\xC3\xDC \xA1\xAA \xC4\xDA\xB2\xBF\r\n";  // 机密 — 内部
+    const SysSettings s = LoadFrom(gbFile);
+    EXPECT_EQ(s.PREFIX, QString::fromUtf8("扫描"));
+    EXPECT_EQ(s.PRECHOOSE, QString::fromUtf8("扫描|文件|IMG"));
+    EXPECT_EQ(s.Name, QString::fromUtf8("机密 — 内部"));
+    const QByteArray file = File();
+    EXPECT_TRUE(file.contains("\nPREFIX=" + QString::fromUtf8("扫描").toUtf8() + "\n"));
+    EXPECT_TRUE(file.contains("\nPRECHOOSE=" + QString::fromUtf8("扫描|文件|IMG").toUtf8() + "\n"));
+    EXPECT_TRUE(file.contains("\nName=" + QString::fromUtf8("机密 — 内部").toUtf8() + "\n"));
+
+    // The UTF-8 file it wrote reads back the same.
+    SysSettings again;
+    ASSERT_TRUE(again.EnsureFile(Path()));
+    again.Load();
+    EXPECT_EQ(again.PRECHOOSE, s.PRECHOOSE);
+    EXPECT_EQ(again.Name, s.Name);
+    EXPECT_EQ(File(), file);
+}
+
+TEST_F(SettingsFileTest, WatermarkTextsThatTheReaderWouldChangeSurviveSaves) {
+    SysSettings s = LoadFrom("");
+    const QStringList texts = {"\"DRAFT\"", " leading", QString::fromUtf8("\u3000机密\u3000"),
+                               "'x'"};
+    for (const QString& text : texts) {
+        s.Name = text;
+        ASSERT_TRUE(s.Save());
+        SysSettings back;
+        ASSERT_TRUE(back.EnsureFile(Path()));
+        back.Load();
+        EXPECT_EQ(back.Name, text);
+        back.Load();  // and again, after its own write-back
+        EXPECT_EQ(back.Name, text);
+    }
+}
+
+// Counts the times a file of the folder is opened. Closes are watched too, so
+// that two opens in a row are not merged into one event.
+class ReadCounter {
+  public:
+    explicit ReadCounter(const QString& folder) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_OPEN | IN_CLOSE_NOWRITE);
+    }
+    ~ReadCounter() { ::close(fd_); }
+    int Reads(const QString& name) const {
+        int count = 0;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t n; (n = ::read(fd_, buffer, sizeof(buffer))) > 0;) {
+            for (char* p = buffer; p < buffer + n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(p);
+                if ((event->mask & IN_OPEN) != 0 && event->len > 0 &&
+                    QFile::decodeName(event->name) == name) {
+                    ++count;
+                }
+                p += sizeof(inotify_event) + event->len;
+            }
+        }
+        return count;
+    }
+
+  private:
+    int fd_;
+};
+
+TEST_F(SettingsFileTest, LoadReadsTheFileOnce) {
+    ASSERT_TRUE(test::WriteBytes(Path(), "[IMAGE]\nINDEX=4\n"));
+    SysSettings s;
+    ASSERT_TRUE(s.EnsureFile(Path()));
+    const ReadCounter counter(dir_.Path());
+    ASSERT_TRUE(s.Load());
+    EXPECT_EQ(s.INDEX, 4);
+    EXPECT_EQ(counter.Reads("Sys.ini"), 1);
 }
 
 TEST(SettingsNumberTest, ParsesLikeTheCRuntime) {

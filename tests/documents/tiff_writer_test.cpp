@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
@@ -13,6 +14,7 @@
 
 #include "documents/bilevel_tiff_writer.h"
 #include "documents/tiff_writer.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
 
 namespace orbisk {
@@ -299,6 +301,80 @@ TEST(TiffWriterTest, JpegQualityBelow25Becomes25) {
     const QByteArray at25 = write("q25.tif", 25);
     EXPECT_EQ(write("q10.tif", 10), at25);
     EXPECT_NE(write("q90.tif", 90), at25);
+}
+
+// A page that JPEG cannot squeeze below a few hundred kilobytes.
+cv::Mat NoisePage() {
+    cv::Mat page(600, 800, CV_8UC3);
+    cv::randu(page, cv::Scalar::all(0), cv::Scalar::all(256));
+    return page;
+}
+
+QStringList FilesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+// A two-page file that the tests replace or append to.
+class TiffReplaceTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        CTiffWriter maker;
+        ASSERT_TRUE(maker.AppendPageToFile(path_, ColourPage(), kTiffColourPage));
+        ASSERT_TRUE(maker.AppendPageToFile(path_, GreyPage(), kTiffGreyPage));
+        before_ = ReadBytes(path_);
+    }
+    // The old file is there as it was, and nothing else.
+    void ExpectOldFileAlone() const {
+        EXPECT_EQ(ReadBytes(path_), before_);
+        EXPECT_EQ(ReadTiff(path_).size(), 2u);
+        EXPECT_EQ(FilesIn(dir_.Path()), QStringList({"batch.tif"}));
+    }
+
+    TempDir dir_;
+    const QString path_ = dir_.File("batch.tif");
+    QByteArray before_;
+    CTiffWriter writer_;
+};
+
+TEST_F(TiffReplaceTest, FullDiskWhileWritingKeepsTheOldFile) {
+    ASSERT_TRUE(writer_.Open(path_, 2));
+    EXPECT_TRUE(writer_.WritePage(GreyPage(), kTiffGreyPage));
+    {
+        test::FileSizeLimit full(4096);
+        EXPECT_FALSE(writer_.WritePage(NoisePage(), kTiffColourPage));
+    }
+    EXPECT_FALSE(writer_.Close());
+    ExpectOldFileAlone();
+}
+
+TEST_F(TiffReplaceTest, FailedAppendLeavesTheFileAsItWas) {
+    {
+        test::FileSizeLimit full(before_.size() + 1024);
+        EXPECT_FALSE(writer_.AppendPageToFile(path_, NoisePage(), kTiffColourPage));
+    }
+    ExpectOldFileAlone();
+    ASSERT_TRUE(writer_.AppendPageToFile(path_, NoisePage(), kTiffColourPage));
+    EXPECT_EQ(ReadTiff(path_).size(), 3u);
+}
+
+// A collection built by Open, appends and Close either replaces the old file
+// whole or not at all.
+TEST_F(TiffReplaceTest, FailedAppendToTheOpenFileKeepsTheOldFile) {
+    ASSERT_TRUE(writer_.Open(path_, 1));
+    ASSERT_TRUE(writer_.AppendPageToFile(path_, BilevelPage(), kTiffBilevelPage));
+    EXPECT_EQ(ReadBytes(path_), before_) << "replaced only on Close";
+    {
+        test::FileSizeLimit full(8192);
+        EXPECT_FALSE(writer_.AppendPageToFile(path_, NoisePage(), kTiffColourPage));
+    }
+    EXPECT_FALSE(writer_.AppendPageToFile(path_, GreyPage(), kTiffGreyPage)) << "already lost";
+    EXPECT_FALSE(writer_.Close());
+    ExpectOldFileAlone();
+
+    ASSERT_TRUE(writer_.Open(path_, 1));
+    ASSERT_TRUE(writer_.AppendPageToFile(path_, BilevelPage(), kTiffBilevelPage));
+    EXPECT_TRUE(writer_.Close());
+    EXPECT_EQ(ReadTiff(path_).size(), 1u);
 }
 
 }  // namespace
