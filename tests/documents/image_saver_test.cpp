@@ -396,6 +396,10 @@ TEST(BarcodeFileNameTest, RefusesNamesThatLeaveTheFolderOrSurprise) {
          false},  // C1 control, next line
         {QByteArray(kMaxBarcodeNameBytes, 'x'), true},
         {QByteArray(kMaxBarcodeNameBytes + 1, 'x'), false},
+        // Each invalid UTF-8 byte names the file with U+FFFD, three bytes.
+        {QByteArray(kMaxBarcodeNameBytes / 3, '\xFF'), true},
+        {QByteArray(kMaxBarcodeNameBytes / 3 + 1, '\xFF'), false},
+        {QByteArray(86, '\xFF'), false},
     };
     for (const auto& [data, usable] : cases) {
         EXPECT_EQ(IsUsableBarcodeName(data), usable) << data.toStdString();
@@ -442,6 +446,112 @@ INSTANTIATE_TEST_SUITE_P(
         BarcodeNamingCase{"Slash", "../ABC", "IMG00012.jpg", kSpecialText, SaverIcon::Stop},
         BarcodeNamingCase{"NoCode", nullptr, "IMG00012.jpg", kNotRecognisedText, SaverIcon::None}),
     [](const auto& info) { return std::string(info.param.label); });
+
+// A white page with `symbol` (black on white, one channel) in the middle.
+cv::Mat SymbolPage(const cv::Mat& symbol) {
+    cv::Mat code;
+    cv::cvtColor(symbol, code, cv::COLOR_GRAY2BGR);
+    cv::Mat page(600, 800, CV_8UC3, cv::Scalar(255, 255, 255));
+    code.copyTo(page(
+        cv::Rect((page.cols - code.cols) / 2, (page.rows - code.rows) / 2, code.cols, code.rows)));
+    return page;
+}
+
+struct SymbolCase {
+    const char* label;
+    int symbology;  // libzint's
+    std::string input;
+    const char* type;  // as the file and the JSON give it
+    std::string data;
+};
+
+class SymbolNamingTest : public SaverTest, public ::testing::WithParamInterface<SymbolCase> {};
+
+// The type and data of each symbol as zbar's default configuration reads it
+// (zbarimg agrees), both in the file name and in the JSON text file.
+TEST_P(SymbolNamingTest, NamesTheFileAndFillsTheTextFileWithTypeAndData) {
+    const SymbolCase& c = GetParam();
+    const cv::Mat page = SymbolPage(test::ZintSymbol(c.symbology, c.input, 2));
+    ASSERT_FALSE(page.empty());
+    settings.RECOGNIZE = 1;
+    const QString leaf = QString::fromStdString(c.data);
+    EXPECT_EQ(Capture(page, Base()), QStringList{Base(leaf + ".jpg")});
+    EXPECT_TRUE(notifier.messages.empty());
+
+    settings.BARCODETOFILE = 1;
+    EXPECT_EQ(Capture(page, Base()), QStringList{Base("IMG00012.jpg")});
+    const QByteArray json = "{\"Code\":[{\"" + QByteArray(c.type) + "\":\"" +
+                            QByteArray::fromStdString(c.data) + "\"}]}";
+    EXPECT_EQ(ReadBytes(Base("IMG00012.txt")), json);
+}
+
+const SymbolCase kProductCodes[] = {
+    {"UpcA", BARCODE_UPCA, "03600029145", "EAN-13", "0036000291452"},
+    {"BookCode", BARCODE_EANX, "978020137962", "EAN-13", "9780201379624"},
+    // The price add-on is not a code of its own.
+    {"BookCodeWithPriceAddOn", BARCODE_EANX, "978020137962+51234", "EAN-13", "9780201379624"},
+    {"Ean8", BARCODE_EANX, "9638507", "EAN-8", "96385074"},
+};
+
+INSTANTIATE_TEST_SUITE_P(ProductCodes, SymbolNamingTest, ::testing::ValuesIn(kProductCodes),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// Everyday Chinese texts in QR codes without an ECI marker, UTF-8 as phones
+// write them.
+const SymbolCase kChineseQrCodes[] = {
+    {"Shanghai", BARCODE_QRCODE, "上海", "QR-Code", "上海"},
+    {"Beijing", BARCODE_QRCODE, "北京", "QR-Code", "北京"},
+    {"Guangzhou", BARCODE_QRCODE, "广州", "QR-Code", "广州"},
+    {"Shenzhen", BARCODE_QRCODE, "深圳市南山区", "QR-Code", "深圳市南山区"},
+    {"Hangzhou", BARCODE_QRCODE, "杭州西湖", "QR-Code", "杭州西湖"},
+    {"Chongqing", BARCODE_QRCODE, "重庆", "QR-Code", "重庆"},
+    {"Hello", BARCODE_QRCODE, "你好世界", "QR-Code", "你好世界"},
+    {"Chinese", BARCODE_QRCODE, "中文", "QR-Code", "中文"},
+    {"Test", BARCODE_QRCODE, "测试", "QR-Code", "测试"},
+    {"Invoice", BARCODE_QRCODE, "发票号码12345", "QR-Code", "发票号码12345"},
+    {"Contract", BARCODE_QRCODE, "合同编号A-2026-17", "QR-Code", "合同编号A-2026-17"},
+    {"Library", BARCODE_QRCODE, "图书馆藏书", "QR-Code", "图书馆藏书"},
+    {"Archive", BARCODE_QRCODE, "档案室第三柜", "QR-Code", "档案室第三柜"},
+    {"Traditional", BARCODE_QRCODE, "臺灣繁體", "QR-Code", "臺灣繁體"},
+};
+
+INSTANTIATE_TEST_SUITE_P(ChineseQrCodes, SymbolNamingTest, ::testing::ValuesIn(kChineseQrCodes),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// Lines of text, no code, turned by every angle from 0 to 45 degrees: text
+// must never be read as a barcode.
+TEST_F(SaverTest, TextWithoutACodeIsNotReadAsOne) {
+    cv::Mat text(1200, 1600, CV_8UC3, cv::Scalar(235, 235, 235));
+    const char* lines[] = {"Invoice 2026-0117, total 4,950.00 due 31.01.",
+                           "Minimum illumination: 11 lux; 111 lines; 1 1 1 1",
+                           "IIII llll 1111 |||| iiii HHHH MMMM WWWW 0000",
+                           "The quick brown fox jumps over the lazy dog"};
+    for (int row = 0; row < 14; ++row) {
+        cv::putText(text, lines[row % 4], {80, 120 + 75 * row}, cv::FONT_HERSHEY_SIMPLEX, 1.3,
+                    cv::Scalar(30, 30, 30), 2, cv::LINE_AA);
+    }
+    settings.RECOGNIZE = 1;
+    settings.BARCODETOFILE = 1;
+    for (int angle = 0; angle <= 45; angle += 3) {
+        SCOPED_TRACE(angle);
+        cv::Mat turned;
+        cv::warpAffine(text, turned, cv::getRotationMatrix2D({800, 600}, angle, 1.0), text.size(),
+                       cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(235, 235, 235));
+        notifier.messages.clear();
+        EXPECT_EQ(Capture(turned, Base()), QStringList{Base("IMG00012.jpg")});
+        ASSERT_EQ(notifier.messages.size(), 1u);
+        EXPECT_EQ(notifier.messages[0].first, QString(kNotRecognisedText));
+        EXPECT_FALSE(QFileInfo::exists(Base("IMG00012.txt")));
+    }
+}
+
+TEST_F(SaverTest, CodeOfInvalidBytesTooLongOnceNamedIsRefused) {
+    settings.RECOGNIZE = 1;
+    // 86 bytes, but 258 once each is named U+FFFD.
+    EXPECT_EQ(Capture(QrPage(std::string(86, '\xFF')), Base()), QStringList{Base("IMG00012.jpg")});
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    EXPECT_EQ(notifier.messages[0].first, QString(kSpecialText));
+}
 
 TEST_F(SaverTest, LongestUsableCodeStillNamesAFileTwice) {
     settings.RECOGNIZE = 1;
