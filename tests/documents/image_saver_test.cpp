@@ -467,6 +467,8 @@ struct SymbolCase {
     std::string data;
 };
 
+void PrintTo(const SymbolCase& c, std::ostream* os) { *os << c.label; }
+
 class SymbolNamingTest : public SaverTest, public ::testing::WithParamInterface<SymbolCase> {};
 
 // The type and data of each symbol as zbar's default configuration reads it

@@ -120,6 +120,8 @@ struct EmptyDeskCase {
     unsigned seed;
 };
 
+void PrintTo(const EmptyDeskCase& c, std::ostream* os) { *os << c.name; }
+
 class EmptyDeskTest : public ::testing::TestWithParam<EmptyDeskCase> {};
 
 // Texture, shadows and noise of a desk are no page: neither the preview's
@@ -160,6 +162,8 @@ struct LightDeskCase {
     const char* name;
     Page page;
 };
+
+void PrintTo(const LightDeskCase& c, std::ostream* os) { *os << c.name; }
 
 class WhitePageOnLightDesk : public ::testing::TestWithParam<LightDeskCase> {};
 
