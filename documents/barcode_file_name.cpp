@@ -2,10 +2,14 @@
 
 #include <QString>
 
+#include "app/core/text_conversion.h"
+
 namespace orbisk {
 
 bool IsUsableBarcodeName(const QByteArray& data) {
-    if (data.isEmpty() || data.size() > kMaxBarcodeNameBytes) {
+    // Measured as the file will be named: each invalid UTF-8 byte becomes
+    // U+FFFD, three bytes.
+    if (data.isEmpty() || Utf8ToAnsi(data).size() > kMaxBarcodeNameBytes) {
         return false;
     }
     const auto edge = [](char c) { return c == '.' || c == ' '; };

@@ -12,7 +12,8 @@ inline constexpr int kMaxBarcodeNameBytes = 255 - 3 - 4 - 4;
 // True when barcode data (UTF-8) can be used as the last part of a file name
 // in the save folder without leaving it or surprising the operator: not empty,
 // not "." or "..", no leading or trailing dot or blank, none of \ / : * ? " < > |,
-// no control characters, and at most kMaxBarcodeNameBytes bytes.
+// no control characters, and at most kMaxBarcodeNameBytes bytes once made
+// valid UTF-8 (as the file is named).
 bool IsUsableBarcodeName(const QByteArray& data);
 
 }  // namespace orbisk

@@ -1,6 +1,9 @@
 #include "documents/barcode_reader.h"
 
 #include <zbar.h>
+#include <QByteArray>
+#include <QString>
+#include <QStringDecoder>
 #include <opencv2/imgproc.hpp>
 
 #include <cstdio>
@@ -15,19 +18,30 @@ using namespace zbar;
 
 namespace {
 
-// The symbologies whose names the barcode results can carry.
-constexpr zbar_symbol_type_t kSymbologies[] = {
-    ZBAR_EAN2,   ZBAR_EAN5,   ZBAR_EAN8,    ZBAR_UPCE,    ZBAR_ISBN10,      ZBAR_UPCA,
-    ZBAR_EAN13,  ZBAR_ISBN13, ZBAR_I25,     ZBAR_DATABAR, ZBAR_DATABAR_EXP, ZBAR_CODABAR,
-    ZBAR_CODE39, ZBAR_CODE93, ZBAR_CODE128, ZBAR_PDF417,  ZBAR_QRCODE,
-};
-
 struct ScannerDeleter {
     void operator()(zbar_image_scanner_t* scanner) const { zbar_image_scanner_destroy(scanner); }
 };
 struct ImageDeleter {
     void operator()(zbar_image_t* image) const { zbar_image_destroy(image); }
 };
+
+// QR data as UTF-8 text. zbar hands over the raw bytes, as its own guess reads
+// UTF-8 Chinese without an ECI marker as Shift-JIS; bytes that are not UTF-8
+// come from programs of the Chinese code page (GB18030).
+std::string QrText(const char* data, unsigned length) {
+    const QByteArray bytes(data, static_cast<qsizetype>(length));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    (void)utf8.decode(bytes);
+    if (!utf8.hasError()) {
+        return bytes.toStdString();
+    }
+    QStringDecoder gb18030("GB18030");
+    if (!gb18030.isValid()) {
+        return bytes.toStdString();
+    }
+    const QString text = gb18030.decode(bytes);
+    return text.toUtf8().toStdString();
+}
 
 }  // namespace
 
@@ -56,9 +70,9 @@ bool CBarcodeReader::ScanImage(BarcodeResults& results, const cv::Mat& image) {
         std::fprintf(stderr, "%s", "zbar: the image scanner could not be created\n");
         return true;
     }
-    for (const zbar_symbol_type_t symbology : kSymbologies) {
-        zbar_image_scanner_set_config(scanner.get(), symbology, ZBAR_CFG_ENABLE, 1);
-    }
+    // zbar's own defaults: no EAN-2/EAN-5 add-ons (they read plain text as
+    // digits), UPC-A and ISBN reported as EAN-13.
+    zbar_image_scanner_set_config(scanner.get(), ZBAR_QRCODE, ZBAR_CFG_BINARY, 1);
 
     // zbar reads 8-bit grey rows without padding; the copy outlives the image.
     cv::Mat grey;
@@ -88,8 +102,14 @@ bool CBarcodeReader::ScanImage(BarcodeResults& results, const cv::Mat& image) {
             continue;
         }
         // Data may hold zero bytes (binary QR content): take it by length.
+        const char* data = zbar_symbol_get_data(symbol);
+        const unsigned length = zbar_symbol_get_data_length(symbol);
         results.emplace_back(zbar_get_symbol_name(type));
-        results.emplace_back(zbar_symbol_get_data(symbol), zbar_symbol_get_data_length(symbol));
+        if (type == ZBAR_QRCODE) {
+            results.push_back(QrText(data, length));
+        } else {
+            results.emplace_back(data, length);
+        }
     }
     return false;
 }

@@ -168,7 +168,7 @@ void CImageSaver::ProcessPages(std::vector<cv::Mat>& pages, double bilevelFactor
     if (settings_.SHADOW) {
         for (cv::Mat& page : pages) {
             if (mode == kColour) {
-                page = WhitenBackground(page);
+                page = WhitenBackground(page, bilevelFactor);
             } else if (mode == kGrey) {
                 cv::Mat flattened;
                 if (process.RemoveShadow(page, flattened, kShadowThreshold)) {
@@ -194,8 +194,12 @@ void CImageSaver::ProcessPages(std::vector<cv::Mat>& pages, double bilevelFactor
 }
 
 cv::Mat CImageSaver::WhitenBackground(const cv::Mat& image) {
+    return WhitenBackground(image, BilevelFactor());
+}
+
+cv::Mat CImageSaver::WhitenBackground(const cv::Mat& image, double bilevelFactor) {
     cv::Mat mask =
-        BinarizeDocument(image, kBilevelElementSize, kBilevelBlockParameter, BilevelFactor());
+        BinarizeDocument(image, kBilevelElementSize, kBilevelBlockParameter, bilevelFactor);
     if (mask.empty()) {
         return image;
     }

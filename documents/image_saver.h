@@ -65,7 +65,8 @@ class CImageSaver : public CImageLoader {
     // or empty when nothing was written.
     QString SaveTiff(const cv::Mat& page, const QString& name);
 
-    // The colour page with its paper turned pure white.
+    // The colour page with its paper turned pure white (the capture's
+    // black-and-white factor).
     cv::Mat WhitenBackground(const cv::Mat& image);
 
     // Stores the watermark for DrawWatermark. Only kind 0 (text), position
@@ -91,6 +92,7 @@ class CImageSaver : public CImageLoader {
     void ProcessPages(std::vector<cv::Mat>& pages, double bilevelFactor, int brightnessTarget);
     // The black-and-white factor: 0.5 for the document camera of model 5.
     double BilevelFactor() const;
+    cv::Mat WhitenBackground(const cv::Mat& image, double bilevelFactor);
     // Step 2 of saving: the barcode name or text file; returns the name to use.
     QString ApplyBarcodes(const std::vector<cv::Mat>& pages, const QString& baseName);
     // One page in the IMG_FORMAT; the written path or empty.

@@ -2,12 +2,23 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <exception>
 
 #include "imaging/image_checks.h"
 
 namespace orbisk {
 namespace {
+
+// Below these a page holds no ink, only paper, noise and uneven light. Otsu's
+// method always splits, even a histogram of pure noise, so on a blank sheet
+// its levels fall to the noise and turn half the paper black.
+// A pixel of flat paper is black only when darker than the background by
+// more than 4 sigma of strong sensor noise (sigma 4).
+constexpr int kMinBackgroundMargin = 16;
+// A local range of ink: the 21-pixel range of noise and lighting stays far
+// below it, printed or written strokes far above.
+constexpr double kMinInkContrast = 24;
 
 cv::Mat BinarizeImpl(const cv::Mat& image, int elementSize, int blockParameter, double factor) {
     if (!IsDocumentImage(image)) return cv::Mat();
@@ -33,8 +44,9 @@ cv::Mat BinarizeImpl(const cv::Mat& image, int elementSize, int blockParameter, 
 
     cv::Mat difference;
     cv::absdiff(small, smooth, difference);
-    const int margin = static_cast<int>(
-        cv::threshold(difference, difference, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU));
+    const int margin = std::max(
+        kMinBackgroundMargin, static_cast<int>(cv::threshold(difference, difference, 0, 255,
+                                                             cv::THRESH_BINARY | cv::THRESH_OTSU)));
 
     // Flat mask: brighter than the background less the margin.
     cv::subtract(flat, cv::Scalar(margin), flat);
@@ -51,11 +63,15 @@ cv::Mat BinarizeImpl(const cv::Mat& image, int elementSize, int blockParameter, 
     cv::erode(low, low, element, cv::Point(-1, -1), 1, cv::BORDER_CONSTANT,
               cv::morphologyDefaultBorderValue());
 
-    // Contrast mask: the local range above its Otsu level.
+    // Contrast mask: the local range above its Otsu level, and never below
+    // the contrast of ink.
     cv::Mat range = low;
     cv::addWeighted(high, 1, low, -1, 0, range);
     cv::Mat contrast;
-    cv::threshold(range, contrast, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
+    if (cv::threshold(range, contrast, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU) <
+        kMinInkContrast) {
+        cv::threshold(range, contrast, kMinInkContrast, 255, cv::THRESH_BINARY);
+    }
 
     // Local mask: brighter than `factor` of the range below the maximum.
     range.convertTo(range, CV_8U, factor);

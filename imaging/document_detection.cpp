@@ -2,6 +2,7 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <exception>
@@ -14,6 +15,13 @@
 
 namespace orbisk {
 namespace {
+
+// The weakest gradient (|dx| + |dy| of a colour plane) that can be a page
+// edge: about a sharp step of 25 grey levels under a Sobel aperture of 3.
+// Wood grain, striped cloth, soft shadows, sensor noise and JPEG blocks of an
+// empty desk stay below 80; the edge of a white page on a light desk gives 120
+// and more.
+constexpr double kMinEdgeStrength = 100;
 
 // Candidate contours of the first contour search, sorted by their shape and
 // the borders they touch.
@@ -64,8 +72,10 @@ bool FindCandidates(const cv::Mat& image, int medianAperture, int sobelAperture,
     cv::Scalar deviation;
     cv::meanStdDev(gradient, mean, deviation);
     // The square root of the deviation keeps the level low enough for the
-    // faint edge of a white page on a light desk.
-    const double level = mean[0] + gradientFactor * std::sqrt(deviation[0]);
+    // faint edge of a white page on a light desk. On an empty desk that level
+    // falls to the desk's own texture, so it never goes below the floor.
+    const double floor = kMinEdgeStrength * static_cast<double>(planes.size());
+    const double level = std::max(mean[0] + gradientFactor * std::sqrt(deviation[0]), floor);
     cv::threshold(gradient, gradient, level, 255, cv::THRESH_BINARY);
     cv::Mat mask;
     gradient.convertTo(mask, CV_8U, 1, 0);

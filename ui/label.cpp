@@ -162,13 +162,15 @@ CLabel& CLabel::FlashBackground(bool flash) {
 
 CLabel& CLabel::SetLink(bool link, bool notifyParent) {
     linkKind_ = link ? kWebLink : kNoLink;
-    notifyParent_ = notifyParent;
+    // Turning the link off also ends click notification.
+    notifyParent_ = link && notifyParent;
     return *this;
 }
 
 CLabel& CLabel::SetMailLink(bool link, bool notifyParent) {
     linkKind_ = link ? kMailLink : kNoLink;
-    notifyParent_ = notifyParent;
+    // Turning the link off also ends click notification.
+    notifyParent_ = link && notifyParent;
     return *this;
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +9,7 @@
 
 #include <tiffio.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -396,6 +398,10 @@ TEST(BarcodeFileNameTest, RefusesNamesThatLeaveTheFolderOrSurprise) {
          false},  // C1 control, next line
         {QByteArray(kMaxBarcodeNameBytes, 'x'), true},
         {QByteArray(kMaxBarcodeNameBytes + 1, 'x'), false},
+        // Each invalid UTF-8 byte names the file with U+FFFD, three bytes.
+        {QByteArray(kMaxBarcodeNameBytes / 3, '\xFF'), true},
+        {QByteArray(kMaxBarcodeNameBytes / 3 + 1, '\xFF'), false},
+        {QByteArray(86, '\xFF'), false},
     };
     for (const auto& [data, usable] : cases) {
         EXPECT_EQ(IsUsableBarcodeName(data), usable) << data.toStdString();
@@ -442,6 +448,114 @@ INSTANTIATE_TEST_SUITE_P(
         BarcodeNamingCase{"Slash", "../ABC", "IMG00012.jpg", kSpecialText, SaverIcon::Stop},
         BarcodeNamingCase{"NoCode", nullptr, "IMG00012.jpg", kNotRecognisedText, SaverIcon::None}),
     [](const auto& info) { return std::string(info.param.label); });
+
+// A white page with `symbol` (black on white, one channel) in the middle.
+cv::Mat SymbolPage(const cv::Mat& symbol) {
+    cv::Mat code;
+    cv::cvtColor(symbol, code, cv::COLOR_GRAY2BGR);
+    cv::Mat page(600, 800, CV_8UC3, cv::Scalar(255, 255, 255));
+    code.copyTo(page(
+        cv::Rect((page.cols - code.cols) / 2, (page.rows - code.rows) / 2, code.cols, code.rows)));
+    return page;
+}
+
+struct SymbolCase {
+    const char* label;
+    int symbology;  // libzint's
+    std::string input;
+    const char* type;  // as the file and the JSON give it
+    std::string data;
+};
+
+void PrintTo(const SymbolCase& c, std::ostream* os) { *os << c.label; }
+
+class SymbolNamingTest : public SaverTest, public ::testing::WithParamInterface<SymbolCase> {};
+
+// The type and data of each symbol as zbar's default configuration reads it
+// (zbarimg agrees), both in the file name and in the JSON text file.
+TEST_P(SymbolNamingTest, NamesTheFileAndFillsTheTextFileWithTypeAndData) {
+    const SymbolCase& c = GetParam();
+    const cv::Mat page = SymbolPage(test::ZintSymbol(c.symbology, c.input, 2));
+    ASSERT_FALSE(page.empty());
+    settings.RECOGNIZE = 1;
+    const QString leaf = QString::fromStdString(c.data);
+    EXPECT_EQ(Capture(page, Base()), QStringList{Base(leaf + ".jpg")});
+    EXPECT_TRUE(notifier.messages.empty());
+
+    settings.BARCODETOFILE = 1;
+    EXPECT_EQ(Capture(page, Base()), QStringList{Base("IMG00012.jpg")});
+    const QByteArray json = "{\"Code\":[{\"" + QByteArray(c.type) + "\":\"" +
+                            QByteArray::fromStdString(c.data) + "\"}]}";
+    EXPECT_EQ(ReadBytes(Base("IMG00012.txt")), json);
+}
+
+const SymbolCase kProductCodes[] = {
+    {"UpcA", BARCODE_UPCA, "03600029145", "EAN-13", "0036000291452"},
+    {"BookCode", BARCODE_EANX, "978020137962", "EAN-13", "9780201379624"},
+    // The price add-on is not a code of its own.
+    {"BookCodeWithPriceAddOn", BARCODE_EANX, "978020137962+51234", "EAN-13", "9780201379624"},
+    {"Ean8", BARCODE_EANX, "9638507", "EAN-8", "96385074"},
+};
+
+INSTANTIATE_TEST_SUITE_P(ProductCodes, SymbolNamingTest, ::testing::ValuesIn(kProductCodes),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// Everyday Chinese texts in QR codes without an ECI marker, UTF-8 as phones
+// write them.
+const SymbolCase kChineseQrCodes[] = {
+    {"Shanghai", BARCODE_QRCODE, "上海", "QR-Code", "上海"},
+    {"Beijing", BARCODE_QRCODE, "北京", "QR-Code", "北京"},
+    {"Guangzhou", BARCODE_QRCODE, "广州", "QR-Code", "广州"},
+    {"Shenzhen", BARCODE_QRCODE, "深圳市南山区", "QR-Code", "深圳市南山区"},
+    {"Hangzhou", BARCODE_QRCODE, "杭州西湖", "QR-Code", "杭州西湖"},
+    {"Chongqing", BARCODE_QRCODE, "重庆", "QR-Code", "重庆"},
+    {"Hello", BARCODE_QRCODE, "你好世界", "QR-Code", "你好世界"},
+    {"Chinese", BARCODE_QRCODE, "中文", "QR-Code", "中文"},
+    {"Test", BARCODE_QRCODE, "测试", "QR-Code", "测试"},
+    {"Invoice", BARCODE_QRCODE, "发票号码12345", "QR-Code", "发票号码12345"},
+    {"Contract", BARCODE_QRCODE, "合同编号A-2026-17", "QR-Code", "合同编号A-2026-17"},
+    {"Library", BARCODE_QRCODE, "图书馆藏书", "QR-Code", "图书馆藏书"},
+    {"Archive", BARCODE_QRCODE, "档案室第三柜", "QR-Code", "档案室第三柜"},
+    {"Traditional", BARCODE_QRCODE, "臺灣繁體", "QR-Code", "臺灣繁體"},
+};
+
+INSTANTIATE_TEST_SUITE_P(ChineseQrCodes, SymbolNamingTest, ::testing::ValuesIn(kChineseQrCodes),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// Lines of text, no code, turned by every angle from 0 to 45 degrees: text
+// must never be read as a barcode.
+TEST_F(SaverTest, TextWithoutACodeIsNotReadAsOne) {
+    cv::Mat text(1200, 1600, CV_8UC3, cv::Scalar(235, 235, 235));
+    const char* lines[] = {"Invoice 2026-0117, total 4,950.00 due 31.01.",
+                           "Minimum illumination: 11 lux; 111 lines; 1 1 1 1",
+                           "IIII llll 1111 |||| iiii HHHH MMMM WWWW 0000",
+                           "The quick brown fox jumps over the lazy dog"};
+    for (int row = 0; row < 14; ++row) {
+        cv::putText(text, lines[row % 4], {80, 120 + 75 * row}, cv::FONT_HERSHEY_SIMPLEX, 1.3,
+                    cv::Scalar(30, 30, 30), 2, cv::LINE_AA);
+    }
+    settings.RECOGNIZE = 1;
+    settings.BARCODETOFILE = 1;
+    for (int angle = 0; angle <= 45; angle += 3) {
+        SCOPED_TRACE(angle);
+        cv::Mat turned;
+        cv::warpAffine(text, turned, cv::getRotationMatrix2D({800, 600}, angle, 1.0), text.size(),
+                       cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(235, 235, 235));
+        notifier.messages.clear();
+        EXPECT_EQ(Capture(turned, Base()), QStringList{Base("IMG00012.jpg")});
+        ASSERT_EQ(notifier.messages.size(), 1u);
+        EXPECT_EQ(notifier.messages[0].first, QString(kNotRecognisedText));
+        EXPECT_FALSE(QFileInfo::exists(Base("IMG00012.txt")));
+    }
+}
+
+TEST_F(SaverTest, CodeOfInvalidBytesTooLongOnceNamedIsRefused) {
+    settings.RECOGNIZE = 1;
+    // 86 bytes, but 258 once each is named U+FFFD.
+    EXPECT_EQ(Capture(QrPage(std::string(86, '\xFF')), Base()), QStringList{Base("IMG00012.jpg")});
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    EXPECT_EQ(notifier.messages[0].first, QString(kSpecialText));
+}
 
 TEST_F(SaverTest, LongestUsableCodeStillNamesAFileTwice) {
     settings.RECOGNIZE = 1;
@@ -518,6 +632,333 @@ TEST(SaverTextsTest, EveryLanguageHasItsTextsAndOthersNone) {
         ASSERT_EQ(notifier.messages.size(), 1u);
         EXPECT_EQ(notifier.messages[0].first.isEmpty(), language < 0 || language > 2) << language;
     }
+}
+
+struct LanguageTexts {
+    int language;
+    const char* specialCharacters;
+    const char* savedIn;
+    const char* notRecognised;
+};
+
+std::string LanguageName(int language) {
+    const char* const names[] = {"SimplifiedChinese", "TraditionalChinese", "English"};
+    return names[language];
+}
+
+class SaverTextsTest : public ::testing::TestWithParam<LanguageTexts> {};
+
+// Each message as the operator reads it, word for word.
+TEST_P(SaverTextsTest, ShowsTheLanguagesOwnWords) {
+    const LanguageTexts& t = GetParam();
+    TempDir dir;
+    RecordingNotifier notifier;
+    CImageSaver saver(t.language, &notifier);
+    SysSettings settings;
+    settings.RECOGNIZE = 1;
+    const auto save = [&](const cv::Mat& page, const QString& leaf) {
+        saver.SetSettings(settings);
+        QStringList written;
+        saver.SaveImages({page}, dir.File(leaf), written);
+    };
+    save(PaperPage(), "none");
+    save(QrPage("A:B"), "special");
+    settings.BARCODETOFILE = 1;
+    save(QrPage("ABC"), "text");
+
+    ASSERT_EQ(notifier.messages.size(), 3u);
+    EXPECT_EQ(notifier.messages[0].first, QString::fromUtf8(t.notRecognised));
+    EXPECT_EQ(notifier.messages[1].first, QString::fromUtf8(t.specialCharacters));
+    EXPECT_EQ(notifier.messages[2].first,
+              QString::fromUtf8(t.savedIn) + ' ' + dir.File("text.txt") + " !");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Languages, SaverTextsTest,
+    ::testing::Values(LanguageTexts{0, "条形码/二维码中含有特殊字符，不能作为文件名",
+                                    "条形码/二维码内容保存在", "没有识别出条形码/二维码"},
+                      LanguageTexts{1, "條碼/二維碼中含有特殊字元不能作為檔案名",
+                                    "條碼/二維碼內容儲存在", "沒有識別出條碼/二維碼"},
+                      LanguageTexts{
+                          2,
+                          "Barcode/QR-code contains special characters so that can not be used as "
+                          "file name",
+                          "Barcode/QR-code saved in", "It does not recognize a barcode/QR-code"}),
+    [](const auto& info) { return LanguageName(info.param.language); });
+
+// --- The processing chain, setting by setting ---------------------------------
+
+// The mean of the pixels of `page` where `mask` is set.
+double MeanWhere(const cv::Mat& page, const cv::Mat& mask) {
+    cv::Mat grey = page;
+    if (page.channels() > 1) {
+        cv::cvtColor(page, grey, cv::COLOR_BGR2GRAY);
+    }
+    return cv::mean(grey, mask)[0];
+}
+
+// Paper of grey 180 with dark text bars: the brightness step lifts it.
+cv::Mat DimPage() {
+    cv::Mat page = PaperPage(640, 480);
+    page.setTo(cv::Scalar::all(180), page == 235);
+    return page;
+}
+
+// Paper pixels of a scene, a few pixels away from any ink.
+cv::Mat PaperMask(const test::Scene& scene) {
+    cv::Mat nearInk;
+    cv::dilate(scene.ink, nearInk, cv::Mat(), cv::Point(-1, -1), 4);
+    return nearInk == 0;
+}
+
+struct ChainCase {
+    const char* label;
+    std::function<void(SysSettings&)> set;
+    std::function<void(CImageSaver&, const SysSettings&)> check;
+};
+
+void PrintTo(const ChainCase& c, std::ostream* os) { *os << c.label; }
+
+class SaverChainTest : public SaverTest, public ::testing::WithParamInterface<ChainCase> {};
+
+TEST_P(SaverChainTest, AppliesTheSetting) {
+    GetParam().set(settings);
+    CImageSaver saver = MakeSaver();
+    GetParam().check(saver, settings);
+}
+
+// One capture of `frame`: its pages.
+std::vector<cv::Mat> Pages(CImageSaver& saver, const cv::Mat& frame) {
+    std::vector<cv::Mat> pages;
+    EXPECT_EQ(saver.ProcessCapture(frame, pages), 0);
+    return pages;
+}
+
+const test::Scene& TurnedPageScene() {
+    static const test::Scene scene = test::MakeScene(
+        {.size = {1600, 1200}, .pages = {{.centre = {800, 600}, .size = {900, 640}, .angle = 12}}});
+    return scene;
+}
+
+const test::Scene& ShadedScene() {
+    static const test::Scene scene = test::MakeShadedPage({800, 600});
+    return scene;
+}
+
+// A black-and-white page with specks of 2 x 2 pixels on its paper.
+cv::Mat SpeckledPage() {
+    cv::Mat page = PaperPage(640, 480);
+    for (int x = 100; x < 540; x += 40) {
+        page(cv::Rect(x, 24, 2, 2)).setTo(cv::Scalar::all(20));
+    }
+    return page;
+}
+
+int SpecksLeft(const cv::Mat& bilevel) {
+    return cv::countNonZero(bilevel(cv::Rect(90, 16, 460, 16)) == 0);
+}
+
+const ChainCase kChainCases[] = {
+    {"CustomRectangleCutsThePage",
+     [](SysSettings& s) {
+         s.CUTPAGETYPE = 2;
+         s.CaptureCropRect = {100, 50, 400, 250};
+     },
+     [](CImageSaver& saver, const SysSettings&) {
+         const cv::Mat frame = TurnedPageScene().image;
+         const std::vector<cv::Mat> pages = Pages(saver, frame);
+         ASSERT_EQ(pages.size(), 1u);
+         EXPECT_EQ(pages[0].size(), cv::Size(300, 200));
+     }},
+    {"CustomRectangleOutsideTheFrameGivesNoPage",
+     [](SysSettings& s) {
+         s.CUTPAGETYPE = 2;
+         s.CaptureCropRect = {2000, 1300, 2300, 1500};
+     },
+     [](CImageSaver& saver, const SysSettings&) {
+         EXPECT_TRUE(Pages(saver, TurnedPageScene().image).empty());
+     }},
+    {"DeformationStraightensATurnedPage",
+     [](SysSettings& s) {
+         s.CUTPAGETYPE = 1;
+         s.DEFORMATION = 1;
+     },
+     [](CImageSaver& saver, const SysSettings&) {
+         const std::vector<cv::Mat> pages = Pages(saver, TurnedPageScene().image);
+         ASSERT_EQ(pages.size(), 1u);
+         // The upright page of 900 x 640, less the margin of detection,
+         // rather than its upright bounding rectangle of 1010 x 810.
+         EXPECT_NEAR(pages[0].cols, 880, 20) << pages[0].size();
+         EXPECT_NEAR(pages[0].rows, 620, 20) << pages[0].size();
+     }},
+    {"ShadowWhitensColourPaper", [](SysSettings& s) { s.SHADOW = 1; },
+     [](CImageSaver& saver, const SysSettings&) {
+         const std::vector<cv::Mat> pages = Pages(saver, ShadedScene().image);
+         ASSERT_EQ(pages.size(), 1u);
+         cv::Mat white;
+         cv::inRange(pages[0], cv::Scalar::all(255), cv::Scalar::all(255), white);
+         const cv::Mat paper = PaperMask(ShadedScene());
+         EXPECT_GE(cv::countNonZero(white & paper), cv::countNonZero(paper) * 99 / 100);
+         EXPECT_LT(MeanWhere(pages[0], ShadedScene().ink), 100);
+     }},
+    {"ShadowFlattensGreyPaper",
+     [](SysSettings& s) {
+         s.COLOR = 1;
+         s.SHADOW = 1;
+     },
+     [](CImageSaver& saver, const SysSettings& s) {
+         const cv::Mat paper = PaperMask(ShadedScene());
+         const std::vector<cv::Mat> pages = Pages(saver, ShadedScene().image);
+         SysSettings plain = s;
+         plain.SHADOW = 0;
+         saver.SetSettings(plain);
+         const std::vector<cv::Mat> unflattened = Pages(saver, ShadedScene().image);
+         ASSERT_EQ(pages.size(), 1u);
+         ASSERT_EQ(unflattened.size(), 1u);
+         cv::Scalar mean, flatDeviation, plainDeviation;
+         cv::meanStdDev(pages[0], mean, flatDeviation, paper);
+         cv::meanStdDev(unflattened[0], mean, plainDeviation, paper);
+         EXPECT_LT(flatDeviation[0], plainDeviation[0] / 3);
+     }},
+    {"CaptureBrightensPaperTo240AndImagesTo250", [](SysSettings&) {},
+     [](CImageSaver& saver, const SysSettings&) {
+         const cv::Mat page = DimPage();
+         const cv::Mat paper = page == 180;
+         cv::Mat paperGrey;
+         cv::cvtColor(paper, paperGrey, cv::COLOR_BGR2GRAY);
+         const std::vector<cv::Mat> pages = Pages(saver, page);
+         ASSERT_EQ(pages.size(), 1u);
+         EXPECT_NEAR(MeanWhere(pages[0], paperGrey), 240, 2);
+         EXPECT_NEAR(MeanWhere(saver.ProcessImage(page), paperGrey), 250, 2);
+     }},
+    {"NoiseSizeRemovesSpecksBelowIt",
+     [](SysSettings& s) {
+         s.COLOR = 2;
+         s.NoiseSize = 0;
+     },
+     [](CImageSaver& saver, const SysSettings& s) {
+         const std::vector<cv::Mat> kept = Pages(saver, SpeckledPage());
+         SysSettings cleaning = s;
+         cleaning.NoiseSize = 5;
+         saver.SetSettings(cleaning);
+         const std::vector<cv::Mat> cleaned = Pages(saver, SpeckledPage());
+         ASSERT_EQ(kept.size(), 1u);
+         ASSERT_EQ(cleaned.size(), 1u);
+         EXPECT_EQ(SpecksLeft(kept[0]), 11 * 4);
+         EXPECT_EQ(SpecksLeft(cleaned[0]), 0);
+     }},
+    {"BlankSheetComesOutWhite", [](SysSettings& s) { s.COLOR = 2; },
+     [](CImageSaver& saver, const SysSettings&) {
+         cv::Mat sheet(1200, 1600, CV_8UC3, cv::Scalar::all(225));
+         cv::Mat noise(sheet.size(), CV_8UC3);
+         cv::randn(noise, cv::Scalar::all(0), cv::Scalar::all(3));
+         sheet += noise;
+         for (const cv::Mat& page : {Pages(saver, sheet).at(0), saver.ProcessImage(sheet)}) {
+             EXPECT_GE(cv::countNonZero(page), static_cast<int>(page.total() * 99 / 100));
+         }
+     }},
+    // The camera's factor is for captures; a loaded image always takes 0.4.
+    // Soft ink edges show the factor.
+    {"LoadedImageIgnoresTheCamerasFactor",
+     [](SysSettings& s) {
+         s.SHADOW = 1;
+         s.CameraModel = 5;
+     },
+     [](CImageSaver& saver, const SysSettings& s) {
+         cv::Mat soft;
+         cv::GaussianBlur(ShadedScene().image, soft, cv::Size(7, 7), 2);
+         const cv::Mat model5 = saver.ProcessImage(soft);
+         SysSettings other = s;
+         other.CameraModel = 0;
+         saver.SetSettings(other);
+         const cv::Mat model0 = saver.ProcessImage(soft);
+         EXPECT_EQ(cv::norm(model5, model0, cv::NORM_INF), 0);
+         // Captures do take it.
+         const cv::Mat captured0 = Pages(saver, soft).at(0);
+         saver.SetSettings(s);
+         const cv::Mat captured5 = Pages(saver, soft).at(0);
+         EXPECT_GT(cv::norm(captured5, captured0, cv::NORM_INF), 0);
+     }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Settings, SaverChainTest, ::testing::ValuesIn(kChainCases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// The JFIF density and the luminance DC quantiser of a JPEG file.
+struct JpegHeader {
+    int units = -1;
+    int xDensity = 0;
+    int yDensity = 0;
+    int dcQuantiser = 0;
+};
+
+JpegHeader ReadJpegHeader(const QByteArray& file) {
+    JpegHeader header;
+    const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(file.at(i)); };
+    qsizetype at = 2;
+    while (at + 4 <= file.size() && byte(at) == 0xFF) {
+        const int marker = byte(at + 1);
+        const int length = byte(at + 2) << 8 | byte(at + 3);
+        if (marker == 0xE0 && file.mid(at + 4, 5) == QByteArray("JFIF\0", 5)) {
+            header.units = byte(at + 11);
+            header.xDensity = byte(at + 12) << 8 | byte(at + 13);
+            header.yDensity = byte(at + 14) << 8 | byte(at + 15);
+        } else if (marker == 0xDB && header.dcQuantiser == 0) {
+            header.dcQuantiser = byte(at + 5);
+        } else if (marker == 0xDA) {
+            break;
+        }
+        at += 2 + length;
+    }
+    return header;
+}
+
+struct JpegCase {
+    int quality;
+    int xDpi;
+    int yDpi;
+    int dcQuantiser;  // libjpeg's table scaled for the quality
+};
+
+class SaverJpegTest : public SaverTest, public ::testing::WithParamInterface<JpegCase> {};
+
+TEST_P(SaverJpegTest, TakesQualityAndDensityFromTheSettings) {
+    const JpegCase& c = GetParam();
+    settings.JPGQuality = c.quality;
+    settings.XDPI = c.xDpi;
+    settings.YDPI = c.yDpi;
+    const QStringList written = Capture(PaperPage(), Base());
+    ASSERT_EQ(written, QStringList{Base() + ".jpg"});
+    const JpegHeader header = ReadJpegHeader(ReadBytes(written[0]));
+    EXPECT_EQ(header.units, 1) << "dots per inch";
+    EXPECT_EQ(header.xDensity, c.xDpi);
+    EXPECT_EQ(header.yDensity, c.yDpi);
+    EXPECT_EQ(header.dcQuantiser, c.dcQuantiser);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, SaverJpegTest,
+                         ::testing::Values(JpegCase{30, 300, 200, 27}, JpegCase{80, 96, 96, 6},
+                                           JpegCase{95, 600, 600, 2}),
+                         [](const auto& info) {
+                             return "quality_" + std::to_string(info.param.quality) + "_at_" +
+                                    std::to_string(info.param.xDpi) + "x" +
+                                    std::to_string(info.param.yDpi);
+                         });
+
+TEST_F(SaverTest, DateFolderHoldsTheDaysScans) {
+    settings.FOLDPATH = dir.Path();
+    const QDate day(2026, 1, 14);
+    settings.DATEFOLDER = 1;
+    const QString dated = ComputeSaveFolder(settings, day);
+    EXPECT_EQ(dated, dir.Path() + "/20260114");
+    ASSERT_TRUE(QDir().mkpath(dated));  // made by the program at start-up
+    EXPECT_EQ(Capture(PaperPage(), dated + "/IMG00001"), QStringList{dated + "/IMG00001.jpg"});
+
+    settings.DATEFOLDER = 0;
+    const QString plain = ComputeSaveFolder(settings, day);
+    EXPECT_EQ(plain, dir.Path());
+    EXPECT_EQ(Capture(PaperPage(), plain + "/IMG00002"), QStringList{plain + "/IMG00002.jpg"});
+    EXPECT_EQ(Entries(dir.Path()), (QStringList{"20260114", "IMG00002.jpg"}));
 }
 
 }  // namespace

@@ -113,6 +113,86 @@ INSTANTIATE_TEST_SUITE_P(
         UnusableCase{"four_channels", cv::Mat(600, 800, CV_8UC4, cv::Scalar::all(9))}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct EmptyDeskCase {
+    const char* name;
+    EmptyDesk kind;
+    cv::Size size;
+    unsigned seed;
+};
+
+void PrintTo(const EmptyDeskCase& c, std::ostream* os) { *os << c.name; }
+
+class EmptyDeskTest : public ::testing::TestWithParam<EmptyDeskCase> {};
+
+// Texture, shadows and noise of a desk are no page: neither the preview's
+// outline nor new-page detection (area 0.03) may see one.
+TEST_P(EmptyDeskTest, HoldsNoDocument) {
+    const EmptyDeskCase& c = GetParam();
+    const cv::Mat desk = MakeEmptyDesk(c.kind, c.size, c.seed);
+    cv::Mat grey;
+    cv::cvtColor(desk, grey, cv::COLOR_BGR2GRAY);
+    for (const cv::Mat& image : {desk, grey}) {
+        SCOPED_TRACE(image.channels());
+        RotatedBox box;
+        EXPECT_FALSE(DetectDocument(box, kMedian, kSobel, kScale, 0.03f, image, kFactor)) << box;
+        std::vector<cv::Point> outline;
+        EXPECT_FALSE(FindDocumentBox(box, kMedian, kSobel, outline, kScale, kArea, image, kFactor))
+            << box;
+        std::vector<RotatedBox> boxes;
+        EXPECT_FALSE(FindDocumentBoxes(boxes, kMedian, kSobel, kScale, kArea, image, kFactor));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Desks, EmptyDeskTest,
+    ::testing::Values(EmptyDeskCase{"plain_dark", EmptyDesk::PlainDark, {1920, 1080}, 7},
+                      EmptyDeskCase{"wood", EmptyDesk::Wood, {1920, 1080}, 7},
+                      EmptyDeskCase{"wood_small", EmptyDesk::Wood, {800, 600}, 8},
+                      EmptyDeskCase{"striped_cloth", EmptyDesk::StripedCloth, {1920, 1080}, 7},
+                      EmptyDeskCase{"striped_cloth_small", EmptyDesk::StripedCloth, {800, 600}, 8},
+                      EmptyDeskCase{"shadow_edge", EmptyDesk::ShadowEdge, {1920, 1080}, 7},
+                      EmptyDeskCase{"shadow_edge_small", EmptyDesk::ShadowEdge, {800, 600}, 8},
+                      EmptyDeskCase{"sensor_noise", EmptyDesk::SensorNoise, {1920, 1080}, 7},
+                      EmptyDeskCase{"jpeg_artefacts", EmptyDesk::JpegArtefacts, {1920, 1080}, 7},
+                      EmptyDeskCase{
+                          "jpeg_artefacts_small", EmptyDesk::JpegArtefacts, {800, 600}, 8}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct LightDeskCase {
+    const char* name;
+    Page page;
+};
+
+void PrintTo(const LightDeskCase& c, std::ostream* os) { *os << c.name; }
+
+class WhitePageOnLightDesk : public ::testing::TestWithParam<LightDeskCase> {};
+
+// The faintest page edge there is: white on light grey.
+TEST_P(WhitePageOnLightDesk, IsStillFound) {
+    const Scene scene = MakeScene({.pages = {GetParam().page}, .lightDesk = true});
+    const RotatedBox truth = Normalised(test::MaskBox(scene.pageMask));
+    RotatedBox box;
+    ASSERT_TRUE(DetectDocument(box, kMedian, kSobel, kScale, 0.03f, scene.image, kFactor));
+    const RotatedBox found = Normalised(box);
+    EXPECT_NEAR(found.cx, truth.cx, 4.0f) << found << " vs " << truth;
+    EXPECT_NEAR(found.cy, truth.cy, 4.0f) << found << " vs " << truth;
+    EXPECT_NEAR(found.width, truth.width, 12.0f) << found << " vs " << truth;
+    EXPECT_NEAR(found.height, truth.height, 12.0f) << found << " vs " << truth;
+    EXPECT_NEAR(found.angle, truth.angle, 1.0f) << found << " vs " << truth;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, WhitePageOnLightDesk,
+    ::testing::Values(
+        LightDeskCase{"blank_turned",
+                      {.centre = {960, 540}, .size = {700, 500}, .angle = 10, .textBars = false}},
+        LightDeskCase{"blank_small",
+                      {.centre = {700, 400}, .size = {360, 260}, .angle = -5, .textBars = false}},
+        LightDeskCase{"text_turned_far", {.centre = {1000, 560}, .size = {800, 560}, .angle = 40}},
+        LightDeskCase{"text_in_the_dark_corner",
+                      {.centre = {1400, 760}, .size = {700, 480}, .angle = 3}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(DocumentDetection, BadAperturesAnswerFalseInsteadOfThrowing) {
     const Scene scene = MakeScene({.pages = {{.centre = {960, 540}, .size = {700, 500}}}});
     RotatedBox box;

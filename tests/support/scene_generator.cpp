@@ -1,5 +1,6 @@
 #include "tests/support/scene_generator.h"
 
+#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
@@ -11,6 +12,8 @@ namespace {
 constexpr int kShift = 4;  // sub-pixel bits for polygon drawing
 constexpr double kPaper = 232;
 constexpr double kInk = 45;
+constexpr double kDeskNoise = 6;
+const cv::Scalar kDarkDesk(46, 52, 58);
 
 std::vector<cv::Point> ToFixed(const std::vector<cv::Point2f>& points) {
     std::vector<cv::Point> fixed;
@@ -46,6 +49,20 @@ std::vector<cv::Point2f> RectOnPage(const Page& page, const cv::Rect2f& r) {
             PageToImage(page, {r.x, r.y + r.height})};
 }
 
+// The light over the desk: it falls off from the top-left towards the
+// bottom-right.
+cv::Mat DeskLight(cv::Size size) {
+    cv::Mat light(size, CV_32F);
+    for (int y = 0; y < size.height; ++y) {
+        float* row = light.ptr<float>(y);
+        for (int x = 0; x < size.width; ++x) {
+            row[x] = 1.05f - 0.25f * (static_cast<float>(x) / size.width * 0.6f +
+                                      static_cast<float>(y) / size.height * 0.4f);
+        }
+    }
+    return light;
+}
+
 // Multiplies the picture by a light field and adds Gaussian noise.
 void LightAndNoise(cv::Mat& canvas, const cv::Mat& light, double sigma, cv::RNG& rng) {
     cv::Mat lit;
@@ -78,7 +95,7 @@ Scene MakeScene(const SceneOptions& options) {
 
     // Desk colour, slightly warm, as floats so lighting and noise do not clip
     // too early.
-    const cv::Scalar desk = options.lightDesk ? cv::Scalar(178, 184, 190) : cv::Scalar(46, 52, 58);
+    const cv::Scalar desk = options.lightDesk ? cv::Scalar(178, 184, 190) : kDarkDesk;
     cv::Mat canvas(size, CV_32FC3, desk);
     scene.pageMask = cv::Mat::zeros(size, CV_8U);
     scene.ink = cv::Mat::zeros(size, CV_8U);
@@ -101,16 +118,7 @@ Scene MakeScene(const SceneOptions& options) {
         scene.bars.push_back(bars);
     }
 
-    // Light falls off from the top-left towards the bottom-right.
-    cv::Mat light(size, CV_32F);
-    for (int y = 0; y < size.height; ++y) {
-        float* row = light.ptr<float>(y);
-        for (int x = 0; x < size.width; ++x) {
-            row[x] = 1.05f - 0.25f * (static_cast<float>(x) / size.width * 0.6f +
-                                      static_cast<float>(y) / size.height * 0.4f);
-        }
-    }
-    LightAndNoise(canvas, light, 6.0, rng);
+    LightAndNoise(canvas, DeskLight(size), kDeskNoise, rng);
     scene.image = canvas;
     return scene;
 }
@@ -163,6 +171,73 @@ Scene MakeShadedPage(cv::Size size, unsigned seed) {
     LightAndNoise(canvas, light, 4.0, rng);
     scene.image = canvas;
     return scene;
+}
+
+cv::Mat MakeEmptyDesk(EmptyDesk kind, cv::Size size, unsigned seed) {
+    cv::RNG rng(seed);
+    cv::Mat canvas(size, CV_32FC3, kDarkDesk);
+    double noise = kDeskNoise;
+    const auto shade = [&](const auto& brightness) {
+        for (int y = 0; y < size.height; ++y) {
+            cv::Vec3f* row = canvas.ptr<cv::Vec3f>(y);
+            for (int x = 0; x < size.width; ++x) row[x] *= brightness(x, y);
+        }
+    };
+    switch (kind) {
+        case EmptyDesk::PlainDark:
+            break;
+        case EmptyDesk::SensorNoise:
+            noise = 14;
+            break;
+        case EmptyDesk::Wood:
+        case EmptyDesk::JpegArtefacts: {
+            // Grain runs along x and wanders; a few streaks are darker.
+            canvas.setTo(cv::Scalar(50, 85, 125));
+            const double period = 60;
+            const double phase = rng.uniform(0.0, 2 * CV_PI);
+            std::vector<double> streaks;
+            for (int i = 0; i < 8; ++i) streaks.push_back(rng.uniform(0.0, size.height + 0.0));
+            shade([&](int x, int y) {
+                const double wander = 40 * std::sin(x / 310.0 + phase) + 12 * std::sin(x / 57.0);
+                const double v = y + wander;
+                double b = 1 + 0.15 * std::sin(2 * CV_PI * v / period) +
+                           0.08 * std::sin(2 * CV_PI * v / (period * 3.7) + phase);
+                for (const double s : streaks) b -= 0.2 * std::exp(-std::pow((v - s) / 8, 2));
+                return static_cast<float>(b);
+            });
+            break;
+        }
+        case EmptyDesk::StripedCloth: {
+            // Stripes 60 pixels wide with soft edges and a fine weave, gently
+            // folded.
+            canvas.setTo(cv::Scalar(120, 105, 95));
+            shade([&](int x, int y) {
+                const double u = x + 14 * std::sin(y / 170.0);
+                const double stripe = 0.5 + 0.5 * std::tanh(3 * std::sin(2 * CV_PI * u / 120));
+                const double weave = 0.04 * ((x + y) % 4 < 2 ? 1 : -1);
+                return static_cast<float>(1 - 0.3 * stripe + weave);
+            });
+            break;
+        }
+        case EmptyDesk::ShadowEdge: {
+            // The shadow of the camera arm: 40 % darker, a 50-pixel penumbra.
+            canvas.setTo(cv::Scalar(110, 115, 120));
+            const double slope = std::tan(20 * CV_PI / 180);
+            shade([&](int x, int y) {
+                const double d = x - size.width * 0.55 - slope * (y - size.height / 2.0);
+                return static_cast<float>(1 - 0.4 * (0.5 + 0.5 * std::tanh(d / 25)));
+            });
+            break;
+        }
+    }
+    LightAndNoise(canvas, DeskLight(size), noise, rng);
+    cv::Mat image = canvas;
+    if (kind == EmptyDesk::JpegArtefacts) {
+        std::vector<unsigned char> jpeg;
+        cv::imencode(".jpg", image, jpeg, {cv::IMWRITE_JPEG_QUALITY, 15});
+        image = cv::imdecode(jpeg, cv::IMREAD_COLOR);
+    }
+    return image;
 }
 
 }  // namespace orbisk::test

@@ -60,4 +60,18 @@ cv::Point2f PageToImage(const Page& page, cv::Point2f uv);
 // scene's `ink` is the ground truth of a black-and-white conversion.
 Scene MakeShadedPage(cv::Size size, unsigned seed = 11);
 
+// Desks with nothing on them, each with what a camera also sees on an empty
+// desk: texture, a shadow, noise, compression blocks.
+enum class EmptyDesk {
+    PlainDark,      // the scenes' dark desk under the same light and noise
+    Wood,           // brown, with wavy grain and a few darker streaks
+    StripedCloth,   // wide soft stripes of two shades with a fine weave
+    ShadowEdge,     // a mid-grey desk with a soft shadow across the frame
+    SensorNoise,    // the dark desk at high gain: noise of sigma 14
+    JpegArtefacts,  // the wood desk after JPEG at quality 15
+};
+
+// An 8-bit BGR picture of an empty desk.
+cv::Mat MakeEmptyDesk(EmptyDesk kind, cv::Size size = {1920, 1080}, unsigned seed = 7);
+
 }  // namespace orbisk::test

@@ -131,6 +131,14 @@ TEST_F(LabelLinkTest, ClickOpensWebAndMailLinksOrNotifiesInstead) {
          {},
          0},
         {"no link", [](CLabel& l) { l.SetText("https://example.org/c"); }, {}, 0},
+        {"link turned off with notify",
+         [](CLabel& l) { l.SetLink(true, true).SetLink(false, true); },
+         {},
+         0},
+        {"mail link turned off with notify",
+         [](CLabel& l) { l.SetText("me@example.org").SetMailLink(false, true); },
+         {},
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
