@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
 
+#include "tests/support/case_name.h"
 #include "tests/support/scene_generator.h"
 
 namespace orbisk {
@@ -41,7 +42,11 @@ TEST_P(ShadedPage, AgreesWithTheDrawnInkAlmostEverywhere) {
 
 INSTANTIATE_TEST_SUITE_P(Factors, ShadedPage,
                          ::testing::Values(ShadedCase{0.4, true}, ShadedCase{0.5, true},
-                                           ShadedCase{0.4, false}));
+                                           ShadedCase{0.4, false}),
+                         [](const auto& info) {
+                             return test::CaseName("factor", info.param.factor,
+                                                   info.param.colour ? "colour" : "grey");
+                         });
 
 TEST(AdaptiveBinarize, FindsTheInkOfAShadedPage) {
     const test::Scene scene = test::MakeShadedPage({800, 600});
