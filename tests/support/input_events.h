@@ -58,11 +58,12 @@ inline void Wheel(QWidget& widget, QPoint point, int delta) {
     QApplication::sendEvent(&widget, &event);
 }
 
-// A key press and its release.
-inline void SendKey(QWidget& widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+// A key press and its release, typing `text`.
+inline void SendKey(QWidget& widget, int key, const QString& text = QString(),
+                    Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
     QApplication::sendEvent(&widget, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
     QApplication::sendEvent(&widget, &release);
 }
 
