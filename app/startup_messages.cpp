@@ -1,14 +1,11 @@
 #include "app/startup_messages.h"
 
+#include "platform/language_text.h"
+
 namespace orbisk {
 
 QString StartupMessageText(StartupMessage message, int language) {
-    struct Texts {
-        const char* cn;
-        const char* cnt;
-        const char* en;
-    };
-    static const Texts kTexts[] = {
+    static constexpr platform::LanguageText kTexts[] = {
         {"无法读取品牌文件 data.dat，程序将退出。", "無法讀取品牌檔案 data.dat，程式將結束。",
          "The branding file data.dat cannot be read. The program will close."},
         {"无法读取或创建设置文件 Sys.ini，程序将退出。",
@@ -16,9 +13,7 @@ QString StartupMessageText(StartupMessage message, int language) {
          "The settings file Sys.ini can be neither read nor created. The program will close."},
         {"无法创建临时文件夹。", "無法建立暫存資料夾。", "The temporary folder cannot be created."},
     };
-    const Texts& t = kTexts[static_cast<int>(message)];
-    const char* text = language == 1 ? t.cnt : language == 2 ? t.en : t.cn;
-    return QString::fromUtf8(text);
+    return kTexts[static_cast<int>(message)].In(language);
 }
 
 }  // namespace orbisk

@@ -35,8 +35,10 @@ function(orbisk_test_suite name)
     target_link_libraries(${name} PRIVATE orbisk_test_main)
   endif()
   target_link_libraries(${name} PRIVATE orbisk_test_support ${ARG_LIBS})
+  # Cases are named by their generators; the values would only add byte dumps.
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
+    NO_PRETTY_VALUES
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ORBISK_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}/data")
 endfunction()
 

@@ -22,6 +22,43 @@ void Line(cv::Mat& mask, cv::Point from, cv::Point to) {
     cv::line(mask, from, to, kWhite, kJoinThickness, cv::LINE_8);
 }
 
+// The ends of a contour along one axis of a picture `length` long on it: its
+// first points with the smallest and with the largest coordinate. A contour
+// that reaches neither end of the axis keeps the starting points.
+struct ContourEnds {
+    cv::Point low;
+    cv::Point high;
+};
+
+ContourEnds EndsAlong(const Contour& contour, int cv::Point::*along, int length) {
+    ContourEnds ends{{0, 0}, {0, 0}};
+    ends.low.*along = length - 1;
+    for (const cv::Point& p : contour) {
+        if (p.*along < ends.low.*along) ends.low = p;
+        if (p.*along > ends.high.*along) ends.high = p;
+    }
+    return ends;
+}
+
+double MeanOf(const Contour& contour, int cv::Point::*coordinate) {
+    double sum = 0;
+    for (const cv::Point& p : contour) sum += p.*coordinate;
+    return sum / static_cast<double>(contour.size());
+}
+
+// Draws every contour filled and joins the low ends of neighbouring contours
+// along the axis with lines, and their high ends.
+bool JoinContourEnds(const ContourList& contours, cv::Mat& mask, int cv::Point::*along) {
+    if (mask.empty() || contours.size() < 2) return false;
+    const int length = along == &cv::Point::y ? mask.rows : mask.cols;
+    std::vector<ContourEnds> ends;
+    for (const Contour& contour : contours) ends.push_back(EndsAlong(contour, along, length));
+    for (const Contour& contour : contours) FillContour(mask, contour, kWhite);
+    for (size_t j = 1; j < ends.size(); ++j) Line(mask, ends[j].low, ends[j - 1].low);
+    for (size_t j = 1; j < ends.size(); ++j) Line(mask, ends[j].high, ends[j - 1].high);
+    return true;
+}
+
 }  // namespace
 
 bool CloseBorderContour(cv::Mat& mask, const ContourList& contours) {
@@ -34,37 +71,23 @@ bool CloseBorderContour(cv::Mat& mask, const ContourList& contours) {
         const cv::Rect br = cv::boundingRect(contour);
         if (br.x <= 2 && br.x + br.width >= cols - 2) {
             // A line across the picture from left to right.
-            cv::Point left(cols - 1, 0);
-            cv::Point right(0, 0);
-            double sum = 0;
-            for (const cv::Point& p : contour) {
-                if (p.x < left.x) left = p;
-                if (p.x > right.x) right = p;
-                sum += p.y;
-            }
-            const double mean = sum / static_cast<double>(contour.size());
+            const ContourEnds ends = EndsAlong(contour, &cv::Point::x, cols);
+            const double mean = MeanOf(contour, &cv::Point::y);
             if (mean < limit || mean > rows - limit) return false;
             // Enclose the larger side of the picture.
             const int edge = mean > rows / 2 ? 0 : rows - 1;
-            Line(mask, left, cv::Point(0, edge));
+            Line(mask, ends.low, cv::Point(0, edge));
             Line(mask, cv::Point(0, edge), cv::Point(cols - 1, edge));
-            Line(mask, cv::Point(cols - 1, edge), right);
+            Line(mask, cv::Point(cols - 1, edge), ends.high);
         } else if (br.y <= 2 && br.y + br.height >= rows - 2) {
             // A line across the picture from top to bottom.
-            cv::Point top(0, rows - 1);
-            cv::Point bottom(0, 0);
-            double sum = 0;
-            for (const cv::Point& p : contour) {
-                if (p.y < top.y) top = p;
-                if (p.y > bottom.y) bottom = p;
-                sum += p.x;
-            }
-            const double mean = sum / static_cast<double>(contour.size());
+            const ContourEnds ends = EndsAlong(contour, &cv::Point::y, rows);
+            const double mean = MeanOf(contour, &cv::Point::x);
             if (mean < limit || mean > cols - limit) return false;
             const int edge = mean < cols / 2 ? cols - 1 : 0;
-            Line(mask, top, cv::Point(edge, 0));
+            Line(mask, ends.low, cv::Point(edge, 0));
             Line(mask, cv::Point(edge, 0), cv::Point(edge, rows - 1));
-            Line(mask, cv::Point(edge, rows - 1), bottom);
+            Line(mask, cv::Point(edge, rows - 1), ends.high);
         }
     }
     FillContour(mask, contour, kWhite);
@@ -72,43 +95,11 @@ bool CloseBorderContour(cv::Mat& mask, const ContourList& contours) {
 }
 
 bool JoinContoursTopBottom(const ContourList& contours, cv::Mat& mask) {
-    if (mask.empty() || contours.size() < 2) return false;
-    std::vector<cv::Point> tops;
-    std::vector<cv::Point> bottoms;
-    for (const Contour& contour : contours) {
-        cv::Point top(0, mask.rows - 1);
-        cv::Point bottom(0, 0);
-        for (const cv::Point& p : contour) {
-            if (p.y < top.y) top = p;
-            if (p.y > bottom.y) bottom = p;
-        }
-        tops.push_back(top);
-        bottoms.push_back(bottom);
-    }
-    for (const Contour& contour : contours) FillContour(mask, contour, kWhite);
-    for (size_t j = 1; j < tops.size(); ++j) Line(mask, tops[j], tops[j - 1]);
-    for (size_t j = 1; j < bottoms.size(); ++j) Line(mask, bottoms[j], bottoms[j - 1]);
-    return true;
+    return JoinContourEnds(contours, mask, &cv::Point::y);
 }
 
 bool JoinContoursLeftRight(const ContourList& contours, cv::Mat& mask) {
-    if (mask.empty() || contours.size() < 2) return false;
-    std::vector<cv::Point> lefts;
-    std::vector<cv::Point> rights;
-    for (const Contour& contour : contours) {
-        cv::Point left(mask.cols - 1, 0);
-        cv::Point right(0, 0);
-        for (const cv::Point& p : contour) {
-            if (p.x < left.x) left = p;
-            if (p.x > right.x) right = p;
-        }
-        lefts.push_back(left);
-        rights.push_back(right);
-    }
-    for (const Contour& contour : contours) FillContour(mask, contour, kWhite);
-    for (size_t j = 1; j < lefts.size(); ++j) Line(mask, lefts[j], lefts[j - 1]);
-    for (size_t j = 1; j < rights.size(); ++j) Line(mask, rights[j], rights[j - 1]);
-    return true;
+    return JoinContourEnds(contours, mask, &cv::Point::x);
 }
 
 bool RedrawContours(cv::Mat& mask, int mode, Contour contour) {

@@ -1,4 +1,5 @@
 #include "app/core/sys_settings.h"
+#include "tests/support/case_name.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -166,11 +167,13 @@ TEST_P(WatermarkTextTest, FollowsTheFlags) {
     EXPECT_EQ(settings.MakeWatermarkText(FixedClock()), QString(GetParam().expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(Flags, WatermarkTextTest,
-                         ::testing::Values(WatermarkCase{1, 0, "2026/01/31-14:30:05"},
-                                           WatermarkCase{0, 1, "Archive"},
-                                           WatermarkCase{1, 1, "2026/01/31-14:30:05 Archive"},
-                                           WatermarkCase{0, 0, ""}));
+INSTANTIATE_TEST_SUITE_P(
+    Flags, WatermarkTextTest,
+    ::testing::Values(WatermarkCase{1, 0, "2026/01/31-14:30:05"}, WatermarkCase{0, 1, "Archive"},
+                      WatermarkCase{1, 1, "2026/01/31-14:30:05 Archive"}, WatermarkCase{0, 0, ""}),
+    [](const auto& info) {
+        return test::CaseName("date", info.param.dateMark, "custom", info.param.custom);
+    });
 
 class CreateFolderPathTest : public NamingTest {};
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "documents/image_files.h"
+#include "tests/support/colour_bands.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
 
@@ -139,14 +140,7 @@ TEST(WriteJpegFileTest, ColourPageIsBaselineJfifWithDensityAndColourOrder) {
 
     const cv::Mat decoded = Decode(bytes);
     ASSERT_EQ(decoded.type(), CV_8UC3);
-    const cv::Vec3b blue = decoded.at<cv::Vec3b>(4, 4);
-    const cv::Vec3b red = decoded.at<cv::Vec3b>(4, 60);
-    const cv::Vec3b green = decoded.at<cv::Vec3b>(24, 4);
-    EXPECT_GT(blue[0], 200);
-    EXPECT_LT(blue[2], 60);
-    EXPECT_GT(red[2], 200);
-    EXPECT_LT(red[0], 60);
-    EXPECT_GT(green[1], 200);
+    test::ExpectColourBands(decoded, {.blue = {4, 4}, .green = {4, 24}, .red = {60, 4}}, 200, 60);
     // OpenCV's own decoder agrees about the channel order.
     const cv::Mat viaOpenCv = cv::imread(path.toStdString());
     EXPECT_LT(cv::norm(viaOpenCv, decoded, cv::NORM_INF), 3);

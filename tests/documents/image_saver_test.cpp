@@ -17,6 +17,7 @@
 #include "documents/barcode_file_name.h"
 #include "documents/image_saver.h"
 #include "tests/support/barcode_symbols.h"
+#include "tests/support/case_name.h"
 #include "tests/support/scene_generator.h"
 #include "tests/support/temp_dir.h"
 
@@ -199,7 +200,11 @@ TEST_P(UnwritableTargetTest, ListsNothingAndReportsOneFailure) {
 INSTANTIATE_TEST_SUITE_P(FormatsAndModes, UnwritableTargetTest,
                          ::testing::Values(std::pair{0, 0}, std::pair{0, 2}, std::pair{1, 0},
                                            std::pair{2, 0}, std::pair{3, 0}, std::pair{4, 0},
-                                           std::pair{4, 2}, std::pair{5, 0}));
+                                           std::pair{4, 2}, std::pair{5, 0}),
+                         [](const auto& info) {
+                             return test::CaseName("format", info.param.first, "colour",
+                                                   info.param.second);
+                         });
 
 // --- Numbering ---------------------------------------------------------------
 
@@ -311,12 +316,12 @@ TEST_P(WatermarkPositionTest, OpaqueTextLiesInTheChosenPlace) {
     EXPECT_EQ(cv::countNonZero(red), cv::countNonZero(changed));
 }
 
-INSTANTIATE_TEST_SUITE_P(Positions, WatermarkPositionTest,
-                         ::testing::Values(CornerCase{0, {0, 0, 80, 60}},
-                                           CornerCase{1, {320, 0, 80, 60}},
-                                           CornerCase{2, {0, 240, 80, 60}},
-                                           CornerCase{3, {320, 240, 80, 60}},
-                                           CornerCase{4, {160, 120, 80, 60}}));
+INSTANTIATE_TEST_SUITE_P(
+    Positions, WatermarkPositionTest,
+    ::testing::Values(CornerCase{0, {0, 0, 80, 60}}, CornerCase{1, {320, 0, 80, 60}},
+                      CornerCase{2, {0, 240, 80, 60}}, CornerCase{3, {320, 240, 80, 60}},
+                      CornerCase{4, {160, 120, 80, 60}}),
+    [](const auto& info) { return test::CaseName("position", info.param.position); });
 
 TEST(WatermarkTest, InvisibleWhenFullyTransparentOrInTheKeyGrey) {
     const cv::Mat page = PaperPage();

@@ -14,6 +14,7 @@
 
 #include "documents/bilevel_tiff_writer.h"
 #include "documents/tiff_writer.h"
+#include "tests/support/colour_bands.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
 
@@ -102,16 +103,10 @@ cv::Mat BilevelPage() {
     return page;
 }
 
+// The bands of ColourPage, at mid-height.
 void ExpectColourBands(const cv::Mat& pixels) {
-    ASSERT_FALSE(pixels.empty());
-    const cv::Vec3b blue = pixels.at<cv::Vec3b>(24, 16);
-    const cv::Vec3b green = pixels.at<cv::Vec3b>(24, 48);
-    const cv::Vec3b red = pixels.at<cv::Vec3b>(24, 80);
-    EXPECT_GT(blue[0], 220);
-    EXPECT_LT(blue[2], 40);
-    EXPECT_GT(green[1], 220);
-    EXPECT_GT(red[2], 220);
-    EXPECT_LT(red[0], 40);
+    test::ExpectColourBands(pixels, {.blue = {16, 24}, .green = {48, 24}, .red = {80, 24}}, 220,
+                            40);
 }
 
 TEST(BilevelTiffWriterTest, PageIsGroup4WithWidthRoundedUpThresholdAndPageTags) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
 
+#include "tests/support/case_name.h"
 #include "tests/support/scene_generator.h"
 
 #include <string>
@@ -44,7 +45,11 @@ TEST_P(ShadedPage, AgreesWithTheDrawnInkAlmostEverywhere) {
 
 INSTANTIATE_TEST_SUITE_P(Factors, ShadedPage,
                          ::testing::Values(ShadedCase{0.4, true}, ShadedCase{0.5, true},
-                                           ShadedCase{0.4, false}));
+                                           ShadedCase{0.4, false}),
+                         [](const auto& info) {
+                             return test::CaseName("factor", info.param.factor,
+                                                   info.param.colour ? "colour" : "grey");
+                         });
 
 // A sheet without ink: paper of grey 225, optionally lit from one corner
 // (235 down to 205), with Gaussian sensor noise.

@@ -5,6 +5,7 @@
 
 #include "imaging/document_crop.h"
 #include "tests/imaging/box_testing.h"
+#include "tests/support/case_name.h"
 #include "tests/support/scene_generator.h"
 
 namespace orbisk {
@@ -49,7 +50,11 @@ TEST_P(SlantedPage, ComesOutAsAnUprightRectangleOfPaper) {
 
 INSTANTIATE_TEST_SUITE_P(Slants, SlantedPage,
                          ::testing::Values(SlantCase{0, 0.15f}, SlantCase{10, 0.12f},
-                                           SlantCase{-20, -0.1f}));
+                                           SlantCase{-20, -0.1f}),
+                         [](const auto& info) {
+                             return test::CaseName("angle", info.param.angle, "shear",
+                                                   info.param.shear);
+                         });
 
 // Text bars start at the page's left margin and end at random lengths, so the
 // left part of a page carries more ink than the right: a page turned the wrong
@@ -70,7 +75,8 @@ TEST_P(DeskewKeepsTheWayUp, LeftAlignedTextStaysOnTheLeft) {
     EXPECT_GT(left, right + 0.1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Angles, DeskewKeepsTheWayUp, ::testing::Values(0.0f, 8.0f, -30.0f));
+INSTANTIATE_TEST_SUITE_P(Angles, DeskewKeepsTheWayUp, ::testing::Values(0.0f, 8.0f, -30.0f),
+                         [](const auto& info) { return test::CaseName("angle", info.param); });
 
 // DeskewFromOutline with a box and outline given: the margin rule, the quarter
 // turn of steep boxes, black outside the picture and the fallback without a
@@ -125,7 +131,10 @@ INSTANTIATE_TEST_SUITE_P(Margins, DeskewMargin,
                                            // Negative means 5.
                                            MarginCase{-3, {190, 60}},
                                            // Twice the margin above a side: 0.
-                                           MarginCase{40, {200, 70}}, MarginCase{34, {132, 2}}));
+                                           MarginCase{40, {200, 70}}, MarginCase{34, {132, 2}}),
+                         [](const auto& info) {
+                             return test::CaseName("margin", info.param.margin);
+                         });
 
 TEST(DeskewFromOutline, OutsideOfThePictureIsBlack) {
     const cv::Mat image(300, 400, CV_8UC3, cv::Scalar::all(255));

@@ -7,6 +7,7 @@
 
 #include "imaging/min_area_box.h"
 #include "tests/imaging/box_testing.h"
+#include "tests/support/case_name.h"
 #include "tests/support/scene_generator.h"
 
 namespace orbisk {
@@ -85,7 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
                       // Standing: the box angle is 0 or below -45, and the
                       // long side runs down the rows.
                       TurnedRectangleCase{90, 212, 82}, TurnedRectangleCase{60, 212, 82},
-                      TurnedRectangleCase{-80, 212, 82}));
+                      TurnedRectangleCase{-80, 212, 82}),
+    [](const auto& info) { return test::CaseName("angle", info.param.drawnAngle); });
 
 TEST(WarpRotatedBox, OutsideOfThePictureIsWhite) {
     const cv::Mat image(100, 200, CV_8UC1, cv::Scalar(100));
@@ -143,7 +145,8 @@ TEST_P(TiltedPage, IsCutOutUprightWithItsTextLevel) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Angles, TiltedPage, ::testing::Values(0.0f, 9.0f, -25.0f, 40.0f));
+INSTANTIATE_TEST_SUITE_P(Angles, TiltedPage, ::testing::Values(0.0f, 9.0f, -25.0f, 40.0f),
+                         [](const auto& info) { return test::CaseName("angle", info.param); });
 
 TEST(CropDocument, MarginCutsAfterwardsOrGrowsTheBoxBefore) {
     const Scene scene =

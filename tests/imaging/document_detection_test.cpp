@@ -5,6 +5,7 @@
 
 #include "imaging/min_area_box.h"
 #include "tests/imaging/box_testing.h"
+#include "tests/support/case_name.h"
 #include "tests/support/scene_generator.h"
 
 namespace orbisk {
@@ -66,7 +67,12 @@ INSTANTIATE_TEST_SUITE_P(Angles, RotatedPage,
                                            RotatedPageCase{-12, false}, RotatedPageCase{30, false},
                                            RotatedPageCase{-40, false}, RotatedPageCase{44, false},
                                            RotatedPageCase{0, true}, RotatedPageCase{12, true},
-                                           RotatedPageCase{-30, true}));
+                                           RotatedPageCase{-30, true}),
+                         [](const auto& info) {
+                             return test::CaseName(
+                                 "angle", info.param.angle,
+                                 info.param.lightDesk ? "light_desk" : "dark_desk");
+                         });
 
 TEST(DocumentDetection, UprightPageHasAngleZero) {
     const Scene scene = MakeScene({.pages = {{.centre = {960, 540}, .size = {700, 500}}}});

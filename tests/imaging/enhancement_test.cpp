@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "imaging/enhancement.h"
+#include "tests/support/case_name.h"
 
 namespace orbisk {
 namespace {
@@ -198,7 +199,10 @@ TEST_P(PlaceOverlayTest, PositionCodeGivesTheCorner) {
 INSTANTIATE_TEST_SUITE_P(Table, PlaceOverlayTest,
                          testing::Values(PlaceCase{0, {0, 0}}, PlaceCase{1, {901, 0}},
                                          PlaceCase{2, {0, 461}}, PlaceCase{3, {901, 461}},
-                                         PlaceCase{4, {450, 230}}));
+                                         PlaceCase{4, {450, 230}}),
+                         [](const auto& info) {
+                             return test::CaseName("position", info.param.position);
+                         });
 
 TEST(PlaceOverlayTest, RefusesUnknownPositionsEmptyInputsAndMismatchedMasks) {
     CImageProcess process;

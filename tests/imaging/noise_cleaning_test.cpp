@@ -4,6 +4,7 @@
 #include <opencv2/core.hpp>
 
 #include "tests/imaging/box_testing.h"
+#include "tests/support/case_name.h"
 
 namespace orbisk {
 namespace {
@@ -102,7 +103,9 @@ TEST_P(BorderBand, IsWhitenedOnlyWithinTheBorderBand) {
     EXPECT_GT(cv::countNonZero(hanging & (image == 0)), 25 * 199);
 }
 
-INSTANTIATE_TEST_SUITE_P(Turns, BorderBand, ::testing::Values(0, 1, 2, 3));
+INSTANTIATE_TEST_SUITE_P(Turns, BorderBand, ::testing::Values(0, 1, 2, 3), [](const auto& info) {
+    return test::CaseName("quarter_turns", info.param);
+});
 
 TEST(NoiseCleaning, AllBlackLargePageNeedsNoCallStack) {
     // 12 million dark pixels in one component: a recursive fill would

@@ -2,6 +2,7 @@
 
 #include "platform/simulated_camera_id.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgcodecs.hpp>
@@ -14,14 +15,7 @@
 namespace orbisk::platform {
 namespace {
 
-template <typename Pred>
-bool WaitFor(Pred pred) {
-    for (int i = 0; i < 1000; ++i) {
-        if (pred()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return pred();
-}
+using test::WaitUntil;
 
 class SimulatedCameraTest : public testing::Test {
   protected:
@@ -63,7 +57,7 @@ cv::Mat FirstFrame(CaptureDevice& device, const CaptureFormat& format) {
         },
         nullptr);
     if (started) {
-        WaitFor([&] {
+        WaitUntil([&] {
             std::lock_guard l(lock);
             return !first.empty();
         });
@@ -109,9 +103,9 @@ TEST_F(SimulatedCameraTest, UnplugEndsTheStreamAndIsReported) {
     std::atomic<int> frames{0}, lost{0};
     ASSERT_TRUE(device->Start(
         {kFourCcYuyv, 640, 480}, [&](const FrameSample&) { ++frames; }, [&] { ++lost; }));
-    ASSERT_TRUE(WaitFor([&] { return frames > 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return frames > 2; }));
     SimulatedCamera::Unplug(kSimulatedDocumentProductId);
-    ASSERT_TRUE(WaitFor([&] { return lost == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return lost == 1; }));
     EXPECT_FALSE(device->IsStreaming());
     device->Stop();
     EXPECT_EQ(SimulatedCamera::Registry().CaptureDevices()->size(), 1u);
@@ -123,7 +117,7 @@ TEST_F(SimulatedCameraTest, UnplugEndsTheStreamAndIsReported) {
     frames = 0;
     ASSERT_TRUE(again->Start(
         {kFourCcMjpg, 640, 480}, [&](const FrameSample&) { ++frames; }, nullptr));
-    EXPECT_TRUE(WaitFor([&] { return frames > 0; }));
+    EXPECT_TRUE(WaitUntil([&] { return frames > 0; }));
     again->Stop();
     EXPECT_EQ(lost, 1);
 }
@@ -134,7 +128,7 @@ TEST_F(SimulatedCameraTest, ButtonPressesReachTheWatcher) {
     ASSERT_TRUE(device->WatchButton([&] { ++presses; }));
     SimulatedCamera::PressButton(kSimulatedDocumentProductId);
     SimulatedCamera::PressButton(kSimulatedDocumentProductId);
-    EXPECT_TRUE(WaitFor([&] { return presses == 2; }));
+    EXPECT_TRUE(WaitUntil([&] { return presses == 2; }));
     device->UnwatchButton();
     SimulatedCamera::PressButton(kSimulatedDocumentProductId);
     std::this_thread::sleep_for(std::chrono::milliseconds(20));

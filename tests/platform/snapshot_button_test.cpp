@@ -1,6 +1,7 @@
 #include "platform/snapshot_button.h"
 
 #include "tests/platform/log_capture.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -40,9 +41,7 @@ TEST(SnapshotButton, CountsKeyDownsOnly) {
         left -= n;
     }
     ::close(fds[1]);  // the reader ends at the end of the stream
-    for (int i = 0; i < 500 && presses < 2; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    test::WaitUntil([&] { return presses >= 2; }, std::chrono::seconds(1));
     reader.Stop();
     EXPECT_EQ(presses, 2);
 }

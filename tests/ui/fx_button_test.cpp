@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QButtonGroup>
-#include <QMouseEvent>
 
 #include "app/core/bitmap_resources.h"
+#include "tests/support/input_events.h"
 
 namespace orbisk {
 namespace {
@@ -54,26 +54,10 @@ class FxButtonTest : public testing::Test {
     }
 };
 
-void SendMouse(QWidget& w, QEvent::Type type, QPoint pos, Qt::MouseButton button,
-               Qt::MouseButtons buttons) {
-    QMouseEvent event(type, QPointF(pos), QPointF(w.mapToGlobal(pos)), button, buttons,
-                      Qt::NoModifier);
-    QApplication::sendEvent(&w, &event);
-}
-void Press(QWidget& w, QPoint pos) {
-    SendMouse(w, QEvent::MouseButtonPress, pos, Qt::LeftButton, Qt::LeftButton);
-}
-void DragTo(QWidget& w, QPoint pos) {
-    SendMouse(w, QEvent::MouseMove, pos, Qt::NoButton, Qt::LeftButton);
-}
-void Release(QWidget& w, QPoint pos) {
-    SendMouse(w, QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton);
-}
-void Click(QWidget& w) {
-    const QPoint centre = w.rect().center();
-    Press(w, centre);
-    Release(w, centre);
-}
+using test::Click;
+using test::Press;
+using test::Release;
+void DragTo(QWidget& w, QPoint pos) { test::Move(w, pos, true); }
 
 TEST(ComputeShadeTest, ShadesPerLookAndIndex) {
     // One channel at 240 shows the truncation (240 x 0.7 is just below 168);

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <QApplication>
-#include <QMouseEvent>
 
 #include "app/core/link_opener.h"
+#include "tests/support/input_events.h"
 
 namespace orbisk {
 namespace {
@@ -92,11 +92,7 @@ class LabelLinkTest : public testing::Test {
     }
     void TearDown() override { SetUrlOpener(previous_); }
 
-    static void ClickOn(CLabel& label) {
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&label, &press);
-    }
+    static void ClickOn(CLabel& label) { test::Press(label, {5, 5}); }
 
     UrlOpener previous_;
     QStringList opened_;

@@ -1,5 +1,6 @@
 #include "video/crop_box.h"
 
+#include "tests/support/case_name.h"
 #include "tests/video/canvas_test_util.h"
 #include "video/canvas_geometry.h"
 #include "video/object_container.h"
@@ -30,6 +31,14 @@ struct DragCase {
 // A 200 x 100 box from (100, 100) to (300, 200).
 const VertexBox kBox{100, 300, 100, 200};
 
+std::string DragCaseName(const testing::TestParamInfo<DragCase>& info) {
+    static const char* const kHandles[] = {"NoHandle",   "InsideBox", "TopLeft",     "Top",
+                                           "TopRight",   "Right",     "BottomRight", "Bottom",
+                                           "BottomLeft", "Left"};
+    const cv::Point2f& d = info.param.delta;
+    return test::CaseName(kHandles[info.param.handle - kNoHandle], "by", d.x, d.y);
+}
+
 class DragTable : public testing::TestWithParam<DragCase> {};
 
 TEST_P(DragTable, MovesTheHandlesEdges) {
@@ -58,7 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
                     // below the minimum.
                     DragCase{kBottomRight, {20, -30}, kBox},
                     // A move is never refused.
-                    DragCase{kInsideBox, {-500, -500}, {-400, -200, -400, -300}}));
+                    DragCase{kInsideBox, {-500, -500}, {-400, -200, -400, -300}}),
+    DragCaseName);
 
 class KeepAspectTable : public testing::TestWithParam<DragCase> {};
 
@@ -78,7 +88,8 @@ INSTANTIATE_TEST_SUITE_P(CropBox, KeepAspectTable,
                                          DragCase{kBottomLeft, {-20, 99}, {80, 300, 100, 210}},
                                          DragCase{kLeft, {-20, 99}, {80, 300, 100, 210}},
                                          DragCase{kInsideBox, {5, 6}, {105, 305, 106, 206}},
-                                         DragCase{kBottomRight, {-60, 0}, kBox}));
+                                         DragCase{kBottomRight, {-60, 0}, kBox}),
+                         DragCaseName);
 
 TEST(CropBox, KeepAspectOnABoxWithoutWidthOrHeightDragsPlainly) {
     for (const VertexBox& flat : {VertexBox{100, 100, 100, 300}, VertexBox{100, 300, 50, 50}}) {
@@ -144,7 +155,11 @@ INSTANTIATE_TEST_SUITE_P(CropBox, Creation,
                              CreateCase{{400, 400}, {350, 200}, {320, 200, 400, 400}},
                              CreateCase{{100, 100}, {400, 300}, {100, 100, 400, 300}},
                              // No move at all: up and to the left.
-                             CreateCase{{300, 300}, {300, 300}, {220, 220, 300, 300}}));
+                             CreateCase{{300, 300}, {300, 300}, {220, 220, 300, 300}}),
+                         [](const auto& info) {
+                             return test::CaseName("from", info.param.from.x(), info.param.from.y(),
+                                                   "to", info.param.to.x(), info.param.to.y());
+                         });
 
 TEST(CropBox, CreatedAtAZoomInFramePixels) {
     auto canvas = MakeCanvas(640, 480, PatternFrame(1600, 1200));

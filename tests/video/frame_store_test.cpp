@@ -1,5 +1,6 @@
 #include "video/frame_store.h"
 
+#include "tests/support/case_name.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -65,14 +66,14 @@ TEST_P(FrameStoreTurn, TurnsTheFixtureClockwise) {
     EXPECT_EQ(0, std::memcmp(dst.data(), store.GetData(), dst.size()));
 }
 
-INSTANTIATE_TEST_SUITE_P(QuarterTurns, FrameStoreTurn,
-                         testing::Values(TurnCase{0, {{A, B, C}, {D, E, F}}},
-                                         TurnCase{90, {{D, A}, {E, B}, {F, C}}},
-                                         TurnCase{180, {{F, E, D}, {C, B, A}}},
-                                         TurnCase{270, {{C, F}, {B, E}, {A, D}}},
-                                         TurnCase{-90, {{C, F}, {B, E}, {A, D}}},
-                                         TurnCase{-270, {{D, A}, {E, B}, {F, C}}},
-                                         TurnCase{450, {{D, A}, {E, B}, {F, C}}}));
+INSTANTIATE_TEST_SUITE_P(
+    QuarterTurns, FrameStoreTurn,
+    testing::Values(TurnCase{0, {{A, B, C}, {D, E, F}}}, TurnCase{90, {{D, A}, {E, B}, {F, C}}},
+                    TurnCase{180, {{F, E, D}, {C, B, A}}}, TurnCase{270, {{C, F}, {B, E}, {A, D}}},
+                    TurnCase{-90, {{C, F}, {B, E}, {A, D}}},
+                    TurnCase{-270, {{D, A}, {E, B}, {F, C}}},
+                    TurnCase{450, {{D, A}, {E, B}, {F, C}}}),
+    [](const auto& info) { return test::CaseName("rotation", info.param.rotation); });
 
 TEST(FrameStore, RefusedInputLeavesTheStoreUnchanged) {
     CDPrgb24 store;
@@ -170,7 +171,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(RectCase{{0, 0, 3, 2}, true}, RectCase{{1, 0, 3, 1}, true},
                     RectCase{{0, 1, 2, 2}, true}, RectCase{{0, 0, 4, 2}, false},
                     RectCase{{-1, 0, 2, 2}, false}, RectCase{{0, 0, 3, 3}, false},
-                    RectCase{{2, 0, 1, 2}, false}, RectCase{{0, 1, 3, 1}, false}));
+                    RectCase{{2, 0, 1, 2}, false}, RectCase{{0, 1, 3, 1}, false}),
+    [](const auto& info) {
+        return test::CaseName(info.param.rect.left, info.param.rect.top, info.param.rect.right,
+                              info.param.rect.bottom);
+    });
 
 uint32_t U32At(const QByteArray& b, int offset) {
     uint32_t v = 0;

@@ -1,8 +1,9 @@
 #include "video/grab_filter.h"
 
-#include "tests/video/message_log.h"
+#include "tests/support/message_log.h"
 
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 #include <opencv2/core.hpp>
 
 #include <atomic>

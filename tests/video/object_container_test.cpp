@@ -1,6 +1,7 @@
 #include "video/object_container.h"
 
 #include "platform/window_messages.h"
+#include "tests/support/case_name.h"
 #include "tests/video/canvas_test_util.h"
 #include "video/canvas_geometry.h"
 #include "video/canvas_render.h"
@@ -262,7 +263,8 @@ TEST_P(Panning, EqualsAFreshRenderOfTheMovedView) {
 }
 
 // Zoom steps from the fit: 1/2, 1, 2 and 3.
-INSTANTIATE_TEST_SUITE_P(Canvas, Panning, testing::Values(1, 2, 3, 4));
+INSTANTIATE_TEST_SUITE_P(Canvas, Panning, testing::Values(1, 2, 3, 4),
+                         [](const auto& info) { return test::CaseName("zoom_steps", info.param); });
 
 TEST(ObjectContainer, DraggingInFitModeDoesNotPan) {
     auto canvas = MakeCanvas(640, 480, PatternFrame(1600, 1200));

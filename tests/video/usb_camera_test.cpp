@@ -7,19 +7,23 @@
 #include "platform/v4l2_io.h"
 #include "tests/platform/fake_v4l2_node.h"
 #include "tests/platform/log_capture.h"
-#include "tests/video/message_log.h"
+#include "tests/support/message_log.h"
+#include "tests/support/wait_until.h"
 #include "video/camera_property_dialog.h"
 
 #include <gtest/gtest.h>
 #include <linux/videodev2.h>
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QTimer>
 
 #include <cerrno>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 namespace orbisk {
 namespace {
@@ -29,7 +33,7 @@ using platform::kFourCcMjpg;
 using platform::kFourCcYuyv;
 using platform::SimulatedCamera;
 using platform::WM_CAMERA_SNAPSHOT;
-using test::PumpUntil;
+using test::WaitUntil;
 
 const QString kVid = platform::kSimulatedVendorId;
 const QString kDocPid = platform::kSimulatedDocumentProductId;
@@ -53,7 +57,7 @@ class UsbCameraTest : public testing::Test {
     // Waits for a frame of the given size in the camera's grab filter.
     static bool FrameOfSize(CUSBCamra& camera, int width, int height) {
         cv::Mat m;
-        return PumpUntil([&] {
+        return WaitUntil([&] {
             IGrabData* grab = camera.GetGrabData();
             return grab && !grab->GetFrameMat(m).empty() && m.cols == width && m.rows == height;
         });
@@ -206,7 +210,7 @@ TEST_F(UsbCameraTest, QueriesForAnotherCameraWhileBuiltChangeNothing) {
     EXPECT_EQ(camera.GetState(), kStateRunning);
     EXPECT_EQ(camera.GetGrabData(), grab);
     const long before = SimulatedCamera::FramesDelivered(kDoc);
-    EXPECT_TRUE(PumpUntil([&] { return SimulatedCamera::FramesDelivered(kDoc) > before; }));
+    EXPECT_TRUE(WaitUntil([&] { return SimulatedCamera::FramesDelivered(kDoc) > before; }));
 
     // Its own identity is answered from the open device.
     EXPECT_EQ(camera.GetDeviceResolutionCount(kVid, kDocPid, 0), 10);
@@ -231,7 +235,7 @@ TEST_F(UsbCameraTest, UnplugEndsTheStreamAndIsReportedOnce) {
     EXPECT_EQ(kind, kEventNone);
 
     SimulatedCamera::Unplug(kDoc);
-    EXPECT_TRUE(PumpUntil([&] { return !camera.Device()->IsStreaming(); }));
+    EXPECT_TRUE(WaitUntil([&] { return !camera.Device()->IsStreaming(); }));
     ASSERT_TRUE(camera.PollGraphEvent(kind, code));
     EXPECT_EQ(kind, kEventDeviceLost);
     EXPECT_EQ(code, kEventCodeDeviceLost);
@@ -261,7 +265,7 @@ TEST_F(UsbCameraTest, EachButtonPressPostsOneSnapshot) {
     CUSBCamra camera;
     ASSERT_EQ(camera.Open(kVid, kDocPid, "", &window, true, 0), kSOk);
     for (int value : {1, 2, 2, 0, 1, 0}) SimulatedCamera::SendButtonEvent(kDoc, Key(value));
-    EXPECT_TRUE(PumpUntil([&] { return window.Count(WM_CAMERA_SNAPSHOT) >= 2; }));
+    EXPECT_TRUE(WaitUntil([&] { return window.Count(WM_CAMERA_SNAPSHOT) >= 2; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     QCoreApplication::processEvents();
     EXPECT_EQ(window.messages, (std::vector<int>{WM_CAMERA_SNAPSHOT, WM_CAMERA_SNAPSHOT}));

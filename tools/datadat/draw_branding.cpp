@@ -31,49 +31,71 @@ void DrawCameraMark(QPainter& p, const QRectF& box, const QColor& ink) {
     p.drawPath(cone);
 }
 
-}  // namespace
+// One line of text on a picture, in white.
+struct TextLine {
+    QString text;  // none when empty
+    int pixels = 0;
+    QRectF box = {};
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+};
 
-QImage DrawLogo(const QString& caption) {
-    QImage image(130, 100, QImage::Format_RGB32);
+// A gradient from the top-left corner to `end`.
+struct Sky {
+    QPointF end;
+    QColor from;
+    QColor to;
+};
+
+// The logo and the splash picture: the sky, the camera mark in `mark`, the
+// caption in bold and, on the splash picture, a line in plain type under it.
+struct Face {
+    QSize size;
+    Sky sky;
+    QRectF mark;
+    TextLine caption;
+    TextLine subtitle = {};
+};
+
+QImage DrawFace(const Face& face) {
+    QImage image(face.size, QImage::Format_RGB32);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient sky(0, 0, 0, 100);
-    sky.setColorAt(0, QColor(32, 84, 140));
-    sky.setColorAt(1, QColor(18, 46, 82));
+    QLinearGradient sky(QPointF(0, 0), face.sky.end);
+    sky.setColorAt(0, face.sky.from);
+    sky.setColorAt(1, face.sky.to);
     p.fillRect(image.rect(), sky);
-    DrawCameraMark(p, QRectF(10, 8, 70, 70), QColor(235, 190, 60));
+    DrawCameraMark(p, face.mark, QColor(235, 190, 60));
     p.setPen(QColor(255, 255, 255));
     QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(15);
+    font.setPixelSize(face.caption.pixels);
     font.setBold(true);
     p.setFont(font);
-    p.drawText(QRectF(0, 76, 130, 22), Qt::AlignCenter, caption);
+    p.drawText(face.caption.box, face.caption.alignment, face.caption.text);
+    if (!face.subtitle.text.isEmpty()) {
+        font.setPixelSize(face.subtitle.pixels);
+        font.setBold(false);
+        p.setFont(font);
+        p.drawText(face.subtitle.box, face.subtitle.alignment, face.subtitle.text);
+    }
     p.end();
     return image.convertToFormat(QImage::Format_BGR888);
 }
 
+}  // namespace
+
+QImage DrawLogo(const QString& caption) {
+    return DrawFace({.size = {130, 100},
+                     .sky = {{0, 100}, QColor(32, 84, 140), QColor(18, 46, 82)},
+                     .mark = {10, 8, 70, 70},
+                     .caption = {caption, 15, {0, 76, 130, 22}, Qt::AlignCenter}});
+}
+
 QImage DrawSplash(const QString& caption) {
-    QImage image(480, 270, QImage::Format_RGB32);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient sky(0, 0, 480, 270);
-    sky.setColorAt(0, QColor(36, 96, 158));
-    sky.setColorAt(1, QColor(14, 38, 70));
-    p.fillRect(image.rect(), sky);
-    DrawCameraMark(p, QRectF(30, 40, 190, 190), QColor(235, 190, 60));
-    p.setPen(QColor(255, 255, 255));
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(44);
-    font.setBold(true);
-    p.setFont(font);
-    p.drawText(QRectF(220, 80, 250, 60), Qt::AlignLeft | Qt::AlignVCenter, caption);
-    font.setPixelSize(16);
-    font.setBold(false);
-    p.setFont(font);
-    p.drawText(QRectF(222, 140, 250, 30), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("document capture"));
-    p.end();
-    return image.convertToFormat(QImage::Format_BGR888);
+    return DrawFace({.size = {480, 270},
+                     .sky = {{480, 270}, QColor(36, 96, 158), QColor(14, 38, 70)},
+                     .mark = {30, 40, 190, 190},
+                     .caption = {caption, 44, {220, 80, 250, 60}},
+                     .subtitle = {QStringLiteral("document capture"), 16, {222, 140, 250, 30}}});
 }
 
 }  // namespace orbisk::tools

@@ -2,11 +2,8 @@
 
 #include "platform/window_messages.h"
 
-#include <QCoreApplication>
 #include <QObject>
 
-#include <chrono>
-#include <thread>
 #include <vector>
 
 namespace orbisk::test {
@@ -30,17 +27,5 @@ class MessageLog : public QObject {
         return n;
     }
 };
-
-// Runs the event loop until `done` holds or about five seconds have passed.
-template <typename Pred>
-bool PumpUntil(Pred done) {
-    for (int i = 0; i < 1000; ++i) {
-        QCoreApplication::processEvents();
-        if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    QCoreApplication::processEvents();
-    return done();
-}
 
 }  // namespace orbisk::test

@@ -1,0 +1,31 @@
+// The main window's dispatch: control, command and accelerator ids to their
+// handlers, and accelerator keys to their commands.
+
+#include "app/command_ids.h"
+#include "app/main_dlg/orbisk_dlg.h"
+
+#include <QKeyEvent>
+
+namespace orbisk {
+
+const CommandEntry<COrbiskDlg> COrbiskDlg::kCommands[] = {
+    {ids::main_dlg::IDC_EXIT, &COrbiskDlg::OnExit},
+};
+
+bool COrbiskDlg::OnCommand(int id) { return DispatchCommand(kCommands, *this, id); }
+
+bool COrbiskDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const int command =
+            AcceleratorCommand(MainAccelerators(), key->key(), key->modifiers(), key->text());
+        if (command != 0) {
+            OnCommand(command);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace orbisk
