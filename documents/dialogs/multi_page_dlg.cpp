@@ -68,7 +68,6 @@ void CMultiPageDlg::CreateControls(int language) {
     // Only this dialog's tips are blue; QToolTip's palette is the whole program's.
     setStyleSheet(QStringLiteral("QToolTip { color: #0000ff; }"));
     auto* quickTips = new QuickToolTipStyle;
-    quickTips->setParent(this);
 
     const struct {
         int id;
@@ -104,6 +103,9 @@ void CMultiPageDlg::CreateControls(int language) {
     buttons_.emplace_back(kCancelButton, cancel);
 
     pageMenu_ = new QMenu(this);
+    // Children go in the order they joined: the buttons use the style until
+    // they are gone.
+    quickTips->setParent(this);
 }
 
 void CMultiPageDlg::CreateTiles() {
