@@ -37,39 +37,27 @@ struct PdfHandle {
     ~PdfHandle() { HPDF_Free(pdf); }
 };
 
-// How much of the finished document is copied to the file at a time.
-constexpr HPDF_UINT32 kWriteChunk = 1 << 20;
+// libharu checks every write but not the last flush when it closes the file;
+// a document cut short there (a full disk) lacks its closing "%%EOF". A whole
+// one is then made durable before it may replace the target.
+bool CompleteOnDisk(const QString& path) {
+    static constexpr char kEnd[] = "%%EOF\n";
+    constexpr qint64 kEndLength = sizeof(kEnd) - 1;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() < kEndLength ||
+        !file.seek(file.size() - kEndLength) || file.read(kEndLength) != kEnd) {
+        return false;
+    }
+    return ::fsync(file.handle()) == 0;
+}
 
-// Copies the saved document from libharu's stream into the target through a
-// temporary file, every write checked and the data on the disk before the
-// rename, so a full disk never leaves a truncated PDF behind.
-bool WriteSavedDocument(HPDF_Doc pdf, const QString& targetName) {
+// Saves into a temporary file beside the target and renames it into place
+// only when the document is complete.
+bool SaveDocument(HPDF_Doc pdf, const QString& targetName) {
     platform::AtomicFileTarget target(targetName);
-    if (!target.IsValid()) {
-        return false;
-    }
-    QFile file(target.TempPath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return false;
-    }
-    const HPDF_UINT32 size = HPDF_GetStreamSize(pdf);
-    QByteArray chunk(static_cast<qsizetype>(qMin(size, kWriteChunk)), Qt::Uninitialized);
-    HPDF_UINT32 copied = 0;
-    while (copied < size) {
-        HPDF_UINT32 length = qMin(size - copied, kWriteChunk);
-        const HPDF_STATUS read =
-            HPDF_ReadFromStream(pdf, reinterpret_cast<HPDF_BYTE*>(chunk.data()), &length);
-        if ((read != HPDF_OK && read != HPDF_STREAM_EOF) || length == 0 ||
-            file.write(chunk.constData(), length) != static_cast<qint64>(length)) {
-            return false;
-        }
-        copied += length;
-    }
-    if (!file.flush() || ::fsync(file.handle()) != 0) {
-        return false;
-    }
-    file.close();
-    return file.error() == QFileDevice::NoError && target.Commit();
+    return target.IsValid() &&
+           HPDF_SaveToFile(pdf, target.TempPathEncoded().constData()) == HPDF_OK &&
+           CompleteOnDisk(target.TempPath()) && target.Commit();
 }
 
 }  // namespace
@@ -107,7 +95,7 @@ int CPdfDocument::WriteImages(const QStringList& paths) {
             return fail();
         }
     }
-    if (HPDF_SaveToStream(pdf) != HPDF_OK || !WriteSavedDocument(pdf, targetName_)) {
+    if (!SaveDocument(pdf, targetName_)) {
         return fail();
     }
     return 0;

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -350,10 +351,16 @@ TEST(PdfDocumentTest, UnwritableTargetFailsAndLeavesNothing) {
     document.SetTargetName(dir.File("folder/batch.pdf"));
     EXPECT_EQ(document.WriteImages({page}), 1);
 
-    // A full disk: the write fails part way, and no truncated document stays.
+    // A full disk: the write fails part way, or only its last bytes are
+    // lost when libharu closes the file; no truncated document stays.
+    document.SetTargetName(dir.File("whole.pdf"));
+    ASSERT_EQ(document.WriteImages({page}), 0);
+    const qint64 size = QFileInfo(document.TargetName()).size();
+    ASSERT_TRUE(QFile::remove(document.TargetName()));
     document.SetTargetName(dir.File("batch.pdf"));
-    {
-        const test::FileSizeLimit limit(16 * 1024);
+    for (const qint64 room : {qint64{16 * 1024}, size - 10}) {
+        SCOPED_TRACE(room);
+        const test::FileSizeLimit limit(static_cast<rlim_t>(room));
         EXPECT_EQ(document.WriteImages({page}), 1);
     }
     EXPECT_EQ(FilesIn(dir), QStringList({"Tmp001.jpg", "folder"}));
