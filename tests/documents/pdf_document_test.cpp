@@ -13,6 +13,7 @@
 #include <tiffio.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -232,6 +233,8 @@ struct RoadCase {
     int bitsPerComponent;
     bool bytesUnchanged;
 };
+
+void PrintTo(const RoadCase& c, std::ostream* os) { *os << c.name; }
 
 class PdfPageRoadTest : public testing::TestWithParam<RoadCase> {};
 

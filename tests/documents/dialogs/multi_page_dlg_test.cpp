@@ -12,6 +12,7 @@
 #include <opencv2/imgcodecs.hpp>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,17 @@ class MultiPageDlgTest : public testing::Test {
         dialog->TargetName = dir_.File("batch.pdf");
         dialog->SetMessageSink([this](const QString& text) { messages_ << text; });
         dialog->show();
+        return dialog;
+    }
+
+    // A dialog that has collected `pages`.
+    std::unique_ptr<CMultiPageDlg> DialogWith(const QStringList& pages, int mode,
+                                              const QString& target = "batch.pdf") {
+        auto dialog = MakeDialog(mode);
+        dialog->TargetName = dir_.File(target);
+        for (const QString& page : pages) {
+            dialog->AddPage(page);
+        }
         return dialog;
     }
 
@@ -150,10 +162,7 @@ TEST_F(MultiPageDlgTest, StripLayoutTipsAndTranslucency) {
 
 TEST_F(MultiPageDlgTest, SixPagesPageThroughTheButtons) {
     const QStringList pages = MakePages(6);
-    const auto dialog = MakeDialog(kCombineToPdf);
-    for (const QString& page : pages) {
-        dialog->AddPage(page);
-    }
+    const auto dialog = DialogWith(pages, kCombineToPdf);
     dialog->AddPage(pages[2]);
     EXPECT_EQ(dialog->Pages().Count(), 6) << "a page added twice is kept once";
 
@@ -175,10 +184,7 @@ TEST_F(MultiPageDlgTest, SixPagesPageThroughTheButtons) {
 
 TEST_F(MultiPageDlgTest, FewPagesLeaveThePagingButtonsIdle) {
     const QStringList pages = MakePages(3);
-    const auto dialog = MakeDialog(kCombineToPdf);
-    for (const QString& page : pages) {
-        dialog->AddPage(page);
-    }
+    const auto dialog = DialogWith(pages, kCombineToPdf);
     const std::vector<int> shown{0, 1, 2, -1};
     for (int id : {CMultiPageDlg::kPrevFourButton, CMultiPageDlg::kPrevOneButton,
                    CMultiPageDlg::kNextOneButton, CMultiPageDlg::kNextFourButton}) {
@@ -223,10 +229,7 @@ TEST_F(MultiPageDlgTest, MenuMovesAPageWithItsType) {
 
 TEST_F(MultiPageDlgTest, DeletingAPageRemovesItsFileAtOnce) {
     const QStringList pages = MakePages(6);
-    const auto dialog = MakeDialog(kCombineToPdf);
-    for (const QString& page : pages) {
-        dialog->AddPage(page);
-    }
+    const auto dialog = DialogWith(pages, kCombineToPdf);
     RightClickTile(*dialog, 3);  // page 6
     MenuItem(*dialog, "删除")->trigger();
     EXPECT_FALSE(QFile::exists(pages[5]));
@@ -247,11 +250,8 @@ class CancelTest : public MultiPageDlgTest, public testing::WithParamInterface<i
 TEST_P(CancelTest, CancelKeepsThePageFilesOnlyWhenAsked) {
     const int keep = GetParam();
     const QStringList pages = MakePages(3);
-    auto dialog = MakeDialog(kCombineToPdf);
+    auto dialog = DialogWith(pages, kCombineToPdf);
     dialog->Settings.SRC = keep;
-    for (const QString& page : pages) {
-        dialog->AddPage(page);
-    }
     dialog->Button(CMultiPageDlg::kCancelButton)->click();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(parent_.Closes(), 1);
@@ -277,17 +277,15 @@ struct CombineCase {
     const char* written;
 };
 
+void PrintTo(const CombineCase& c, std::ostream* os) { *os << c.name; }
+
 class CombineTest : public MultiPageDlgTest, public testing::WithParamInterface<CombineCase> {};
 
 TEST_P(CombineTest, CombineWritesTheDocumentAndCloses) {
     const CombineCase& c = GetParam();
     ASSERT_TRUE(QDir(dir_.Path()).mkdir("my.scans"));
     const QStringList pages = MakePages(3);
-    auto dialog = MakeDialog(c.mode);
-    dialog->TargetName = dir_.File(c.target);
-    for (const QString& page : pages) {
-        dialog->AddPage(page);
-    }
+    auto dialog = DialogWith(pages, c.mode, c.target);
     dialog->Button(CMultiPageDlg::kCombineButton)->click();
     EXPECT_TRUE(messages_.isEmpty()) << messages_.join("\n").toStdString();
     EXPECT_TRUE(QFile::exists(dir_.File(c.written)));
@@ -309,11 +307,7 @@ TEST_P(CombineTest, FailedCombineKeepsThePagesAndTheDialog) {
     const CombineCase& c = GetParam();
     ASSERT_TRUE(test::WriteBytes(dir_.File("my.scans"), "a file where a folder should be"));
     const QStringList pages = MakePages(3);
-    auto dialog = MakeDialog(c.mode);
-    dialog->TargetName = dir_.File(c.target);
-    for (const QString& page : pages) {
-        dialog->AddPage(page);
-    }
+    auto dialog = DialogWith(pages, c.mode, c.target);
     dialog->Button(CMultiPageDlg::kCombineButton)->click();
     ASSERT_EQ(messages_.size(), 1);
     EXPECT_TRUE(
@@ -348,10 +342,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, CombineTest, testing::ValuesIn(kCombineCases),
 
 TEST_F(MultiPageDlgTest, DeletedWithoutACloseWritesNothingAndReportsNothing) {
     const QStringList pages = MakePages(2);
-    auto dialog = MakeDialog(kCombineToPdf);
-    for (const QString& page : pages) {
-        dialog->AddPage(page);
-    }
+    auto dialog = DialogWith(pages, kCombineToPdf);
     dialog.reset();
     EXPECT_EQ(parent_.Closes(), 0);
     EXPECT_FALSE(QFile::exists(dir_.File("batch.pdf")));

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@ struct PagingCase {
     PageStep step;
     int expected;  // -1: the button does nothing
 };
+
+void PrintTo(const PagingCase& c, std::ostream* os) { *os << c.name; }
 
 class PagingTest : public testing::TestWithParam<PagingCase> {};
 
@@ -87,6 +90,8 @@ struct MoveCase {
     bool moved;
     const char* order;
 };
+
+void PrintTo(const MoveCase& c, std::ostream* os) { *os << c.name; }
 
 class PageMoveTest : public testing::TestWithParam<MoveCase> {};
 
