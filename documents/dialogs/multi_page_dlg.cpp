@@ -182,7 +182,7 @@ void CMultiPageDlg::Page(PageStep step) {
 }
 
 void CMultiPageDlg::OnTileClicked(int tile, int kind) {
-    if (kind != 2 || tile < 0 || tile >= pages_.Count()) {
+    if (kind != 2 || TilePage(tile) < 0) {
         return;
     }
     rightClickTile_ = tile;

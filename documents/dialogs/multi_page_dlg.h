@@ -61,7 +61,8 @@ class CMultiPageDlg : public QDialog {
     // A page-menu command for the tile of the last right click.
     void OnCommand(int command);
     void OnMenuDeletePage();
-    // Writes the document. Closes on success; on failure tells the operator,
+    // Writes the document. Closes on success (with no pages left there is
+    // nothing to write, and it just closes); on failure tells the operator,
     // keeps every page file and stays open.
     void OnBnClickedCombine();
     void OnBnClickedCancel();
