@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace orbisk {
+
+// The collected pages of a page-collection dialog, in document order, each
+// with its page type (the colour mode when it was added: 0 colour, 1 grey,
+// 2 black and white), which a multi-page TIFF needs.
+class CPageList {
+  public:
+    // Appends the page; false, and nothing changes, when the path is in the
+    // list already.
+    bool Add(const QString& path, int type);
+
+    // Moves page `from` (0-based) so that it stands before the page that was
+    // number `beforePage` (1-based, 1..Count()) before the move: page 2 of 6
+    // moved before page 5 ends up between the old pages 4 and 5. Its type
+    // moves with it. False when nothing moves (out of range, or the page is
+    // already there).
+    bool MoveBefore(int from, int beforePage);
+
+    // Removes page `index` and its type; false when there is no such page.
+    bool Remove(int index);
+
+    int Count() const { return static_cast<int>(paths_.size()); }
+    const QStringList& Paths() const { return paths_; }
+    const std::vector<int>& Types() const { return types_; }
+
+  private:
+    QStringList paths_;
+    std::vector<int> types_;
+};
+
+}  // namespace orbisk
