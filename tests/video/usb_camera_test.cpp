@@ -347,7 +347,7 @@ TEST_F(UsbCameraTest, FormatPageAppliesItsChoiceAsItIsAndKeepsTheGrabFilter) {
     EXPECT_EQ(camera.GetState(), kStateRunning);
     EXPECT_EQ(camera.GetGrabData(), held);
     cv::Mat m;
-    EXPECT_TRUE(PumpUntil([&] { return !held->GetFrameMat(m).empty() && m.cols == 3264; }));
+    EXPECT_TRUE(WaitUntil([&] { return !held->GetFrameMat(m).empty() && m.cols == 3264; }));
     int w = 0, h = 0;
     camera.GetResolution(w, h);
     EXPECT_EQ(w, 3264);
@@ -427,7 +427,7 @@ TEST_F(UsbCameraOnV4l2, ReportsTheSizeTheDriverSet) {
     ASSERT_TRUE(camera.Run());
     camera_->PushFrame(Frame(1920, 1088));
     cv::Mat m;
-    EXPECT_TRUE(PumpUntil([&] { return !camera.GetGrabData()->GetFrameMat(m).empty(); }));
+    EXPECT_TRUE(WaitUntil([&] { return !camera.GetGrabData()->GetFrameMat(m).empty(); }));
     EXPECT_EQ(m.size(), cv::Size(1920, 1088));
     // Asking for the same size again keeps the stream (a reopen stops it).
     EXPECT_EQ(camera.SetResolution(1920, 1080), kSOk);
@@ -441,7 +441,7 @@ TEST_F(UsbCameraOnV4l2, AnUnplugOrASilentCameraIsReportedAsALostDevice) {
     camera_->PushFrame(Frame(640, 480));
     int kind = -1, code = -1;
     // No frame follows: after three seconds the camera counts as lost.
-    EXPECT_TRUE(PumpUntil([&] { return camera.PollGraphEvent(kind, code) && kind != kEventNone; }));
+    EXPECT_TRUE(WaitUntil([&] { return camera.PollGraphEvent(kind, code) && kind != kEventNone; }));
     EXPECT_EQ(kind, kEventDeviceLost);
     EXPECT_EQ(code, kEventCodeDeviceLost);
     ASSERT_TRUE(camera.PollGraphEvent(kind, code));
@@ -451,7 +451,7 @@ TEST_F(UsbCameraOnV4l2, AnUnplugOrASilentCameraIsReportedAsALostDevice) {
     ASSERT_TRUE(camera.Run());
     camera_->PushFrame(Frame(640, 480));
     camera_->Unplug();
-    EXPECT_TRUE(PumpUntil([&] { return camera.PollGraphEvent(kind, code) && kind != kEventNone; }));
+    EXPECT_TRUE(WaitUntil([&] { return camera.PollGraphEvent(kind, code) && kind != kEventNone; }));
     EXPECT_EQ(kind, kEventDeviceLost);
     EXPECT_FALSE(camera.Run());
 }
