@@ -21,7 +21,7 @@
 #include "app/core/text_conversion.h"
 #include "documents/image_files.h"
 #include "platform/atomic_file.h"
-#include "platform/jpeg_scan_limit.h"
+#include "platform/jpeg_decode_limits.h"
 
 namespace orbisk {
 namespace {
@@ -122,7 +122,7 @@ bool DecompressJpeg(const unsigned char* data, std::size_t length, AllocateRows 
         return false;
     }
     jpeg_create_decompress(&cinfo);
-    platform::LimitJpegScans(cinfo, progress);
+    platform::LimitJpegDecoding(cinfo, progress);
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(length));
     jpeg_read_header(&cinfo, TRUE);
 

@@ -1,6 +1,6 @@
 #include "platform/mjpeg_decoder.h"
 
-#include "platform/jpeg_scan_limit.h"
+#include "platform/jpeg_decode_limits.h"
 
 // jpeglib.h needs FILE and size_t declared first.
 #include <cstdio>
@@ -21,7 +21,6 @@ struct MjpegDecoder::State {
     jpeg_error_mgr mgr{};
     jpeg_progress_mgr progress{};
     std::jmp_buf jump;
-    bool damaged = false;
     char problem[JMSG_LENGTH_MAX] = "";
 };
 
@@ -31,32 +30,39 @@ using State = MjpegDecoder::State;
 
 State& StateOf(j_common_ptr cinfo) { return *static_cast<State*>(cinfo->client_data); }
 
+bool Damaged(const State& s) { return s.mgr.num_warnings > 0; }
+
 void OnError(j_common_ptr cinfo) {
     State& s = StateOf(cinfo);
-    if (ExceededJpegScanLimit(s.cinfo)) {
-        std::snprintf(s.problem, sizeof(s.problem), "more than %d scans", kMaxJpegScans);
-    } else {
-        (*cinfo->err->format_message)(cinfo, s.problem);
+    // A stop for a counted warning keeps that warning's text.
+    if (!Damaged(s)) {
+        if (ExceededJpegScanLimit(s.cinfo)) {
+            std::snprintf(s.problem, sizeof(s.problem), "more than %d scans", kMaxJpegScans);
+        } else {
+            (*cinfo->err->format_message)(cinfo, s.problem);
+        }
     }
     std::longjmp(s.jump, 1);
 }
 
 // Warnings are not printed. Where libjpeg papers over damaged data (a stream
 // cut short, a bad code, a lost restart marker) the picture has grey or
-// smeared parts, so the frame is dropped. Extra bytes before a marker are
-// common with webcams and leave the picture whole; an unknown JFIF revision
-// says nothing about the data.
+// smeared parts, so the warning is counted and the frame dropped. Extra bytes
+// before a marker are common with webcams and leave the picture whole; an
+// unknown JFIF revision says nothing about the data.
 void OnMessage(j_common_ptr cinfo, int level) {
     if (level >= 0) {
         return;  // trace messages
     }
     const int code = cinfo->err->msg_code;
     State& s = StateOf(cinfo);
-    if (code == JWRN_EXTRANEOUS_DATA || code == JWRN_JFIF_MAJOR || s.damaged) {
+    if (code == JWRN_EXTRANEOUS_DATA || code == JWRN_JFIF_MAJOR) {
         return;
     }
-    s.damaged = true;
-    (*cinfo->err->format_message)(cinfo, s.problem);
+    if (!Damaged(s)) {
+        (*cinfo->err->format_message)(cinfo, s.problem);
+    }
+    ++cinfo->err->num_warnings;
 }
 
 // Reads the headers; false for a frame without a picture or a damaged one.
@@ -67,8 +73,10 @@ bool ReadHeader(State& s, const uint8_t* data, size_t length) {
         return false;
     }
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(length));
-    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK || s.damaged) {
-        std::snprintf(s.problem, sizeof(s.problem), "no picture in the frame");
+    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK || Damaged(s)) {
+        if (!Damaged(s)) {
+            std::snprintf(s.problem, sizeof(s.problem), "no picture in the frame");
+        }
         jpeg_abort_decompress(&cinfo);
         return false;
     }
@@ -86,8 +94,8 @@ bool DecodeRows(State& s, cv::Mat& out) {
     cinfo.out_color_space = JCS_EXT_BGR;
     jpeg_start_decompress(&cinfo);
     if (cinfo.output_components != 3 || static_cast<int>(cinfo.output_width) != out.cols ||
-        static_cast<int>(cinfo.output_height) != out.rows || s.damaged) {
-        if (!s.damaged) {
+        static_cast<int>(cinfo.output_height) != out.rows || Damaged(s)) {
+        if (!Damaged(s)) {
             std::snprintf(s.problem, sizeof(s.problem), "unexpected output format");
         }
         jpeg_abort_decompress(&cinfo);
@@ -101,19 +109,19 @@ bool DecodeRows(State& s, cv::Mat& out) {
         for (int i = 0; i < count; ++i) {
             rows[i] = out.ptr(first + i);
         }
-        if (jpeg_read_scanlines(&cinfo, rows, static_cast<JDIMENSION>(count)) == 0 || s.damaged) {
+        if (jpeg_read_scanlines(&cinfo, rows, static_cast<JDIMENSION>(count)) == 0 || Damaged(s)) {
             break;
         }
     }
-    if (s.damaged || cinfo.output_scanline < cinfo.output_height) {
-        if (!s.damaged) {
+    if (Damaged(s) || cinfo.output_scanline < cinfo.output_height) {
+        if (!Damaged(s)) {
             std::snprintf(s.problem, sizeof(s.problem), "picture ends early");
         }
         jpeg_abort_decompress(&cinfo);
         return false;
     }
     jpeg_finish_decompress(&cinfo);
-    return !s.damaged;
+    return !Damaged(s);
 }
 
 }  // namespace
@@ -124,7 +132,7 @@ MjpegDecoder::MjpegDecoder() : state_(std::make_unique<State>()) {
     state_->mgr.emit_message = OnMessage;
     state_->cinfo.client_data = state_.get();
     jpeg_create_decompress(&state_->cinfo);
-    LimitJpegScans(state_->cinfo, state_->progress);
+    LimitJpegDecoding(state_->cinfo, state_->progress);
 }
 
 MjpegDecoder::~MjpegDecoder() { jpeg_destroy_decompress(&state_->cinfo); }
@@ -134,7 +142,7 @@ const char* MjpegDecoder::Problem() const { return state_->problem; }
 bool MjpegDecoder::Decode(const uint8_t* data, size_t length, int width, int height,
                           cv::Mat& out) noexcept {
     State& s = *state_;
-    s.damaged = false;
+    s.mgr.num_warnings = 0;
     s.problem[0] = '\0';
     // A JPEG picture is at least its start marker, headers and end marker.
     if (data == nullptr || length < 4 || data[0] != 0xFF || data[1] != 0xD8) {

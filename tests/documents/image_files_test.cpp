@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "documents/image_files.h"
-#include "platform/jpeg_scan_limit.h"
+#include "platform/jpeg_decode_limits.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/progressive_jpeg.h"
 #include "tests/support/temp_dir.h"

@@ -44,6 +44,28 @@ inline unsigned TakeU16(const uint8_t*& data, size_t& size) {
     return value;
 }
 
+// A camera frame after the stream's width and height (and, `withPitch`, the
+// row pitch) as 16-bit little-endian numbers. Sizes are kept to 1024 x 1024,
+// which keeps one input well inside the time limit under the sanitizers. The
+// frame is copied to a buffer of its own size, so that reading past it is seen.
+struct FrameInput {
+    int width = 0;
+    int height = 0;
+    int pitch = 0;
+    std::vector<uint8_t> bytes;
+};
+
+inline FrameInput TakeFrame(const uint8_t* data, size_t size, bool withPitch) {
+    FrameInput in;
+    in.width = static_cast<int>(TakeU16(data, size) % 1025);
+    in.height = static_cast<int>(TakeU16(data, size) % 1025);
+    if (withPitch) {
+        in.pitch = static_cast<int>(TakeU16(data, size) % 4097);
+    }
+    in.bytes.assign(data, data + size);
+    return in;
+}
+
 // Log lines (frames dropped, files refused) would drown the fuzzer's output.
 inline void SilenceLog() {
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});

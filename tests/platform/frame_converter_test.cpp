@@ -1,6 +1,6 @@
 #include "platform/frame_converter.h"
 
-#include "platform/jpeg_scan_limit.h"
+#include "platform/jpeg_decode_limits.h"
 #include "tests/support/progressive_jpeg.h"
 
 #include <gtest/gtest.h>

@@ -13,9 +13,11 @@ namespace orbisk::platform {
 inline constexpr int kMaxJpegScans = 100;
 
 // Makes `cinfo` stop, through its error manager's error_exit, once the input
-// has more than kMaxJpegScans scans. `monitor` must live as long as the
-// decompressor uses it; ExceededJpegScanLimit tells this stop from others.
-void LimitJpegScans(jpeg_decompress_struct& cinfo, jpeg_progress_mgr& monitor);
+// has more than kMaxJpegScans scans, or once a warning has been counted in
+// err->num_warnings: a picture whose data is damaged or has run out is
+// refused anyway, and reading the rest of a huge one would take seconds.
+// `monitor` must live as long as the decompressor uses it.
+void LimitJpegDecoding(jpeg_decompress_struct& cinfo, jpeg_progress_mgr& monitor);
 bool ExceededJpegScanLimit(const jpeg_decompress_struct& cinfo);
 
 }  // namespace orbisk::platform
