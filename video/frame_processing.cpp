@@ -103,6 +103,13 @@ std::vector<cv::Mat> CutOutDocuments(const cv::Mat& frame, const std::vector<Rot
     }
     if (autoDetect && !boxes.empty()) {
         for (const RotatedBox& box : boxes) {
+            // The detector's box for "no document" is the whole frame; a
+            // warp of it would shift the picture by the mirrored half row.
+            if (box.angle == 0 && box.width == static_cast<float>(frame.cols) &&
+                box.height == static_cast<float>(frame.rows)) {
+                out.push_back(frame.clone());
+                continue;
+            }
             cv::Mat cut = ExtractRotatedBox(frame, MirrorBoxRows(box, frame.rows));
             if (!cut.empty()) {
                 out.push_back(std::move(cut));
