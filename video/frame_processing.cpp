@@ -95,6 +95,16 @@ bool TrimAndTurn(const CDPrgb24& input, const IntRect& rect, int rotation, CDPrg
            output.SetData(work.GetData(), rect.Width(), rect.Height(), rotation);
 }
 
+void StoreToPicture(const CDPrgb24& store, cv::Mat& picture) {
+    int w = 0, h = 0;
+    if (!store.GetSize(w, h)) {
+        picture.release();
+        return;
+    }
+    const cv::Mat rows(h, w, CV_8UC3, const_cast<CDPrgb24&>(store).GetData());
+    cv::flip(rows, picture, 0);
+}
+
 std::vector<cv::Mat> CutOutDocuments(const cv::Mat& frame, const std::vector<RotatedBox>& boxes,
                                      bool autoDetect, const std::optional<IntRect>& cropRect) {
     std::vector<cv::Mat> out;

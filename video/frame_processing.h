@@ -57,6 +57,10 @@ RotatedBox MirrorBoxRows(const RotatedBox& box, int rows);
 bool TrimAndTurn(const CDPrgb24& input, const IntRect& rect, int rotation, CDPrgb24& work,
                  CDPrgb24& output);
 
+// The store's picture top-down into `picture`, whose buffer is reused when
+// it has the size already.
+void StoreToPicture(const CDPrgb24& store, cv::Mat& picture);
+
 // The cut-out documents of a processed frame (top-down, overlays burnt in):
 // with detection on and boxes found, each box (frame-store coordinates)
 // mirrored and cut out upright, empty cut-outs left out; otherwise the crop

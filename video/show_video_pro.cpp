@@ -23,6 +23,17 @@ bool OnUiThread() {
 
 constexpr auto kFrameWait = std::chrono::milliseconds(1000);
 
+// The buffer when this thread holds the only reference to it (no reader can
+// get another then), else a new one.
+cv::Mat TakeSpare(cv::Mat& spare) {
+    cv::Mat m;
+    if (spare.u != nullptr && __atomic_load_n(&spare.u->refcount, __ATOMIC_ACQUIRE) == 1) {
+        m = std::move(spare);
+    }
+    spare.release();
+    return m;
+}
+
 }  // namespace
 
 CShowVideoPro::CShowVideoPro() = default;
@@ -407,8 +418,10 @@ bool CShowVideoPro::ProcessFrame() {
     if (!TrimAndTurn(input_, part, rotation, work_, output_)) {
         return false;
     }
-    // A new buffer for every frame: a published frame is never written again.
-    cv::Mat frame = output_.GetImage();
+    // A published frame is never written again: its buffer is reused only
+    // once the last reader has let go of it.
+    cv::Mat frame = TakeSpare(spareFrame_);
+    StoreToPicture(output_, frame);
     cv::Mat display = frame;
     std::vector<RotatedBox> boxes;
     if (detect) {
@@ -417,14 +430,17 @@ bool CShowVideoPro::ProcessFrame() {
         } else {
             boxes.push_back(output_.DrawDetectedBox(true, RotatedBox{}, threshold));
         }
-        display = output_.GetImage();
+        display = TakeSpare(spareDisplay_);
+        StoreToPicture(output_, display);
+        spareDisplay_ = display;
     }
     {
         std::lock_guard lock(lock_);
-        lastFrame_ = frame;
+        std::swap(lastFrame_, frame);
         // Detection switched off meanwhile keeps the list empty.
         boxes_ = autoDetect_ ? std::move(boxes) : std::vector<RotatedBox>{};
     }
+    spareFrame_ = std::move(frame);
     ++framesProcessed_;
     Publish(std::move(display), rotation);
     return true;

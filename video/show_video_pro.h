@@ -137,6 +137,9 @@ class CShowVideoPro : public IShowHWnd {
     CDPrgb24 input_;
     CDPrgb24 work_;
     CDPrgb24 output_;
+    // Buffers of earlier frames, written again once nobody else holds them.
+    cv::Mat spareFrame_;
+    cv::Mat spareDisplay_;
 
     // The frame event.
     std::mutex eventLock_;
