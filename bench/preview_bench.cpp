@@ -5,11 +5,12 @@
 //
 // Targets: detection off <= 8 ms (1080p) and <= 25 ms (3264x2448); detection
 // on <= 18 ms and <= 55 ms; arrival to painted <= 50 ms.
+#include "bench/desk_scene.h"
 #include "platform/simulated_camera.h"
 #include "platform/simulated_camera_id.h"
 #include "platform/video_registry.h"
 #include "platform/window_messages.h"
-#include "tests/support/scene_generator.h"
+#include "tests/video/preview_frames.h"
 #include "video/camera_controller.h"
 #include "video/grab_filter.h"
 #include "video/object_container.h"
@@ -46,23 +47,7 @@ class WindowlessPreview : public CShowVideoPro {
     CObjectContainer* Canvas() override { return nullptr; }
 };
 
-cv::Mat Desk(int width, int height) {
-    return test::MakeScene({.size = {width, height},
-                            .pages = {{.centre = {width / 2.0f, height / 2.0f},
-                                       .size = {height * 0.55f, height * 0.8f},
-                                       .angle = 5}}})
-        .image;
-}
-
-void Feed(CGrabDataFilter& grab, const cv::Mat& picture) {
-    platform::FrameSample s;
-    s.data = picture.data;
-    s.width = picture.cols;
-    s.height = -picture.rows;
-    s.stride = static_cast<int>(picture.step);
-    s.length = picture.step * picture.rows;
-    grab.Receive(s);
-}
+using test::Desk;
 
 // args: width, height, detection (0/1), rotation, margin
 void BM_ProcessFrame(benchmark::State& state) {
@@ -70,7 +55,7 @@ void BM_ProcessFrame(benchmark::State& state) {
     const cv::Mat picture =
         Desk(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     CGrabDataFilter grab;
-    Feed(grab, picture);
+    grab.Receive(test::TopDownSample(picture));
     WindowlessPreview preview;
     preview.SetPrimaryFrameSource(&grab);
     preview.SetAutoDetect(state.range(2) != 0, false, 0.03f);
@@ -162,7 +147,9 @@ void BM_ArrivalToPainted(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
     platform::SimulatedCamera::Reset();
-    platform::SimulatedCamera::SetFrameRate(30);
+    // The simulated camera's own rate, what a document camera gives at these
+    // sizes.
+    platform::SimulatedCamera::SetFrameRate(15);
     platform::SetVideoRegistryForTesting(std::shared_ptr<platform::VideoRegistry>(
         &platform::SimulatedCamera::Registry(), [](platform::VideoRegistry*) {}));
     std::vector<cv::Mat> frames;
@@ -195,6 +182,14 @@ void BM_ArrivalToPainted(benchmark::State& state) {
     canvas->installEventFilter(&watch);
     controller.Run();
 
+    // The first frames fit the canvas and fill the caches.
+    for (int i = 0; i < 5; ++i) {
+        watch.fresh = false;
+        const auto give_up = Clock::now() + std::chrono::seconds(5);
+        while (!watch.fresh && Clock::now() < give_up) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+    }
     std::vector<double> ms;
     for (auto _ : state) {
         watch.fresh = false;
@@ -232,7 +227,7 @@ BENCHMARK(BM_ArrivalToPainted)
     ->Args({1920, 1080})
     ->Args({3264, 2448})
     ->UseManualTime()
-    ->Iterations(150)
+    ->Iterations(100)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

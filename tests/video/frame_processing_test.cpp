@@ -1,6 +1,6 @@
 #include "video/frame_processing.h"
 
-#include "tests/support/scene_generator.h"
+#include "tests/video/preview_frames.h"
 #include "video/frame_store.h"
 
 #include <gtest/gtest.h>
@@ -11,45 +11,15 @@
 namespace orbisk {
 namespace {
 
-// Every pixel says where it is: blue the column, green the row, red the high
-// bits of both, so that any shift, mirror or turn shows.
-cv::Mat CoordinateFrame(int width, int height) {
-    cv::Mat m(height, width, CV_8UC3);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            m.at<cv::Vec3b>(y, x) = {static_cast<uchar>(x), static_cast<uchar>(y),
-                                     static_cast<uchar>((x >> 8) | ((y >> 8) << 4))};
-        }
-    }
-    return m;
-}
+using test::CoordinateFrame;
+using test::Turned;
+bool Same(const cv::Mat& a, const cv::Mat& b) { return test::SameImage(a, b); }
 
 // A top-down picture into a store (which keeps rows bottom-up).
 void Store(CDPrgb24& store, const cv::Mat& picture) {
     cv::Mat flipped;
     cv::flip(picture, flipped, 0);
     ASSERT_TRUE(store.SetData(flipped.data, picture.cols, picture.rows));
-}
-
-bool Same(const cv::Mat& a, const cv::Mat& b) {
-    return a.size() == b.size() && a.type() == b.type() && cv::norm(a, b, cv::NORM_INF) == 0;
-}
-
-cv::Mat Turned(const cv::Mat& m, int rotation) {
-    cv::Mat out;
-    switch (rotation) {
-        case 90:
-            cv::rotate(m, out, cv::ROTATE_90_CLOCKWISE);
-            return out;
-        case 180:
-            cv::rotate(m, out, cv::ROTATE_180);
-            return out;
-        case 270:
-            cv::rotate(m, out, cv::ROTATE_90_COUNTERCLOCKWISE);
-            return out;
-        default:
-            return m.clone();
-    }
 }
 
 TEST(RoundMargin, NearestMultipleOfFourHalvesUpNegativeStaysUnset) {

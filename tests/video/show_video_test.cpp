@@ -1,6 +1,7 @@
 #include "platform/window_messages.h"
 #include "tests/support/scene_generator.h"
 #include "tests/video/message_log.h"
+#include "tests/video/preview_frames.h"
 #include "video/grab_filter.h"
 #include "video/object_container.h"
 #include "video/show_video_impl.h"
@@ -23,28 +24,9 @@ namespace {
 using platform::WM_FRAME_READY;
 using test::PumpUntil;
 
-cv::Mat CoordinateFrame(int width, int height, int seed = 0) {
-    cv::Mat m(height, width, CV_8UC3);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            m.at<cv::Vec3b>(y, x) = {static_cast<uchar>(x), static_cast<uchar>(y),
-                                     static_cast<uchar>(((x >> 8) | ((y >> 8) << 4)) + seed)};
-        }
-    }
-    return m;
-}
-
-bool Same(const cv::Mat& a, const cv::Mat& b) {
-    return a.size() == b.size() && a.type() == b.type() && cv::norm(a, b, cv::NORM_INF) == 0;
-}
-
-cv::Mat Turned(const cv::Mat& m, int rotation) {
-    cv::Mat out = m.clone();
-    if (rotation == 90) cv::rotate(m, out, cv::ROTATE_90_CLOCKWISE);
-    if (rotation == 180) cv::rotate(m, out, cv::ROTATE_180);
-    if (rotation == 270) cv::rotate(m, out, cv::ROTATE_90_COUNTERCLOCKWISE);
-    return out;
-}
+using test::CoordinateFrame;
+using test::Turned;
+bool Same(const cv::Mat& a, const cv::Mat& b) { return test::SameImage(a, b); }
 
 enum class Variant { kThread, kImpl };
 
@@ -70,15 +52,7 @@ class ShowVideoTest : public testing::TestWithParam<Variant> {
     }
 
     // Hands a top-down picture to the grab filter, as the capture thread does.
-    void Feed(const cv::Mat& picture) {
-        platform::FrameSample s;
-        s.data = picture.data;
-        s.width = picture.cols;
-        s.height = -picture.rows;
-        s.stride = static_cast<int>(picture.step);
-        s.length = picture.step * picture.rows;
-        ASSERT_TRUE(grab_.Receive(s));
-    }
+    void Feed(const cv::Mat& picture) { ASSERT_TRUE(grab_.Receive(test::TopDownSample(picture))); }
     // Feeds a picture and waits until the canvas has shown it.
     bool FeedAndShow(const cv::Mat& picture) {
         const long shown = preview_->FramesShown();
@@ -315,9 +289,7 @@ TEST(ShowVideoCreate, WindowDeletedWithItsParentStopsThePosts) {
     parent.reset();
     EXPECT_EQ(preview.GetHWnd(), nullptr);
     cv::Mat picture = CoordinateFrame(64, 48);
-    platform::FrameSample s{picture.data, picture.step * picture.rows, 64, -48,
-                            static_cast<int>(picture.step)};
-    ASSERT_TRUE(grab.Receive(s));
+    ASSERT_TRUE(grab.Receive(test::TopDownSample(picture)));
     EXPECT_TRUE(preview.ProcessFrame());  // processed, posted nowhere
     QCoreApplication::processEvents();
 }
