@@ -23,17 +23,6 @@ bool OnUiThread() {
 
 constexpr auto kFrameWait = std::chrono::milliseconds(1000);
 
-// The buffer when this thread holds the only reference to it (no reader can
-// get another then), else a new one.
-cv::Mat TakeSpare(cv::Mat& spare) {
-    cv::Mat m;
-    if (spare.u != nullptr && __atomic_load_n(&spare.u->refcount, __ATOMIC_ACQUIRE) == 1) {
-        m = std::move(spare);
-    }
-    spare.release();
-    return m;
-}
-
 }  // namespace
 
 CShowVideoPro::CShowVideoPro() = default;
@@ -211,14 +200,9 @@ bool CShowVideoPro::SetCustomCropRect(int left, int top, int right, int bottom, 
 
 cv::Mat& CShowVideoPro::GetFrame(cv::Mat& frame) {
     frame.release();
-    cv::Mat last;
-    {
-        std::lock_guard lock(lock_);
-        last = lastFrame_;
-    }
-    // The published frame is never written again, so the copy needs no lock.
-    if (!last.empty()) {
-        last.copyTo(frame);
+    std::lock_guard lock(lock_);
+    if (!lastFrame_.empty()) {
+        lastFrame_.copyTo(frame);
     }
     return frame;
 }
@@ -230,19 +214,18 @@ std::vector<cv::Mat>& CShowVideoPro::GetCroppedImages(std::vector<cv::Mat>& imag
 
 qintptr CShowVideoPro::CopyCutOuts(std::vector<cv::Mat>& images) {
     images.clear();
-    cv::Mat last;
+    cv::Mat image;
     std::vector<RotatedBox> boxes;
     bool detect = false;
     {
         std::lock_guard lock(lock_);
-        last = lastFrame_;
+        if (lastFrame_.empty()) {
+            return 1;
+        }
+        lastFrame_.copyTo(image);
         boxes = boxes_;
         detect = autoDetect_;
     }
-    if (last.empty()) {
-        return 1;
-    }
-    cv::Mat image = last.clone();
     BurnOverlays(image);
     const bool byBoxes = detect && !boxes.empty();
     images = CutOutDocuments(image, boxes, detect, byBoxes ? std::nullopt : CropRect());
@@ -250,15 +233,13 @@ qintptr CShowVideoPro::CopyCutOuts(std::vector<cv::Mat>& images) {
 }
 
 qintptr CShowVideoPro::CopyComposited(cv::Mat& image) {
-    cv::Mat last;
     {
         std::lock_guard lock(lock_);
-        last = lastFrame_;
+        if (lastFrame_.empty()) {
+            return 1;
+        }
+        lastFrame_.copyTo(image);
     }
-    if (last.empty()) {
-        return 1;
-    }
-    image = last.clone();
     BurnOverlays(image);
     return 0;
 }
@@ -287,6 +268,7 @@ void CShowVideoPro::Zoom(bool zoomIn) { Send(WM_PREVIEW_SET_VIEW, 5, zoomIn ? 0 
 void CShowVideoPro::SetPrimaryFrameSource(IGrabData* source) {
     std::lock_guard lock(lock_);
     primary_ = source;
+    hasPrimary_ = source != nullptr;
 }
 
 void CShowVideoPro::SetSecondaryFrameSource(IGrabData* source) {
@@ -352,7 +334,7 @@ void CShowVideoPro::StartFrameThread(QObject* window, const IntRect& rect) {
     {
         std::lock_guard lock(handoffLock_);
         window_ = window;
-        pending_.release();
+        pendingFresh_ = false;
         posted_ = false;
     }
     frameThread_.Start(
@@ -364,15 +346,14 @@ void CShowVideoPro::StopFrameThread() { frameThread_.Stop(); }
 void CShowVideoPro::ForgetWindow() {
     std::lock_guard lock(handoffLock_);
     window_ = nullptr;
-    pending_.release();
+    pendingFresh_ = false;
 }
 
 void CShowVideoPro::SignalFrame() {
-    {
-        std::lock_guard lock(lock_);
-        if (!primary_) {
-            return;
-        }
+    // The frame thread takes the source under the preview lock; the UI
+    // thread need not wait for that lock here.
+    if (!hasPrimary_) {
+        return;
     }
     {
         std::lock_guard lock(eventLock_);
@@ -396,6 +377,7 @@ void CShowVideoPro::FrameThreadProc(platform::WorkerThread::Context& context) {
 }
 
 bool CShowVideoPro::ProcessFrame() {
+    std::lock_guard pass(processLock_);
     TrimMargins margins;
     int rotation = 0;
     bool detect = false, multi = false;
@@ -418,11 +400,7 @@ bool CShowVideoPro::ProcessFrame() {
     if (!TrimAndTurn(input_, part, rotation, work_, output_)) {
         return false;
     }
-    // A published frame is never written again: its buffer is reused only
-    // once the last reader has let go of it.
-    cv::Mat frame = TakeSpare(spareFrame_);
-    StoreToPicture(output_, frame);
-    cv::Mat display = frame;
+    StoreToPicture(output_, nextFrame_);
     std::vector<RotatedBox> boxes;
     if (detect) {
         if (multi) {
@@ -430,29 +408,29 @@ bool CShowVideoPro::ProcessFrame() {
         } else {
             boxes.push_back(output_.DrawDetectedBox(true, RotatedBox{}, threshold));
         }
-        display = TakeSpare(spareDisplay_);
-        StoreToPicture(output_, display);
-        spareDisplay_ = display;
+        StoreToPicture(output_, nextDisplay_);
+    } else {
+        nextFrame_.copyTo(nextDisplay_);
     }
     {
         std::lock_guard lock(lock_);
-        std::swap(lastFrame_, frame);
+        std::swap(lastFrame_, nextFrame_);
         // Detection switched off meanwhile keeps the list empty.
         boxes_ = autoDetect_ ? std::move(boxes) : std::vector<RotatedBox>{};
     }
-    spareFrame_ = std::move(frame);
     ++framesProcessed_;
-    Publish(std::move(display), rotation);
+    Publish(rotation);
     return true;
 }
 
-void CShowVideoPro::Publish(cv::Mat display, int rotation) {
+void CShowVideoPro::Publish(int rotation) {
     std::lock_guard lock(handoffLock_);
     if (!window_) {
         return;
     }
     // The picture not yet shown is replaced; one message is on its way.
-    pending_ = std::move(display);
+    std::swap(pending_, nextDisplay_);
+    pendingFresh_ = true;
     pendingRotation_ = rotation;
     if (!posted_) {
         posted_ = true;
@@ -461,21 +439,23 @@ void CShowVideoPro::Publish(cv::Mat display, int rotation) {
 }
 
 void CShowVideoPro::ShowProcessedFrame() {
-    cv::Mat picture;
     int rotation = 0;
     {
         std::lock_guard lock(handoffLock_);
-        picture = std::move(pending_);
-        pending_.release();
-        rotation = pendingRotation_;
         posted_ = false;
+        if (!pendingFresh_) {
+            return;
+        }
+        std::swap(shown_, pending_);
+        pendingFresh_ = false;
+        rotation = pendingRotation_;
     }
     CObjectContainer* canvas = Canvas();
     // A frame turned the old way would undo the turn the canvas just made.
-    if (picture.empty() || !canvas || rotation != Rotation()) {
+    if (shown_.empty() || !canvas || rotation != Rotation()) {
         return;
     }
-    canvas->ShowFrame(picture);
+    canvas->ShowFrame(shown_);
     ++framesShown_;
     RememberCropRect();
 }

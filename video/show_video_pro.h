@@ -103,7 +103,7 @@ class CShowVideoPro : public IShowHWnd {
   private:
     void FrameThreadProc(platform::WorkerThread::Context& context);
     void SignalFrame();
-    void Publish(cv::Mat display, int rotation);
+    void Publish(int rotation);
     void ShowProcessedFrame();
     void TurnView(int rotation);
     // The crop box's rectangle: asked of the canvas on its own thread (and
@@ -127,31 +127,41 @@ class CShowVideoPro : public IShowHWnd {
     float threshold_ = 0.03f;
     TrimMargins margins_;
     int rotation_ = 0;
-    cv::Mat lastFrame_;  // never written once published: readers copy it outside the lock
+    cv::Mat lastFrame_;  // readers copy it under the lock; the frame thread swaps a new one in
     std::vector<RotatedBox> boxes_;
     std::optional<IntRect> cropRect_;
 
     std::atomic<bool> burnIn_{false};
 
-    // Used by the frame thread only.
+    // Used by one pass of the processing at a time (the frame thread's).
+    std::mutex processLock_;
     CDPrgb24 input_;
     CDPrgb24 work_;
     CDPrgb24 output_;
-    // Buffers of earlier frames, written again once nobody else holds them.
-    cv::Mat spareFrame_;
-    cv::Mat spareDisplay_;
+    // The next last frame and the next picture to show, written here and
+    // swapped (never shared) with the published ones.
+    cv::Mat nextFrame_;
+    cv::Mat nextDisplay_;
 
     // The frame event.
     std::mutex eventLock_;
     std::condition_variable_any event_;
     bool frameSignalled_ = false;
 
-    // The hand-off to the window: the newest processed picture not yet shown.
+    // The hand-off to the window: the newest processed picture not yet
+    // shown. Buffers change hands by swaps under the lock, so that each is
+    // written and read by one thread at a time.
     std::mutex handoffLock_;
     QObject* window_ = nullptr;
     cv::Mat pending_;
+    bool pendingFresh_ = false;
     int pendingRotation_ = 0;
     bool posted_ = false;
+    cv::Mat shown_;  // the window's thread only
+
+    // Whether a primary source is attached, for the frame message without
+    // the preview lock.
+    std::atomic<bool> hasPrimary_{false};
 
     std::atomic<long> framesProcessed_{0};
     std::atomic<long> framesShown_{0};
