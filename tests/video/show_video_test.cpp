@@ -30,6 +30,8 @@ bool Same(const cv::Mat& a, const cv::Mat& b) { return test::SameImage(a, b); }
 
 enum class Variant { kThread, kImpl };
 
+void PrintTo(Variant v, std::ostream* os) { *os << (v == Variant::kThread ? "Thread" : "Impl"); }
+
 std::unique_ptr<CShowVideoPro> MakePreview(Variant v) {
     if (v == Variant::kThread) return std::make_unique<CShowVideoThread>();
     return std::make_unique<CShowVideoImpl>();
