@@ -1,5 +1,7 @@
 #include "documents/pdf_document.h"
 
+#include "documents/log_categories.h"
+
 #include <hpdf.h>
 #include <QFile>
 #include <QtGlobal>
@@ -27,8 +29,8 @@ extern "C" void PdfErrorHandler(HPDF_STATUS error, HPDF_STATUS detail, void* use
         record->error = error;
         record->detail = detail;
     }
-    qWarning("PDF: libharu error %04X, detail %u", static_cast<unsigned>(error),
-             static_cast<unsigned>(detail));
+    qCWarning(lcDocuments, "PDF: libharu error %04X, detail %u", static_cast<unsigned>(error),
+              static_cast<unsigned>(detail));
 }
 
 // Frees the libharu document on every way out.

@@ -1,5 +1,7 @@
 #include "platform/frame_converter.h"
 
+#include "platform/log_categories.h"
+
 #include <QtGlobal>
 #include <opencv2/imgproc.hpp>
 
@@ -86,10 +88,10 @@ void FrameConverter::ReportDrop(const char* why) {
         return;
     }
     if (dropped_ == 1) {
-        qWarning("camera frame dropped: %s", why);
+        qCWarning(lcCamera, "camera frame dropped: %s", why);
     } else {
-        qWarning("camera frame dropped: %s (%d frames dropped since the last report)", why,
-                 dropped_);
+        qCWarning(lcCamera, "camera frame dropped: %s (%d frames dropped since the last report)",
+                  why, dropped_);
     }
     dropped_ = 0;
     lastReport_ = now;

@@ -1,5 +1,7 @@
 #include "video/show_video.h"
 
+#include "video/log_categories.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QMetaObject>
@@ -46,7 +48,7 @@ void ShowPreviewMessage(const QString& text) {
         handler(text);
         return;
     }
-    qWarning().noquote() << text;
+    qCWarning(lcVideo).noquote() << text;
     // A message box only on the UI thread: queued there from anywhere else.
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
         QMetaObject::invokeMethod(

@@ -1,5 +1,7 @@
 #include "video/show_video_pro.h"
 
+#include "video/log_categories.h"
+
 #include "platform/window_messages.h"
 #include "video/grab_filter.h"
 #include "video/object_container.h"
@@ -47,7 +49,7 @@ bool CShowVideoPro::IsPreviewMessage(int message) {
 
 qintptr CShowVideoPro::Send(int message, qintptr wParam, qintptr lParam) {
     if (!OnUiThread()) {
-        qWarning("preview: message %d refused off the UI thread", message);
+        qCWarning(lcVideo, "preview: message %d refused off the UI thread", message);
         return 1;
     }
     return HandleMessage(message, wParam, lParam);
