@@ -11,14 +11,13 @@
 #include "app/core/link_opener.h"
 #include "documents/dialogs/merge_layout.h"
 #include "documents/dialogs/show_image_texts.h"
+#include "documents/dialogs/tile_owner.h"
 #include "documents/image_saver.h"
 #include "platform/window_messages.h"
 #include "video/image_tile.h"
 
 namespace orbisk {
 namespace {
-
-using platform::WindowMessageEvent;
 
 constexpr int kMargin = 7;
 constexpr int kButtonWidth = 68;
@@ -267,12 +266,9 @@ void CShowImageDlg::OnMenuRemove() {
 }
 
 bool CShowImageDlg::event(QEvent* event) {
-    if (event->type() == WindowMessageEvent::Type()) {
-        const auto* message = static_cast<WindowMessageEvent*>(event);
-        if (message->Message() == platform::WM_TILE_CLICKED) {
-            OnTileClicked(static_cast<int>(message->WParam()), static_cast<int>(message->LParam()));
-            return true;
-        }
+    if (const auto click = TileClickOf(event)) {
+        OnTileClicked(click->tile, click->kind);
+        return true;
     }
     return QDialog::event(event);
 }
@@ -285,9 +281,7 @@ void CShowImageDlg::showEvent(QShowEvent* event) {
 void CShowImageDlg::paintEvent(QPaintEvent* event) {
     QDialog::paintEvent(event);
     QPainter painter(this);
-    for (const auto& tile : tiles_) {
-        tile->Paint(painter);
-    }
+    PaintTiles(painter, tiles_);
 }
 
 void CShowImageDlg::mouseMoveEvent(QMouseEvent* event) {
