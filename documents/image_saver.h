@@ -65,6 +65,18 @@ class CImageSaver : public CImageLoader {
     // or empty when nothing was written.
     QString SaveTiff(const cv::Mat& page, const QString& name);
 
+    // Two image files on one white canvas (see MergeImagePair), written under
+    // `baseName` in the COLOR mode: a black-and-white ".tif" (CCITT G4),
+    // otherwise a ".jpg". `orientation` 1 stacks `pathB` below `pathA`, 0
+    // puts it to the right. The written path, or empty when either file
+    // cannot be read or nothing was written.
+    QString MergeImages(const QString& pathA, const QString& pathB, const QString& baseName,
+                        int orientation, int gap);
+    QString MergeTopBottom(const QString& pathA, const QString& pathB, const QString& baseName,
+                           int colourMode, int gap);
+    QString MergeLeftRight(const QString& pathA, const QString& pathB, const QString& baseName,
+                           int colourMode, int gap);
+
     // The colour page with its paper turned pure white (the capture's
     // black-and-white factor).
     cv::Mat WhitenBackground(const cv::Mat& image);
@@ -93,6 +105,8 @@ class CImageSaver : public CImageLoader {
     // The black-and-white factor: 0.5 for the document camera of model 5.
     double BilevelFactor() const;
     cv::Mat WhitenBackground(const cv::Mat& image, double bilevelFactor);
+    QString Merge(const QString& pathA, const QString& pathB, const QString& baseName, bool stacked,
+                  int colourMode, int gap);
     // Step 2 of saving: the barcode name or text file; returns the name to use.
     QString ApplyBarcodes(const std::vector<cv::Mat>& pages, const QString& baseName);
     // One page in the IMG_FORMAT; the written path or empty.

@@ -13,13 +13,12 @@
 #include "app/core/bitmap_resources.h"
 #include "documents/dialogs/multi_page_texts.h"
 #include "documents/dialogs/page_combine.h"
+#include "documents/dialogs/tile_owner.h"
 #include "platform/window_messages.h"
 #include "video/image_tile.h"
 
 namespace orbisk {
 namespace {
-
-using platform::WindowMessageEvent;
 
 // The strip's geometry in pixels.
 constexpr int kWindowWidth = 180;
@@ -260,12 +259,9 @@ void CMultiPageDlg::DeletePageFiles() {
 }
 
 bool CMultiPageDlg::event(QEvent* event) {
-    if (event->type() == WindowMessageEvent::Type()) {
-        const auto* message = static_cast<WindowMessageEvent*>(event);
-        if (message->Message() == platform::WM_TILE_CLICKED) {
-            OnTileClicked(static_cast<int>(message->WParam()), static_cast<int>(message->LParam()));
-            return true;
-        }
+    if (const auto click = TileClickOf(event)) {
+        OnTileClicked(click->tile, click->kind);
+        return true;
     }
     return QDialog::event(event);
 }
@@ -273,9 +269,7 @@ bool CMultiPageDlg::event(QEvent* event) {
 void CMultiPageDlg::paintEvent(QPaintEvent* event) {
     QDialog::paintEvent(event);
     QPainter painter(this);
-    for (const auto& tile : tiles_) {
-        tile->Paint(painter);
-    }
+    PaintTiles(painter, tiles_);
 }
 
 void CMultiPageDlg::mousePressEvent(QMouseEvent* event) {
