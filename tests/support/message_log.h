@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+#include <ostream>
 #include <vector>
 
 namespace orbisk::test {
@@ -18,6 +19,9 @@ class MessageLog : public QObject {
         qintptr wParam;
         qintptr lParam;
         bool operator==(const Posted&) const = default;
+        friend std::ostream& operator<<(std::ostream& os, const Posted& p) {
+            return os << "(" << p.message << ", " << p.wParam << ", " << p.lParam << ")";
+        }
     };
     std::vector<Posted> posted;
 
