@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+#include <ostream>
 #include <vector>
 
 namespace orbisk::test {
@@ -12,10 +13,23 @@ namespace orbisk::test {
 class MessageLog : public QObject {
   public:
     std::vector<int> messages;
+    // Each message with its parameters, in the order posted.
+    struct Posted {
+        int message;
+        qintptr wParam;
+        qintptr lParam;
+        bool operator==(const Posted&) const = default;
+        friend std::ostream& operator<<(std::ostream& os, const Posted& p) {
+            return os << "(" << p.message << ", " << p.wParam << ", " << p.lParam << ")";
+        }
+    };
+    std::vector<Posted> posted;
 
     bool event(QEvent* e) override {
         if (e->type() == platform::WindowMessageEvent::Type()) {
-            messages.push_back(static_cast<platform::WindowMessageEvent*>(e)->Message());
+            const auto* m = static_cast<platform::WindowMessageEvent*>(e);
+            messages.push_back(m->Message());
+            posted.push_back({m->Message(), m->WParam(), m->LParam()});
             return true;
         }
         return QObject::event(e);
