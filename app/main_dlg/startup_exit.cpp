@@ -100,7 +100,9 @@ int COrbiskDlg::CheckCaptureServer() {
 
 bool COrbiskDlg::OnInitDialog() {
     setWindowIcon(m_hIcon);
+    // A fresh record: the reader adds to what a record holds.
     CBrandingData& branding = TheBrandingData();
+    branding = CBrandingData();
     if (branding.Load(env_.brandingPath) != 0) {
         branding = CBrandingData();
         Quit();
