@@ -6,8 +6,8 @@ namespace orbisk {
 
 // The sizes of the faces: the captioned buttons of the right-hand column, the
 // three small ones at its top, and the square symbol buttons.
-inline constexpr QSize kWideButtonSize(100, 34);
-inline constexpr QSize kSmallButtonSize(66, 28);
+inline constexpr QSize kWideButtonSize(118, 34);
+inline constexpr QSize kSmallButtonSize(78, 28);
 inline constexpr QSize kSymbolButtonSize(36, 36);
 inline constexpr int kAppIconBitmap = 128;
 

@@ -25,7 +25,13 @@ namespace {
 
 constexpr int kWindowWidth = 1024;
 constexpr int kWindowHeight = 720;
-constexpr int kColumnWidth = 214;
+constexpr int kColumnWidth = 250;
+// Three radio buttons side by side in a group of the column; the middle
+// one has the longest captions.
+QRect RadioSlot(int i) {
+    static constexpr int kLeft[] = {8, 76, 164}, kWidth[] = {68, 88, 78};
+    return QRect(kLeft[i], 20, kWidth[i], 20);
+}
 constexpr int kStripWidth = 140;
 
 }  // namespace
@@ -54,67 +60,73 @@ void COrbiskDlg::BuildControls() {
     int y = 10;
     button(IDC_PREFERENCES, QRect(x0, y, kSmallButtonSize.width(), kSmallButtonSize.height()),
            this);
-    button(IDC_VIDEO_PARAMS, QRect(x0 + 72, y, kSmallButtonSize.width(), kSmallButtonSize.height()),
-           this);
-    button(IDC_EXIT, QRect(x0 + 144, y, kSmallButtonSize.width(), kSmallButtonSize.height()), this);
+    const int gap = (kColumnWidth - 3 * kSmallButtonSize.width()) / 2;
+    button(IDC_VIDEO_PARAMS,
+           QRect(QPoint(x0 + kSmallButtonSize.width() + gap, y), kSmallButtonSize), this);
+    button(IDC_EXIT,
+           QRect(QPoint(x0 + kColumnWidth - kSmallButtonSize.width(), y), kSmallButtonSize), this);
     y += 36;
 
     auto* video = new QGroupBox(this);
     add(IDC_VIDEO_GROUP, video, QRect(x0, y, kColumnWidth, 70));
     add(IDC_EXPOSURE_LABEL, new QLabel(video), QRect(8, 20, 60, 20));
-    add(IDC_AUTO_EXPOSURE, new QCheckBox(video), QRect(120, 20, 90, 20));
+    add(IDC_AUTO_EXPOSURE, new QCheckBox(video), QRect(kColumnWidth - 96, 20, 90, 20));
     m_exposureSlider = new QSlider(Qt::Horizontal, video);
-    add(IDC_EXPOSURE_SLIDER, m_exposureSlider, QRect(8, 44, 150, 20));
+    add(IDC_EXPOSURE_SLIDER, m_exposureSlider, QRect(8, 44, kColumnWidth - 66, 20));
     auto* exposure = new QLineEdit(video);
     exposure->setValidator(new QIntValidator(exposure));
-    add(IDC_EXPOSURE_EDIT, exposure, QRect(164, 42, 42, 22));
+    add(IDC_EXPOSURE_EDIT, exposure, QRect(kColumnWidth - 52, 42, 44, 22));
     y += 76;
 
     const int symbols[] = {IDC_ROTATE_LEFT, IDC_ROTATE_180, IDC_ROTATE_RIGHT, IDC_SWITCH_CAMERA,
                            IDC_AUTO_FOCUS};
     for (int i = 0; i < 5; ++i) {
-        button(symbols[i], QRect(QPoint(x0 + 3 + i * 42, y), kSymbolButtonSize), this);
+        button(symbols[i], QRect(QPoint(x0 + 8 + i * 48, y), kSymbolButtonSize), this);
     }
     y += 44;
 
     auto* naming = new QGroupBox(this);
     add(IDC_NAMING_GROUP, naming, QRect(x0, y, kColumnWidth, 102));
-    add(IDC_NAMING_PREFIX, new QRadioButton(naming), QRect(8, 20, 66, 20));
-    add(IDC_NAMING_TIME, new QRadioButton(naming), QRect(76, 20, 72, 20));
-    add(IDC_NAMING_CUSTOM, new QRadioButton(naming), QRect(150, 20, 62, 20));
-    add(IDC_PREFIX_LABEL, new QLabel(naming), QRect(8, 46, 50, 22));
+    const int third[] = {IDC_NAMING_PREFIX, IDC_NAMING_TIME, IDC_NAMING_CUSTOM};
+    for (int i = 0; i < 3; ++i) {
+        add(third[i], new QRadioButton(naming), RadioSlot(i));
+    }
+    add(IDC_PREFIX_LABEL, new QLabel(naming), QRect(8, 46, 56, 22));
     m_prefixCombo = new QComboBox(naming);
-    add(IDC_PREFIX_COMBO, m_prefixCombo, QRect(60, 46, 146, 22));
+    add(IDC_PREFIX_COMBO, m_prefixCombo, QRect(66, 46, kColumnWidth - 74, 22));
     auto* index = new QLineEdit(naming);
     index->setValidator(new QIntValidator(0, 99999, index));
-    add(IDC_INDEX_EDIT, index, QRect(60, 74, 146, 22));
+    add(IDC_INDEX_EDIT, index, QRect(66, 74, kColumnWidth - 74, 22));
     y += 108;
 
     auto* crop = new QGroupBox(this);
     add(IDC_CROP_GROUP, crop, QRect(x0, y, kColumnWidth, 46));
-    add(IDC_CROP_NONE, new QRadioButton(crop), QRect(8, 20, 66, 20));
-    add(IDC_CROP_AUTO, new QRadioButton(crop), QRect(76, 20, 72, 20));
-    add(IDC_CROP_CUSTOM, new QRadioButton(crop), QRect(150, 20, 62, 20));
+    const int crops[] = {IDC_CROP_NONE, IDC_CROP_AUTO, IDC_CROP_CUSTOM};
+    for (int i = 0; i < 3; ++i) {
+        add(crops[i], new QRadioButton(crop), RadioSlot(i));
+    }
     y += 52;
 
     auto* colour = new QGroupBox(this);
     add(IDC_COLOR_GROUP, colour, QRect(x0, y, kColumnWidth, 46));
-    add(IDC_COLOR_COLOR, new QRadioButton(colour), QRect(8, 20, 66, 20));
-    add(IDC_COLOR_GRAY, new QRadioButton(colour), QRect(76, 20, 82, 20));
-    add(IDC_COLOR_MONO, new QRadioButton(colour), QRect(158, 20, 54, 20));
+    const int colours[] = {IDC_COLOR_COLOR, IDC_COLOR_GRAY, IDC_COLOR_MONO};
+    for (int i = 0; i < 3; ++i) {
+        add(colours[i], new QRadioButton(colour), RadioSlot(i));
+    }
     y += 52;
 
-    add(IDC_MERGE, new QCheckBox(this), QRect(x0 + 4, y, 90, 20));
-    add(IDC_BARCODE_NAMING, new QCheckBox(this), QRect(x0 + 106, y, 104, 20));
-    add(IDC_MULTI_PAGE_TIF, new QCheckBox(this), QRect(x0 + 4, y + 22, 206, 20));
-    add(IDC_ONE_PDF, new QCheckBox(this), QRect(x0 + 4, y + 44, 206, 20));
+    const int half = kColumnWidth / 2;
+    add(IDC_MERGE, new QCheckBox(this), QRect(x0 + 4, y, half - 4, 20));
+    add(IDC_BARCODE_NAMING, new QCheckBox(this), QRect(x0 + half, y, half, 20));
+    add(IDC_MULTI_PAGE_TIF, new QCheckBox(this), QRect(x0 + 4, y + 22, kColumnWidth - 4, 20));
+    add(IDC_ONE_PDF, new QCheckBox(this), QRect(x0 + 4, y + 44, kColumnWidth - 4, 20));
     y += 72;
 
     const int wide[] = {IDC_BROWSE_IMAGES,   IDC_RECOGNIZE_TEXT, IDC_PHOTOCOPY,
                         IDC_CAPTURE_TO_PDF,  IDC_CAPTURE,        IDC_RECORD_VIDEO,
                         IDC_CONTINUOUS_SHOOT};
     for (int i = 0; i < 7; ++i) {
-        const QPoint at(x0 + (i % 2) * (kWideButtonSize.width() + 14), y + (i / 2) * 40);
+        const QPoint at(x0 + (i % 2) * (kColumnWidth - kWideButtonSize.width()), y + (i / 2) * 40);
         button(wide[i], QRect(at, kWideButtonSize), this);
     }
 
