@@ -10,6 +10,7 @@
 #include <opencv2/core/utility.hpp>
 #include <opencv2/imgcodecs.hpp>
 
+#include "bench/desk_scene.h"
 #include "platform/frame_converter.h"
 #include "tests/support/scene_generator.h"
 #include "video/frame_store.h"
@@ -23,13 +24,7 @@ using platform::FrameSample;
 // The targets are for one core; OpenCV would otherwise spread conversions.
 const bool kOneThread = (cv::setNumThreads(1), true);
 
-cv::Mat Desk(int width, int height) {
-    return test::MakeScene({.size = {width, height},
-                            .pages = {{.centre = {width / 2.0f, height / 2.0f},
-                                       .size = {height * 0.55f, height * 0.8f},
-                                       .angle = 5}}})
-        .image;
-}
+using test::Desk;
 
 std::vector<uint8_t> Mjpg(int width, int height) {
     std::vector<uint8_t> jpeg;

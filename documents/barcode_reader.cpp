@@ -3,8 +3,8 @@
 #include <zbar.h>
 #include <QByteArray>
 #include <QString>
-#include <QStringDecoder>
 #include <opencv2/imgproc.hpp>
+#include "platform/text_decoding.h"
 
 #include <cstdio>
 #include <memory>
@@ -29,18 +29,8 @@ struct ImageDeleter {
 // UTF-8 Chinese without an ECI marker as Shift-JIS; bytes that are not UTF-8
 // come from programs of the Chinese code page (GB18030).
 std::string QrText(const char* data, unsigned length) {
-    const QByteArray bytes(data, static_cast<qsizetype>(length));
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)utf8.decode(bytes);
-    if (!utf8.hasError()) {
-        return bytes.toStdString();
-    }
-    QStringDecoder gb18030("GB18030");
-    if (!gb18030.isValid()) {
-        return bytes.toStdString();
-    }
-    const QString text = gb18030.decode(bytes);
-    return text.toUtf8().toStdString();
+    const QByteArrayView bytes(data, static_cast<qsizetype>(length));
+    return platform::DecodeUtf8OrGb18030(bytes).toUtf8().toStdString();
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "app/core/text_conversion.h"
 #include "documents/image_files.h"
 #include "platform/atomic_file.h"
+#include "platform/jpeg_decode_limits.h"
 
 namespace orbisk {
 namespace {
@@ -113,6 +114,7 @@ bool DecompressJpeg(const unsigned char* data, std::size_t length, AllocateRows 
                     void* context) {
     jpeg_decompress_struct cinfo;
     JpegErrorRecord error;
+    jpeg_progress_mgr progress;
     InitErrorRecord(&error);
     cinfo.err = &error.pub;
     if (setjmp(error.recovery) != 0) {
@@ -120,6 +122,7 @@ bool DecompressJpeg(const unsigned char* data, std::size_t length, AllocateRows 
         return false;
     }
     jpeg_create_decompress(&cinfo);
+    platform::LimitJpegDecoding(cinfo, progress);
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(length));
     jpeg_read_header(&cinfo, TRUE);
 

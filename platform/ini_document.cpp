@@ -1,26 +1,14 @@
 #include "platform/ini_document.h"
 
 #include "platform/atomic_file.h"
+#include "platform/text_decoding.h"
 
 #include <QFile>
-#include <QStringDecoder>
 
 namespace orbisk::platform {
 namespace {
 
 const QByteArray kBom = QByteArrayLiteral("\xEF\xBB\xBF");
-
-// UTF-8 when the bytes are valid UTF-8, else the Chinese ANSI code page that
-// the Windows program wrote its files in.
-QString DecodeText(QByteArrayView bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (!utf8.hasError()) {
-        return text;
-    }
-    QStringDecoder gb("GB18030");
-    return gb.isValid() ? QString(gb(bytes)) : QString::fromLatin1(bytes);
-}
 
 // [start, end) of `text` without the blanks at both ends, as QString::trimmed
 // counts them (full-width blanks included).
@@ -89,7 +77,7 @@ IniDocument IniDocument::FromBytes(const QByteArray& bytes) {
     while (data.startsWith(kBom)) {
         data = data.sliced(kBom.size());
     }
-    const QString text = DecodeText(data);
+    const QString text = DecodeUtf8OrGb18030(data);
     IniDocument doc;
     // A line ends at LF, CRLF or a lone CR; the end of the last line is not
     // the start of an extra one.

@@ -1,5 +1,7 @@
 #include "platform/mjpeg_decoder.h"
 
+#include "platform/jpeg_decode_limits.h"
+
 // jpeglib.h needs FILE and size_t declared first.
 #include <cstdio>
 
@@ -11,82 +13,163 @@
 
 namespace orbisk::platform {
 
+// libjpeg reports fatal errors by a longjmp back here. It must not cross a
+// frame with live destructors, so the recovery points are plain functions
+// that hold only plain data.
 struct MjpegDecoder::State {
     jpeg_decompress_struct cinfo{};
-    struct Error {
-        jpeg_error_mgr mgr{};
-        std::jmp_buf jump;
-        bool truncated = false;
-    } error;
+    jpeg_error_mgr mgr{};
+    jpeg_progress_mgr progress{};
+    std::jmp_buf jump;
+    char problem[JMSG_LENGTH_MAX] = "";
 };
 
 namespace {
 
+using State = MjpegDecoder::State;
+
+State& StateOf(j_common_ptr cinfo) { return *static_cast<State*>(cinfo->client_data); }
+
+bool Damaged(const State& s) { return s.mgr.num_warnings > 0; }
+
 void OnError(j_common_ptr cinfo) {
-    auto* e = reinterpret_cast<MjpegDecoder::State*>(cinfo->client_data);
-    std::longjmp(e->error.jump, 1);
+    State& s = StateOf(cinfo);
+    // A stop for a counted warning keeps that warning's text.
+    if (!Damaged(s)) {
+        if (ExceededJpegScanLimit(s.cinfo)) {
+            std::snprintf(s.problem, sizeof(s.problem), "more than %d scans", kMaxJpegScans);
+        } else {
+            (*cinfo->err->format_message)(cinfo, s.problem);
+        }
+    }
+    std::longjmp(s.jump, 1);
 }
 
-// Warnings are not printed. A stream that ends early is decoded as grey by
-// libjpeg; such a frame counts as corrupt. Other warnings (extra bytes
-// before a marker, common with webcams) leave a usable picture.
+// Warnings are not printed. Where libjpeg papers over damaged data (a stream
+// cut short, a bad code, a lost restart marker) the picture has grey or
+// smeared parts, so the warning is counted and the frame dropped. Extra bytes
+// before a marker are common with webcams and leave the picture whole; an
+// unknown JFIF revision says nothing about the data.
 void OnMessage(j_common_ptr cinfo, int level) {
-    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) {
-        reinterpret_cast<MjpegDecoder::State*>(cinfo->client_data)->error.truncated = true;
+    if (level >= 0) {
+        return;  // trace messages
     }
+    const int code = cinfo->err->msg_code;
+    State& s = StateOf(cinfo);
+    if (code == JWRN_EXTRANEOUS_DATA || code == JWRN_JFIF_MAJOR) {
+        return;
+    }
+    if (!Damaged(s)) {
+        (*cinfo->err->format_message)(cinfo, s.problem);
+    }
+    ++cinfo->err->num_warnings;
 }
 
-}  // namespace
-
-MjpegDecoder::MjpegDecoder() : state_(std::make_unique<State>()) {
-    state_->cinfo.err = jpeg_std_error(&state_->error.mgr);
-    state_->error.mgr.error_exit = OnError;
-    state_->error.mgr.emit_message = OnMessage;
-    state_->cinfo.client_data = state_.get();
-    jpeg_create_decompress(&state_->cinfo);
-}
-
-MjpegDecoder::~MjpegDecoder() { jpeg_destroy_decompress(&state_->cinfo); }
-
-bool MjpegDecoder::Decode(const uint8_t* data, size_t length, cv::Mat& out) {
-    // A JPEG picture is at least its start marker, headers and end marker.
-    if (data == nullptr || length < 4 || data[0] != 0xFF || data[1] != 0xD8) {
-        return false;
-    }
-    jpeg_decompress_struct& cinfo = state_->cinfo;
-    state_->error.truncated = false;
-    if (setjmp(state_->error.jump)) {
+// Reads the headers; false for a frame without a picture or a damaged one.
+bool ReadHeader(State& s, const uint8_t* data, size_t length) {
+    jpeg_decompress_struct& cinfo = s.cinfo;
+    if (setjmp(s.jump)) {
         jpeg_abort_decompress(&cinfo);
         return false;
     }
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(length));
-    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) {
+    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK || Damaged(s)) {
+        if (!Damaged(s)) {
+            std::snprintf(s.problem, sizeof(s.problem), "no picture in the frame");
+        }
+        jpeg_abort_decompress(&cinfo);
+        return false;
+    }
+    return true;
+}
+
+// Decodes the picture whose header has been read into `out`, which has its
+// size already. Ends the decompression either way.
+bool DecodeRows(State& s, cv::Mat& out) {
+    jpeg_decompress_struct& cinfo = s.cinfo;
+    if (setjmp(s.jump)) {
         jpeg_abort_decompress(&cinfo);
         return false;
     }
     cinfo.out_color_space = JCS_EXT_BGR;
     jpeg_start_decompress(&cinfo);
-    const int w = static_cast<int>(cinfo.output_width);
-    const int h = static_cast<int>(cinfo.output_height);
-    if (cinfo.output_components != 3 || w <= 0 || h <= 0) {
+    if (cinfo.output_components != 3 || static_cast<int>(cinfo.output_width) != out.cols ||
+        static_cast<int>(cinfo.output_height) != out.rows || Damaged(s)) {
+        if (!Damaged(s)) {
+            std::snprintf(s.problem, sizeof(s.problem), "unexpected output format");
+        }
         jpeg_abort_decompress(&cinfo);
         return false;
     }
-    out.create(h, w, CV_8UC3);  // no allocation while the size stays
     // Several rows per call lets libjpeg hand over whole MCU rows.
     JSAMPROW rows[16];
     while (cinfo.output_scanline < cinfo.output_height) {
         const int first = static_cast<int>(cinfo.output_scanline);
-        const int count = std::min(16, h - first);
+        const int count = std::min(16, out.rows - first);
         for (int i = 0; i < count; ++i) {
             rows[i] = out.ptr(first + i);
         }
-        if (jpeg_read_scanlines(&cinfo, rows, static_cast<JDIMENSION>(count)) == 0) {
+        if (jpeg_read_scanlines(&cinfo, rows, static_cast<JDIMENSION>(count)) == 0 || Damaged(s)) {
             break;
         }
     }
+    if (Damaged(s) || cinfo.output_scanline < cinfo.output_height) {
+        if (!Damaged(s)) {
+            std::snprintf(s.problem, sizeof(s.problem), "picture ends early");
+        }
+        jpeg_abort_decompress(&cinfo);
+        return false;
+    }
     jpeg_finish_decompress(&cinfo);
-    return !state_->error.truncated;
+    return !Damaged(s);
+}
+
+}  // namespace
+
+MjpegDecoder::MjpegDecoder() : state_(std::make_unique<State>()) {
+    state_->cinfo.err = jpeg_std_error(&state_->mgr);
+    state_->mgr.error_exit = OnError;
+    state_->mgr.emit_message = OnMessage;
+    state_->cinfo.client_data = state_.get();
+    jpeg_create_decompress(&state_->cinfo);
+    LimitJpegDecoding(state_->cinfo, state_->progress);
+}
+
+MjpegDecoder::~MjpegDecoder() { jpeg_destroy_decompress(&state_->cinfo); }
+
+const char* MjpegDecoder::Problem() const { return state_->problem; }
+
+bool MjpegDecoder::Decode(const uint8_t* data, size_t length, int width, int height,
+                          cv::Mat& out) noexcept {
+    State& s = *state_;
+    s.mgr.num_warnings = 0;
+    s.problem[0] = '\0';
+    // A JPEG picture is at least its start marker, headers and end marker.
+    if (data == nullptr || length < 4 || data[0] != 0xFF || data[1] != 0xD8) {
+        std::snprintf(s.problem, sizeof(s.problem), "not a JPEG picture");
+        return false;
+    }
+    if (!ReadHeader(s, data, length)) {
+        return false;
+    }
+    // The header alone decides the allocation: only the stream's size is
+    // taken, whatever a damaged or hostile frame claims.
+    if (static_cast<long long>(s.cinfo.image_width) != width ||
+        static_cast<long long>(s.cinfo.image_height) != height) {
+        std::snprintf(s.problem, sizeof(s.problem), "picture of %u x %u in a %d x %d stream",
+                      s.cinfo.image_width, s.cinfo.image_height, width, height);
+        jpeg_abort_decompress(&s.cinfo);
+        return false;
+    }
+    try {
+        out.create(height, width, CV_8UC3);  // no allocation while the size stays
+    } catch (...) {
+        std::snprintf(s.problem, sizeof(s.problem), "no memory for a %d x %d picture", width,
+                      height);
+        jpeg_abort_decompress(&s.cinfo);
+        return false;
+    }
+    return DecodeRows(s, out);
 }
 
 }  // namespace orbisk::platform

@@ -18,9 +18,12 @@ class MjpegDecoder {
     MjpegDecoder(const MjpegDecoder&) = delete;
     MjpegDecoder& operator=(const MjpegDecoder&) = delete;
 
-    // False for data that is not a whole JPEG picture (a truncated or
-    // corrupt frame); `out` may then hold a partly written picture.
-    bool Decode(const uint8_t* data, size_t length, cv::Mat& out);
+    // False for data that is not a whole, undamaged JPEG picture of
+    // width x height (the stream's size): the frame header is checked before
+    // anything is allocated, so a frame claiming a huge size costs nothing.
+    // `out` may then hold a partly written picture; Problem() says why.
+    bool Decode(const uint8_t* data, size_t length, int width, int height, cv::Mat& out) noexcept;
+    const char* Problem() const;
 
     struct State;  // libjpeg's objects, kept out of this header
 

@@ -24,6 +24,10 @@ struct WorkerThread::State {
     std::mutex mutex;
     std::condition_variable_any cv;
     int wake;  // readable once a stop was requested; never drained
+    // Our own stop source rather than the jthread's, so that the body may ask
+    // for its stop before the jthread object is even assigned.
+    std::stop_source source;
+    std::atomic<std::thread::id> body_thread{};
     std::atomic<bool> finished{false};
 };
 
@@ -67,7 +71,9 @@ bool WorkerThread::Start(Body body) {
     if (thread_.joinable()) return false;
     state_ = std::make_shared<State>();
     auto state = state_;
-    thread_ = std::jthread([state, body = std::move(body)](std::stop_token token) {
+    thread_ = std::jthread([state, body = std::move(body)] {
+        state->body_thread = std::this_thread::get_id();
+        const std::stop_token token = state->source.get_token();
         // Wakes a poll of the body; the condition variable wakes itself.
         std::stop_callback wake(token, [&state] { state->Wake(); });
         Context context(token, state);
@@ -78,16 +84,16 @@ bool WorkerThread::Start(Body body) {
 }
 
 void WorkerThread::RequestStop() {
-    if (thread_.joinable()) thread_.request_stop();
+    if (state_) state_->source.request_stop();
 }
 
 void WorkerThread::Stop() {
-    if (!thread_.joinable()) return;
-    thread_.request_stop();
-    if (thread_.get_id() == std::this_thread::get_id()) return;
-    thread_.join();
+    if (!state_) return;
+    state_->source.request_stop();
+    if (state_->body_thread.load() == std::this_thread::get_id()) return;
+    if (thread_.joinable()) thread_.join();
 }
 
-bool WorkerThread::Running() const { return thread_.joinable() && state_ && !state_->finished; }
+bool WorkerThread::Running() const { return state_ && !state_->finished; }
 
 }  // namespace orbisk::platform

@@ -1,7 +1,7 @@
 #include "app/core/branding_data.h"
 
 #include <QFile>
-#include <QStringDecoder>
+#include "platform/text_decoding.h"
 
 #include <cstring>
 #include <optional>
@@ -91,16 +91,7 @@ bool CBrandingData::ReadScrambledField(const QByteArray& bytes, qsizetype& pos, 
 }
 
 QString CBrandingData::DecodeText(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (!utf8.hasError()) {
-        return text;
-    }
-    QStringDecoder gb("GB18030");
-    if (gb.isValid()) {
-        return gb(bytes);
-    }
-    return QString::fromLatin1(bytes);
+    return platform::DecodeUtf8OrGb18030(bytes);
 }
 
 int CBrandingData::Load(const QString& path) {

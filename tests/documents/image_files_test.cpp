@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "documents/image_files.h"
+#include "platform/jpeg_decode_limits.h"
 #include "tests/support/colour_bands.h"
 #include "tests/support/file_size_limit.h"
+#include "tests/support/progressive_jpeg.h"
 #include "tests/support/temp_dir.h"
 
 namespace orbisk {
@@ -229,6 +231,13 @@ QByteArray RandomBytes() {
     return bytes;
 }
 
+QByteArray Progressive(int scans) {
+    const std::vector<uint8_t> bytes = test::EncodeProgressiveJpeg(ColourPage(), scans);
+    EXPECT_FALSE(bytes.empty());
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
+}
+
 const DecodeCase kDecodeCases[] = {
     {"grey", [] { return Encode(GreyGradient()); }, CV_8UC1},
     {"colour", [] { return Encode(ColourPage()); }, CV_8UC3},
@@ -249,6 +258,11 @@ const DecodeCase kDecodeCases[] = {
      -1},
     {"claims 12000 x 9000 (108 MP)",
      [] { return WithClaimedSize(Encode(ColourPage()), 12000, 9000); }, -1},
+    {"progressive, 10 scans", [] { return Progressive(10); }, CV_8UC3},
+    {"progressive, as many scans as allowed", [] { return Progressive(platform::kMaxJpegScans); },
+     CV_8UC3},
+    {"progressive, one scan too many", [] { return Progressive(platform::kMaxJpegScans + 1); }, -1},
+    {"progressive, 1000 scans", [] { return Progressive(1000); }, -1},
 };
 
 class DecodeJpegTest : public testing::TestWithParam<DecodeCase> {};

@@ -1,0 +1,57 @@
+#include "video/show_video.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QThread>
+#include <QtDebug>
+
+#include <mutex>
+
+namespace orbisk {
+namespace {
+
+std::mutex handlerLock;
+PreviewMessageHandler& Handler() {
+    static PreviewMessageHandler handler;
+    return handler;
+}
+
+}  // namespace
+
+int PreviewCreationError() {
+    const auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!app) {
+        return kPreviewNoGuiApplication;
+    }
+    return QThread::currentThread() == app->thread() ? 0 : kPreviewNotGuiThread;
+}
+
+QString PreviewCreationFailedText(int error) {
+    return QString::fromUtf8("创建视频预览窗口失败，错误码：%1").arg(error);
+}
+
+void SetPreviewMessageHandler(PreviewMessageHandler handler) {
+    std::lock_guard lock(handlerLock);
+    Handler() = std::move(handler);
+}
+
+void ShowPreviewMessage(const QString& text) {
+    PreviewMessageHandler handler;
+    {
+        std::lock_guard lock(handlerLock);
+        handler = Handler();
+    }
+    if (handler) {
+        handler(text);
+        return;
+    }
+    qWarning().noquote() << text;
+    // A message box only on the UI thread: queued there from anywhere else.
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        QMetaObject::invokeMethod(
+            app, [text] { QMessageBox::warning(nullptr, QString(), text); }, Qt::QueuedConnection);
+    }
+}
+
+}  // namespace orbisk
