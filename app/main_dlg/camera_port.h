@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/core/int_rect.h"
+#include "platform/camera_controls.h"
+#include "video/video_source.h"
 
 #include <QSize>
 #include <QString>
@@ -49,10 +51,7 @@ using CameraFactory =
 // The program's cameras.
 CameraFactory ControllerCameraFactory();
 
-// The format codes of SetFormatPreference and GetFormats.
-inline constexpr int kFormatYuy2 = 0;
-inline constexpr int kFormatMjpg = 1;
 // The exposure property of the camera controls.
-inline constexpr int kExposureProperty = 4;
+inline constexpr int kExposureProperty = platform::kCameraExposure;
 
 }  // namespace orbisk
