@@ -29,7 +29,7 @@ constexpr int kColumnWidth = 250;
 // Three radio buttons side by side in a group of the column; the middle
 // one has the longest captions.
 QRect RadioSlot(int i) {
-    static constexpr int kLeft[] = {8, 76, 164}, kWidth[] = {68, 88, 78};
+    static constexpr int kLeft[] = {6, 84, 168}, kWidth[] = {78, 84, 78};
     return QRect(kLeft[i], 20, kWidth[i], 20);
 }
 constexpr int kStripWidth = 140;
