@@ -91,4 +91,18 @@ QStringList FakeCameras::CallsOf(int camera) const {
     return calls;
 }
 
+std::unique_ptr<COrbiskDlg> StartMainWindow(StartupEnvironment env, bool& completed) {
+    env.splashMilliseconds = 0;
+    auto dlg = std::make_unique<COrbiskDlg>(nullptr, std::move(env));
+    completed = dlg->OnInitDialog();
+    return dlg;
+}
+
+SysSettings StoredSettings(const QString& path) {
+    SysSettings s;
+    s.EnsureFile(path);
+    s.Load();
+    return s;
+}
+
 }  // namespace orbisk::test

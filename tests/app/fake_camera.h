@@ -1,6 +1,8 @@
 #pragma once
 
+#include "app/core/sys_settings.h"
 #include "app/main_dlg/camera_port.h"
+#include "app/main_dlg/orbisk_dlg.h"
 
 #include <QStringList>
 
@@ -25,5 +27,12 @@ struct FakeCameras {
     CameraFactory Factory();
     QStringList CallsOf(int camera) const;
 };
+
+// A main window on `env` after its start-up, which waits for no splash;
+// `completed` says whether the start-up ran to the end.
+std::unique_ptr<COrbiskDlg> StartMainWindow(StartupEnvironment env, bool& completed);
+
+// The settings stored in the Sys.ini at `path`.
+SysSettings StoredSettings(const QString& path);
 
 }  // namespace orbisk::test

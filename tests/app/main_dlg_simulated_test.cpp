@@ -2,6 +2,7 @@
 #include "app/core/branding_writer.h"
 #include "app/main_dlg/orbisk_dlg.h"
 #include "platform/simulated_camera_id.h"
+#include "tests/app/fake_camera.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wait_until.h"
 
@@ -35,18 +36,10 @@ class SimulatedStartupTest : public testing::Test {
         env.brandingPath = dir_.File("data.dat");
         env.settingsPath = dir_.File("Sys.ini");
         env.messages = [this](const QString& text, QMessageBox::Icon) { shown_.append(text); };
-        env.splashMilliseconds = 0;
-        auto dlg = std::make_unique<COrbiskDlg>(nullptr, std::move(env));
-        completed_ = dlg->OnInitDialog();
-        return dlg;
+        return test::StartMainWindow(std::move(env), completed_);
     }
 
-    SysSettings Stored() const {
-        SysSettings s;
-        s.EnsureFile(dir_.File("Sys.ini"));
-        s.Load();
-        return s;
-    }
+    SysSettings Stored() const { return test::StoredSettings(dir_.File("Sys.ini")); }
 
     test::TempDir dir_;
     QStringList shown_;

@@ -61,19 +61,11 @@ class StartupTest : public testing::Test {
             shown_.push_back({text, icon});
         };
         env.orientationBody = orientationBody_;
-        env.splashMilliseconds = 0;
-        auto dlg = std::make_unique<COrbiskDlg>(nullptr, std::move(env));
-        completed_ = dlg->OnInitDialog();
-        return dlg;
+        return test::StartMainWindow(std::move(env), completed_);
     }
 
     // The stored settings after the exit.
-    SysSettings Stored() const {
-        SysSettings s;
-        s.EnsureFile(SettingsPath());
-        s.Load();
-        return s;
-    }
+    SysSettings Stored() const { return test::StoredSettings(SettingsPath()); }
 
     QStringList ShownTexts() const {
         QStringList texts;
