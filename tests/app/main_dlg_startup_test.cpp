@@ -44,7 +44,11 @@ class StartupTest : public testing::Test {
         branding_.reserved = QString();
         branding_.caption = QStringLiteral("Cam");
         cameras_.devices[QStringLiteral("1d6b:0d41")] = 1;
+        // Named windows of this test only: test programs run side by side.
+        runtimeDir_ = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", dir_.Path().toLocal8Bit());
     }
+    ~StartupTest() override { qputenv("XDG_RUNTIME_DIR", runtimeDir_); }
 
     QString SettingsPath() const { return dir_.File("Sys.ini"); }
 
@@ -74,6 +78,7 @@ class StartupTest : public testing::Test {
     }
 
     test::TempDir dir_;
+    QByteArray runtimeDir_;
     BrandingContents branding_;
     test::FakeCameras cameras_;
     std::vector<Shown> shown_;
