@@ -47,6 +47,12 @@ inline constexpr int WM_FXBUTTON_UNCHECK = kWmUser + 100;
 inline constexpr int WM_IMAGE_PATH_REQUEST = 0x500;
 inline constexpr int WM_IMAGE_PATH_READY = 0x501;
 
+// Between programs, through the named windows: the camera-owner probe (answered
+// with 51 while the other program leaves the camera to us) and the notice to
+// the sibling program that the main window has gone.
+inline constexpr int WM_SERVER_QUERY = 0x455;
+inline constexpr int WM_SIBLING_EXIT = 2024;
+
 class WindowMessageEvent : public QEvent {
   public:
     WindowMessageEvent(int message, qintptr wParam, qintptr lParam)

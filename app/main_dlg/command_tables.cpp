@@ -8,8 +8,13 @@
 
 namespace orbisk {
 
+using namespace ids::main_dlg;
+
 const CommandEntry<COrbiskDlg> COrbiskDlg::kCommands[] = {
-    {ids::main_dlg::IDC_EXIT, &COrbiskDlg::OnExit},
+    {IDC_EXIT, &COrbiskDlg::OnExit},
+    {IDC_ROTATE_LEFT, &COrbiskDlg::OnRotateLeft},
+    {IDC_ROTATE_180, &COrbiskDlg::OnRotate180},
+    {IDC_ROTATE_RIGHT, &COrbiskDlg::OnRotateRight},
 };
 
 bool COrbiskDlg::OnCommand(int id) { return DispatchCommand(kCommands, *this, id); }

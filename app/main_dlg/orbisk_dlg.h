@@ -1,34 +1,165 @@
 #pragma once
 
+#include "app/core/drive_list.h"
+#include "app/core/sys_settings.h"
 #include "app/main_dlg/accelerators.h"
+#include "app/main_dlg/camera_port.h"
 #include "app/main_dlg/command_dispatch.h"
+#include "app/main_dlg/message_texts.h"
+#include "platform/named_window.h"
+#include "platform/worker_thread.h"
 
 #include <QDialog>
+#include <QIcon>
+#include <QMessageBox>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+class QComboBox;
+class QSlider;
+class QLabel;
 
 namespace orbisk {
+
+class CFxButton;
+class CImageTile;
+class CLogoTile;
+
+// Where a message box goes: the operator's screen, or a test's record.
+using MessageSink = std::function<void(const QString& text, QMessageBox::Icon icon)>;
+
+// The files and outside parties of the start-up. The defaults are the
+// program's own; tests point them elsewhere.
+struct StartupEnvironment {
+    QString brandingPath;  // "data.dat"
+    QString settingsPath;  // "Sys.ini"
+    CameraFactory cameras;
+    MessageSink messages;
+    // Started when page orientation is on; it runs until its stop is asked.
+    platform::WorkerThread::Body orientationBody;
+    // How long the splash stays up while the live picture starts.
+    int splashMilliseconds = 1000;
+
+    static StartupEnvironment Program();
+};
 
 // The main window. Its members are spread over one file per concern in this
 // folder; a handler stays a few lines over the widget-free helpers beside it.
 class COrbiskDlg : public QDialog {
   public:
-    explicit COrbiskDlg(QWidget* parent = nullptr);
+    explicit COrbiskDlg(QWidget* parent = nullptr,
+                        StartupEnvironment environment = StartupEnvironment::Program());
     ~COrbiskDlg() override;
+
+    // The start-up: true when it ran to the end. After a failure QuitRequested
+    // holds and the window must not run its modal loop.
+    bool OnInitDialog();
+    bool QuitRequested() const { return quit_; }
+    // The exit sequence; once, whether or not the start-up completed.
+    void DestroyWindow();
 
     // Runs the handler of a control, command or accelerator id; false when
     // the window has none for it.
     bool OnCommand(int id);
 
+    SysSettings GetSettings() const { return m_settings; }
+    void SetPrefixList(const QString& text) { m_settings.PRECHOOSE = text; }
+    void SetCameraModel(const QString& vid, const QString& pid);
+
+    void LoadMessageTexts(int language);
+    void ApplyLanguageToControls(int language);
+
+    // The control of an id, null when the window has none.
+    QWidget* Control(int id) const;
+    template <typename T>
+    T* ControlAs(int id) const {
+        return qobject_cast<T*>(Control(id));
+    }
+
+    // For tests.
+    const MessageTexts& Texts() const { return m_msgTexts; }
+    CameraPort* DocCamera() const { return m_pDocCamera.get(); }
+    CameraPort* PorCamera() const { return m_pPorCamera.get(); }
+    const std::vector<std::unique_ptr<CImageTile>>& Tiles() const { return m_tiles; }
+    bool OrientationRunning() const { return m_orientationThread.Running(); }
+    int DisplayMode() const { return m_nDisplayMode; }
+
+    // The sibling program's name in the window caption of the settings.
+    static constexpr char kSiblingDisplayName[] = "Vantorel";
+    // The program that may own the camera, and its answer when it does not.
+    static constexpr char kCaptureServerTitle[] = "OrvelServer";
+    static constexpr int kCaptureServerFree = 51;
+
   protected:
     // The accelerator keys reach their commands before the focused control
     // sees them.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     // Start-up and exit (startup_exit.cpp).
+    int CheckCaptureServer();
+    bool LoadSettingsAndFolders();
+    void OpenDocumentCamera(const QString& vid, const QString& pid);
+    void OpenPortraitCamera(const QString& vid, const QString& pid);
+    void StyleButtons();
+    void CreateTiles();
+    void InitExposure();
+    void RestoreModes();
+    void StartOrientation();
+    void StopOrientation();
+    void NotifySibling();
+    void Message(int index, QMessageBox::Icon icon = QMessageBox::Warning);
+    void Quit() { quit_ = true; }
     void OnExit();
+
+    // The controls and their data exchange (window_layout.cpp).
+    void BuildControls();
+    void PushToControls();
+    void PullFromControls();
+    void ApplyModel5Layout();
+    CFxButton* Button(int id) const;
+
+    // Rotation of the current camera (rotation.cpp).
+    void OnRotateLeft();
+    void OnRotate180();
+    void OnRotateRight();
+    void Rotate(int degrees);
 
     // Every handler of the window by id (command_tables.cpp).
     static const CommandEntry<COrbiskDlg> kCommands[];
+
+    StartupEnvironment env_;
+    bool quit_ = false;
+    bool started_ = false;    // the start-up ran to the end
+    bool destroyed_ = false;  // the exit sequence ran
+    std::map<int, QWidget*> controls_;
+    platform::NamedWindow namedWindow_;
+
+    MessageTexts m_msgTexts;
+    SysSettings m_settings;
+    int m_bMergeMode = 0;
+    QIcon m_hIcon;
+    int m_nDocRotation = 0;
+    int m_nPorRotation = 0;
+    IntRect m_rcPreview;
+    int m_nMenuTile = -1;
+    std::unique_ptr<CameraPort> m_pDocCamera;
+    std::unique_ptr<CameraPort> m_pPorCamera;
+    std::vector<std::unique_ptr<CImageTile>> m_tiles;
+    std::unique_ptr<CLogoTile> m_logoTile;
+    platform::WorkerThread m_orientationThread;
+    float m_fShootInterval = 5.0f;
+    int m_nExposure = 0;
+    QSlider* m_exposureSlider = nullptr;
+    QComboBox* m_prefixCombo = nullptr;
+    QString m_strCurrentPrefix;  // the combo's current prefix
+    int m_nIndexEdit = 0;
+    int m_nNamingRule = 0;
+    CDriveList m_driveList;
+    int m_nDisplayMode = -1;
 };
 
 }  // namespace orbisk

@@ -1,15 +1,448 @@
 // The main window's construction, start-up and exit.
 
+#include "app/command_ids.h"
+#include "app/core/bitmap_resources.h"
+#include "app/core/branding_data.h"
+#include "app/core/path_utils.h"
+#include "app/core/temp_folder.h"
+#include "app/main_dlg/button_faces.h"
+#include "app/main_dlg/camera_models.h"
 #include "app/main_dlg/orbisk_dlg.h"
+#include "app/main_dlg/prefix_list.h"
+#include "app/splash_dlg.h"
+#include "app/startup_messages.h"
+#include "platform/program_folders.h"
+#include "platform/window_messages.h"
+#include "ui/fx_button.h"
+#include "video/image_tile.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace orbisk {
 
-COrbiskDlg::COrbiskDlg(QWidget* parent) : QDialog(parent) { qApp->installEventFilter(this); }
+using namespace ids::main_dlg;
 
-COrbiskDlg::~COrbiskDlg() = default;
+namespace {
+
+// The logo box's picture, drawn from the branding logo.
+constexpr int kLogoBitmap = 130;
+
+// The window keeps the live picture painting while it waits.
+void WaitWithEvents(int milliseconds) {
+    if (milliseconds <= 0) return;
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+}  // namespace
+
+StartupEnvironment StartupEnvironment::Program() {
+    StartupEnvironment env;
+    env.brandingPath = platform::ResourcePath(QStringLiteral("data.dat"));
+    env.settingsPath = platform::SettingsFolder() + QStringLiteral("/Sys.ini");
+    env.cameras = ControllerCameraFactory();
+    env.messages = [](const QString& text, QMessageBox::Icon icon) {
+        QMessageBox box(icon, QString(), text, QMessageBox::Ok);
+        box.exec();
+    };
+    return env;
+}
+
+COrbiskDlg::COrbiskDlg(QWidget* parent, StartupEnvironment environment)
+    : QDialog(parent), env_(std::move(environment)) {
+    RegisterButtonFaces();
+    m_hIcon = QIcon(QPixmap::fromImage(LoadBitmapResource(kAppIconBitmap)));
+    BuildControls();
+    qApp->installEventFilter(this);
+}
+
+COrbiskDlg::~COrbiskDlg() { DestroyWindow(); }
 
 void COrbiskDlg::OnExit() { accept(); }
+
+void COrbiskDlg::Message(int index, QMessageBox::Icon icon) {
+    if (env_.messages) env_.messages(m_msgTexts[index], icon);
+}
+
+void COrbiskDlg::SetCameraModel(const QString& vid, const QString& pid) {
+    m_settings.CameraModel = CameraModelOf(vid, pid);
+}
+
+bool COrbiskDlg::LoadSettingsAndFolders() {
+    if (!m_settings.EnsureFile(env_.settingsPath)) return false;
+    m_settings.Load();
+    m_settings.SaveFolder = ComputeSaveFolder(m_settings, QDate::currentDate());
+    CreateDirectoryPath(m_settings.FOLDPATH);
+    CreateDirectoryPath(m_settings.SaveFolder);
+    return true;
+}
+
+int COrbiskDlg::CheckCaptureServer() {
+    const QString server = QString::fromLatin1(kCaptureServerTitle);
+    if (!platform::NamedWindowExists(server)) return 0;
+    // No answer in time counts as a busy camera.
+    const auto answer = platform::SendNamedWindowMessage(server, platform::WM_SERVER_QUERY);
+    return answer && *answer == kCaptureServerFree ? 0 : -1;
+}
+
+bool COrbiskDlg::OnInitDialog() {
+    setWindowIcon(m_hIcon);
+    // A fresh record: the reader adds to what a record holds.
+    CBrandingData& branding = TheBrandingData();
+    branding = CBrandingData();
+    if (branding.Load(env_.brandingPath) != 0) {
+        branding = CBrandingData();
+        Quit();
+    }
+    if (!branding.caption.isEmpty()) {
+        setWindowTitle(QStringLiteral("%1 (Ver%2.%3.%4.%5)")
+                           .arg(branding.caption)
+                           .arg(2)
+                           .arg(0)
+                           .arg(13)
+                           .arg(0));
+    }
+    namedWindow_.Register(windowTitle(), [](int, qintptr, qintptr) { return qintptr(0); });
+    if (!LoadSettingsAndFolders()) {
+        if (env_.messages) {
+            env_.messages(StartupMessageText(StartupMessage::SettingsUnavailable, 0),
+                          QMessageBox::Critical);
+        }
+        Quit();
+        return false;
+    }
+    LoadMessageTexts(m_settings.Language);
+
+    // The first device entry whose document camera is connected.
+    std::optional<DevicePair> pair;
+    QSize largestFrame;
+    if (auto probe = env_.cameras ? env_.cameras(false, 0) : nullptr) {
+        pair = FirstConnectedPair(branding.DeviceEntries, [&](const CameraIdentity& id) {
+            return probe->CountDevices(id.vid, id.pid) > 0;
+        });
+        if (pair) largestFrame = probe->LargestFrameSize(pair->document.vid, pair->document.pid);
+    }
+    if (!pair) {
+        Message(kMsgNoDevice);
+        Quit();
+        return false;
+    }
+    branding.CameraIds = CameraIdsOf(*pair);
+    const CameraIdentity& doc = pair->document;
+    const CameraIdentity& por = pair->portrait;
+
+    const DefaultResolution defaults = DefaultResolutionOf(doc.vid, doc.pid, largestFrame);
+    if (m_settings.DocCamWidth < 0 || m_settings.DocCamHeight < 0) {
+        m_settings.DocCamWidth = defaults.size.width();
+        m_settings.DocCamHeight = defaults.size.height();
+        m_settings.XDPI = m_settings.YDPI = defaults.dpi;
+    }
+    // A missing dpi key reads negative; it must never reach the image files.
+    const int dpi = CameraModelOf(doc.vid, doc.pid) >= 0 || m_settings.DocCamWidth <= 0
+                        ? defaults.dpi
+                        : DefaultResolutionOf(doc.vid, doc.pid, {m_settings.DocCamWidth, 0}).dpi;
+    if (m_settings.XDPI < 0) m_settings.XDPI = dpi;
+    if (m_settings.YDPI < 0) m_settings.YDPI = dpi;
+    if (m_settings.PorCamWidth < 0 || m_settings.PorCamHeight < 0) {
+        m_settings.PorCamWidth = 640;
+        m_settings.PorCamHeight = 480;
+    }
+
+    std::unique_ptr<CSplashDlg> splash = std::make_unique<CSplashDlg>();
+    if (splash->HasPicture()) {
+        splash->show();
+        splash->repaint();
+    } else {
+        splash.reset();
+    }
+
+    auto* label = Control(IDC_BRAND_LABEL);
+    if (branding.labelFlag && !branding.labelText.isEmpty()) {
+        m_msgTexts[kMsgBrandLabel] = branding.labelText;
+        qobject_cast<QLabel*>(label)->setText(branding.labelText);
+    } else if (!branding.labelFlag) {
+        label->hide();
+    }
+
+    m_nIndexEdit = m_settings.INDEX;
+    m_nNamingRule = m_settings.TypeofImageName;
+    const bool prefixNaming = m_settings.TypeofImageName == int(NamingRule::PrefixAndNumber);
+    m_prefixCombo->setEnabled(prefixNaming);
+    Control(IDC_INDEX_EDIT)->setEnabled(prefixNaming);
+    QStringList items = SplitPrefixList(GetSettings().PRECHOOSE);
+    items.append(QStringLiteral("..."));
+    m_prefixCombo->addItems(items);
+    m_prefixCombo->setCurrentIndex(FindPrefixIndex(items, m_settings.PREFIX));
+    m_strCurrentPrefix = m_settings.PREFIX;
+
+    if (PrepareTempFolder().isEmpty()) Message(kMsgTempFolderFailed);
+
+    const QRect preview = Control(IDC_PREVIEW)->geometry().adjusted(1, 1, -1, -1);
+    m_rcPreview = {preview.left(), preview.top(), preview.right() + 1, preview.bottom() + 1};
+
+    if (CheckCaptureServer() == -1) {
+        Message(kMsgDeviceBusy);
+        Quit();
+        return false;
+    }
+    OpenDocumentCamera(doc.vid, doc.pid);
+    if (!m_pDocCamera) {
+        Message(kMsgNoDevice);
+        Quit();
+        return false;
+    }
+    OpenPortraitCamera(por.vid, por.pid);
+    if (!m_pDocCamera->Run()) {
+        Message(kMsgDeviceBusy, QMessageBox::Critical);
+        Quit();
+        return false;
+    }
+    Control(IDC_PREVIEW)->hide();
+    Control(IDC_PORTRAIT_PREVIEW)->hide();
+    m_pDocCamera->ShowPreview(true);
+    if (m_pPorCamera) m_pPorCamera->ShowPreview(false);
+
+    WaitWithEvents(env_.splashMilliseconds);
+    splash.reset();
+
+    if (m_settings.CutLeft != 0 || m_settings.CutTop != 0 || m_settings.CutRight != 0 ||
+        m_settings.CutBottom != 0) {
+        m_pDocCamera->SetCropMargins(m_settings.CutLeft, m_settings.CutTop, m_settings.CutRight,
+                                     m_settings.CutBottom);
+    }
+    m_settings.DocCamPid = doc.pid;
+    m_settings.DocCamVid = doc.vid;
+    m_settings.PorCamPid = por.pid;
+    m_settings.PorCamVid = por.vid;
+
+    StyleButtons();
+    CreateTiles();
+    InitExposure();
+    RestoreModes();
+    StartOrientation();
+    if (m_settings.CameraModel == kModelWithoutExposure) ApplyModel5Layout();
+    started_ = true;
+    return true;
+}
+
+void COrbiskDlg::OpenDocumentCamera(const QString& vid, const QString& pid) {
+    m_pDocCamera = env_.cameras(true, 0);
+    if (!m_pDocCamera || m_pDocCamera->CountDevices(vid, pid) < 1) {
+        m_pDocCamera.reset();
+        return;
+    }
+    m_pDocCamera->SetResolution(m_settings.DocCamWidth, m_settings.DocCamHeight);
+    m_pDocCamera->SetFormatPreference(m_settings.FASTMODE == 1 ? kFormatMjpg : kFormatYuy2);
+    if (m_pDocCamera->Open(this, vid, pid, m_rcPreview, m_settings.CHANNELS, 0) != 0) {
+        m_pDocCamera.reset();
+        return;
+    }
+    SetCameraModel(vid, pid);
+    m_nDisplayMode = 0;
+    std::vector<int> formats;
+    m_pDocCamera->GetFormats(formats);
+    if (std::ranges::find(formats, kFormatMjpg) != formats.end()) m_settings.FastModeAvailable = 1;
+}
+
+void COrbiskDlg::OpenPortraitCamera(const QString& vid, const QString& pid) {
+    m_pPorCamera = env_.cameras(true, 0);
+    if (!m_pPorCamera || m_pPorCamera->CountDevices(vid, pid) < 1) {
+        m_pPorCamera.reset();
+        return;
+    }
+    m_pPorCamera->SetResolution(m_settings.PorCamWidth, m_settings.PorCamHeight);
+    if (m_pPorCamera->Open(this, vid, pid, m_rcPreview, m_settings.CHANNELS, 1) != 0) {
+        m_pPorCamera.reset();
+        return;
+    }
+    m_pPorCamera->Stop();
+    m_pPorCamera->ShowPreview(false);
+}
+
+void COrbiskDlg::StyleButtons() {
+    for (const auto& [id, widget] : controls_) {
+        if (auto* button = qobject_cast<CFxButton*>(widget)) button->SetTexts(QString(), true);
+    }
+    ApplyLanguageToControls(m_settings.Language);
+    const QRgb face = palette().color(QPalette::Button).rgb();
+    auto rounding = [](CFxButton* b) { b->m_sizeRound = QSize(8, 8); };
+    auto colours = [face](CFxButton* b) { b->SetColors(0, true, face, face, face); };
+    auto depths = [](CFxButton* b) { b->SetBorderDepths(0, true, 2, 2, 2); };
+    auto style = [](CFxButton* b) { b->ApplyStyle(QImage(), 0, -1, false); };
+    for (int id : {IDC_PREFERENCES, IDC_VIDEO_PARAMS, IDC_EXIT}) {
+        rounding(Button(id)), colours(Button(id)), depths(Button(id)), style(Button(id));
+    }
+    for (const FixedButton& row : FixedButtons()) {
+        CFxButton* b = Button(row.id);
+        b->SetBitmaps(row.faces.normal, row.faces.fill, row.faces.pressed, row.faces.hover,
+                      row.faces.disabled);
+        // The rotate-left button takes its shades before its style, the others after.
+        if (row.id == IDC_ROTATE_LEFT) {
+            rounding(b), colours(b), depths(b), style(b);
+        } else {
+            rounding(b), style(b), colours(b), depths(b);
+        }
+    }
+    for (int id : {IDC_BROWSE_IMAGES, IDC_RECOGNIZE_TEXT, IDC_PHOTOCOPY, IDC_CAPTURE_TO_PDF,
+                   IDC_CAPTURE, IDC_RECORD_VIDEO, IDC_CONTINUOUS_SHOOT}) {
+        rounding(Button(id)), style(Button(id)), colours(Button(id)), depths(Button(id));
+    }
+}
+
+void COrbiskDlg::CreateTiles() {
+    const int h = height();
+    const int t = (h - 75) / 4;
+    for (int i = 0; i < 4; ++i) {
+        auto tile = std::make_unique<CImageTile>(-1);
+        tile->Init(platform::WM_TILE_CLICKED, i, 5, 75 + i * t, 135, 75 + (i + 1) * t - 5, this,
+                   true);
+        tile->SetBitmap(kEmptyPictureBitmap);
+        m_tiles.push_back(std::move(tile));
+    }
+    m_logoTile = std::make_unique<CLogoTile>();
+    m_logoTile->Init(platform::WM_TILE_CLICKED, -1, 5, 10, 135, 65, this, false);
+    QImage logo(129, 55, QImage::Format_RGB888);
+    logo.fill(Qt::white);
+    if (!TheBrandingData().logo.isNull()) {
+        QPainter p(&logo);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(QRect(0, 0, 129, 55), TheBrandingData().logo);
+    }
+    RegisterBitmapResource(kLogoBitmap, logo);
+    m_logoTile->SetBitmap(kLogoBitmap);
+    update();
+}
+
+void COrbiskDlg::InitExposure() {
+    int minimum = 0, maximum = 0;
+    m_pDocCamera->GetCameraControlRange(kExposureProperty, minimum, maximum);
+    m_exposureSlider->setRange(minimum, maximum);
+    if (m_settings.AutoExposure) {
+        // A value past the range switches the camera to automatic exposure.
+        m_pDocCamera->SetCameraControl(kExposureProperty, maximum + 1);
+        m_exposureSlider->setEnabled(false);
+        ControlAs<QCheckBox>(IDC_AUTO_EXPOSURE)->setChecked(true);
+    } else {
+        m_exposureSlider->setEnabled(true);
+        m_pDocCamera->SetCameraControl(kExposureProperty, m_settings.Exposure);
+        ControlAs<QCheckBox>(IDC_AUTO_EXPOSURE)->setChecked(false);
+    }
+    m_nExposure = m_settings.Exposure;
+    m_exposureSlider->setValue(m_settings.Exposure);
+    PushToControls();
+}
+
+void COrbiskDlg::RestoreModes() {
+    ControlAs<QCheckBox>(IDC_MULTI_PAGE_TIF)->setChecked(m_settings.PDFORTIF == 1);
+    ControlAs<QCheckBox>(IDC_ONE_PDF)->setChecked(m_settings.PDFORTIF == 2);
+
+    const int rotation = m_settings.ROTATION;
+    m_settings.ROTATION = 0;
+    if (rotation == 90) OnRotateRight();
+    if (rotation == 180) OnRotate180();
+    if (rotation == 270) OnRotateLeft();
+
+    const bool documentShown = m_settings.CurrentCamera == 0;
+    switch (m_settings.CUTPAGETYPE) {
+        case int(CropMode::None):
+            ControlAs<QRadioButton>(IDC_CROP_NONE)->setChecked(true);
+            break;
+        case int(CropMode::Automatic):
+            ControlAs<QRadioButton>(IDC_CROP_AUTO)->setChecked(true);
+            if (documentShown) m_pDocCamera->SetAutoDetect(true, m_settings.ISMUTICUTPAGE, 0.01f);
+            break;
+        case int(CropMode::CustomRectangle): {
+            ControlAs<QRadioButton>(IDC_CROP_CUSTOM)->setChecked(true);
+            CameraPort* camera = documentShown ? m_pDocCamera.get() : m_pPorCamera.get();
+            if (camera) {
+                camera->EnableCustomCropBox(true);
+                camera->SetCustomCropRect(documentShown ? m_settings.Document : m_settings.Portrait,
+                                          false);
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    if (m_settings.RECOGNIZE) ControlAs<QCheckBox>(IDC_BARCODE_NAMING)->setChecked(true);
+    if (m_settings.Merge) ControlAs<QCheckBox>(IDC_MERGE)->setChecked(true);
+    const int colours[] = {IDC_COLOR_COLOR, IDC_COLOR_GRAY, IDC_COLOR_MONO};
+    if (m_settings.COLOR >= 0 && m_settings.COLOR < 3) {
+        ControlAs<QRadioButton>(colours[m_settings.COLOR])->setChecked(true);
+    }
+}
+
+void COrbiskDlg::StartOrientation() {
+    if (!m_settings.DOCCHECK || m_orientationThread.Running()) return;
+    m_orientationThread.Start(
+        env_.orientationBody ? env_.orientationBody : [](platform::WorkerThread::Context& context) {
+            while (context.WaitFor(std::chrono::hours(1))) {
+            }
+        });
+}
+
+void COrbiskDlg::StopOrientation() { m_orientationThread.Stop(); }
+
+void COrbiskDlg::NotifySibling() {
+    QString title = m_settings.Caption;
+    title.replace(QStringLiteral("Vantorel"), QString::fromUtf8(kSiblingDisplayName));
+    if (title.isEmpty() || !platform::NamedWindowExists(title)) return;
+    platform::SendNamedWindowMessage(title, platform::WM_SIBLING_EXIT);
+}
+
+void COrbiskDlg::DestroyWindow() {
+    if (destroyed_) return;
+    destroyed_ = true;
+    StopOrientation();
+
+    // The shown camera's custom rectangle decides whether custom crop stays.
+    std::optional<IntRect> shownRect;
+    IntRect rect;
+    if (m_pDocCamera && m_pDocCamera->GetCustomCropRect(rect)) {
+        m_settings.Document = rect;
+        if (m_settings.CurrentCamera == 0) shownRect = rect;
+    }
+    if (m_pPorCamera && m_pPorCamera->GetCustomCropRect(rect)) {
+        m_settings.Portrait = rect;
+        if (m_settings.CurrentCamera == 1) shownRect = rect;
+    }
+    if (ControlAs<QRadioButton>(IDC_CROP_CUSTOM)->isChecked() && shownRect &&
+        shownRect->left >= shownRect->right) {
+        m_settings.CUTPAGETYPE = int(CropMode::None);
+    }
+
+    // A window whose start-up stopped never showed the settings: nothing of
+    // it may overwrite them.
+    if (started_) {
+        PullFromControls();
+        m_settings.INDEX = m_nIndexEdit;
+        m_settings.TypeofImageName = m_nNamingRule;
+        m_settings.PREFIX = m_strCurrentPrefix;
+        m_settings.ROTATION %= 360;
+        m_settings.Save();
+    }
+
+    m_pDocCamera.reset();
+    m_logoTile.reset();
+    m_pPorCamera.reset();
+    for (auto& tile : m_tiles) tile.reset();
+    m_tiles.clear();
+
+    namedWindow_.Unregister();
+    NotifySibling();
+}
 
 }  // namespace orbisk

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/core/int_rect.h"
+#include "platform/camera_controls.h"
+#include "video/video_source.h"
+
+#include <QSize>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QWidget;
+
+namespace orbisk {
+
+// What the main window asks of one camera: the operations of the camera
+// controller it uses, so that tests can stand in for a camera that fails.
+class CameraPort {
+  public:
+    virtual ~CameraPort() = default;
+
+    virtual int CountDevices(const QString& vid, const QString& pid) = 0;
+    // The largest frame size the device offers; empty when it offers none.
+    virtual QSize LargestFrameSize(const QString& vid, const QString& pid) = 0;
+    virtual int SetResolution(int width, int height) = 0;
+    virtual void SetFormatPreference(int format) = 0;
+    // 0 opened.
+    virtual int Open(QWidget* parent, const QString& vid, const QString& pid, const IntRect& rect,
+                     bool stillPin, int deviceIndex) = 0;
+    virtual bool GetFormats(std::vector<int>& formats) = 0;
+    virtual bool Run() = 0;
+    virtual bool Stop() = 0;
+    virtual bool ShowPreview(bool visible) = 0;
+    virtual bool SetCropMargins(int left, int top, int right, int bottom) = 0;
+    // 0 when the control exists.
+    virtual int GetCameraControlRange(int property, int& minimum, int& maximum) = 0;
+    virtual int SetCameraControl(int property, int value) = 0;
+    virtual void SetRotation(int degrees) = 0;
+    virtual void SetAutoDetect(bool on, int several, float threshold) = 0;
+    virtual void EnableCustomCropBox(bool on) = 0;
+    virtual bool GetCustomCropRect(IntRect& rect) = 0;
+    virtual bool SetCustomCropRect(const IntRect& rect, bool keepAspect) = 0;
+};
+
+// Makes a camera with threaded display or not, of a source kind.
+using CameraFactory =
+    std::function<std::unique_ptr<CameraPort>(bool threadedDisplay, int sourceKind)>;
+
+// The program's cameras.
+CameraFactory ControllerCameraFactory();
+
+// The exposure property of the camera controls.
+inline constexpr int kExposureProperty = platform::kCameraExposure;
+
+}  // namespace orbisk

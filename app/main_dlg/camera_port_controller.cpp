@@ -1,0 +1,79 @@
+// The program's cameras behind the main window's camera port: the camera
+// controller of the video layer.
+
+#include "app/main_dlg/camera_port.h"
+#include "video/camera_controller.h"
+
+namespace orbisk {
+namespace {
+
+class ControllerCamera : public CameraPort {
+  public:
+    ControllerCamera(bool threadedDisplay, int sourceKind)
+        : controller_(threadedDisplay ? 1 : 0, sourceKind), sourceKind_(sourceKind) {}
+
+    int CountDevices(const QString& vid, const QString& pid) override {
+        return controller_.CountDevices(vid, pid);
+    }
+    QSize LargestFrameSize(const QString& vid, const QString& pid) override {
+        std::unique_ptr<CVideoBaseClass> probe = CreateVideoSource(sourceKind_);
+        QSize largest;
+        if (!probe) return largest;
+        const int count = probe->GetDeviceResolutionCount(vid, pid, 0);
+        for (int i = 0; i < count; ++i) {
+            int width = 0, height = 0;
+            if (probe->GetDeviceResolutionAt(vid, pid, 0, i, width, height) >= 0 &&
+                qint64(width) * height > qint64(largest.width()) * largest.height()) {
+                largest = QSize(width, height);
+            }
+        }
+        return largest;
+    }
+    int SetResolution(int width, int height) override {
+        return controller_.SetResolution(width, height);
+    }
+    void SetFormatPreference(int format) override { controller_.SetFormatPreference(format); }
+    int Open(QWidget* parent, const QString& vid, const QString& pid, const IntRect& r,
+             bool stillPin, int deviceIndex) override {
+        return controller_.Open(parent, vid, pid, QString(), r.left, r.top, r.right, r.bottom,
+                                stillPin, deviceIndex);
+    }
+    bool GetFormats(std::vector<int>& formats) override { return controller_.GetFormats(formats); }
+    bool Run() override { return controller_.Run(); }
+    bool Stop() override { return controller_.Stop(); }
+    bool ShowPreview(bool visible) override { return controller_.ShowPreview(visible); }
+    bool SetCropMargins(int left, int top, int right, int bottom) override {
+        return controller_.SetCropMargins(left, top, right, bottom);
+    }
+    int GetCameraControlRange(int property, int& minimum, int& maximum) override {
+        int step = 0, defaultValue = 0, flags = 0;
+        return controller_.GetCameraControlRange(property, minimum, maximum, step, defaultValue,
+                                                 flags);
+    }
+    int SetCameraControl(int property, int value) override {
+        return controller_.SetCameraControl(property, value);
+    }
+    void SetRotation(int degrees) override { controller_.SetRotation(degrees); }
+    void SetAutoDetect(bool on, int several, float threshold) override {
+        controller_.SetAutoDetect(on, several, threshold);
+    }
+    void EnableCustomCropBox(bool on) override { controller_.EnableCustomCropBox(on); }
+    bool GetCustomCropRect(IntRect& rect) override { return controller_.GetCustomCropRect(rect); }
+    bool SetCustomCropRect(const IntRect& r, bool keepAspect) override {
+        return controller_.SetCustomCropRect(r.left, r.top, r.right, r.bottom, keepAspect);
+    }
+
+  private:
+    CCameraController controller_;
+    int sourceKind_;
+};
+
+}  // namespace
+
+CameraFactory ControllerCameraFactory() {
+    return [](bool threadedDisplay, int sourceKind) -> std::unique_ptr<CameraPort> {
+        return std::make_unique<ControllerCamera>(threadedDisplay, sourceKind);
+    };
+}
+
+}  // namespace orbisk

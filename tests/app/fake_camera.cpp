@@ -1,0 +1,108 @@
+#include "tests/app/fake_camera.h"
+
+namespace orbisk::test {
+namespace {
+
+class FakeCamera : public CameraPort {
+  public:
+    FakeCamera(FakeCameras& shared, int number) : s_(shared), n_(number) {}
+
+    int CountDevices(const QString& vid, const QString& pid) override {
+        const auto it = s_.devices.find(vid + ':' + pid);
+        return it == s_.devices.end() ? 0 : it->second;
+    }
+    QSize LargestFrameSize(const QString&, const QString&) override { return s_.largestFrame; }
+    int SetResolution(int width, int height) override {
+        Log(QStringLiteral("SetResolution %1x%2").arg(width).arg(height));
+        return 0;
+    }
+    void SetFormatPreference(int format) override { Log(QStringLiteral("Format %1").arg(format)); }
+    int Open(QWidget*, const QString& vid, const QString& pid, const IntRect&, bool,
+             int deviceIndex) override {
+        Log(QStringLiteral("Open %1:%2 %3").arg(vid, pid).arg(deviceIndex));
+        return s_.openResult;
+    }
+    bool GetFormats(std::vector<int>& formats) override {
+        formats = {kFormatYuy2, kFormatMjpg};
+        return true;
+    }
+    bool Run() override {
+        Log(QStringLiteral("Run"));
+        return s_.runResult;
+    }
+    bool Stop() override {
+        Log(QStringLiteral("Stop"));
+        return true;
+    }
+    bool ShowPreview(bool visible) override {
+        Log(QStringLiteral("ShowPreview %1").arg(visible));
+        return true;
+    }
+    bool SetCropMargins(int l, int t, int r, int b) override {
+        Log(QStringLiteral("Margins %1 %2 %3 %4").arg(l).arg(t).arg(r).arg(b));
+        return true;
+    }
+    int GetCameraControlRange(int, int& minimum, int& maximum) override {
+        minimum = -8;
+        maximum = 0;
+        return 0;
+    }
+    int SetCameraControl(int property, int value) override {
+        Log(QStringLiteral("Control %1 %2").arg(property).arg(value));
+        return 0;
+    }
+    void SetRotation(int degrees) override { Log(QStringLiteral("Rotation %1").arg(degrees)); }
+    void SetAutoDetect(bool on, int several, float) override {
+        Log(QStringLiteral("AutoDetect %1 %2").arg(on).arg(several));
+    }
+    void EnableCustomCropBox(bool on) override { Log(QStringLiteral("CropBox %1").arg(on)); }
+    bool GetCustomCropRect(IntRect& rect) override {
+        if (!s_.customRect) return false;
+        rect = *s_.customRect;
+        return true;
+    }
+    bool SetCustomCropRect(const IntRect& r, bool) override {
+        Log(QStringLiteral("CropRect %1 %2 %3 %4")
+                .arg(r.left)
+                .arg(r.top)
+                .arg(r.right)
+                .arg(r.bottom));
+        return true;
+    }
+
+  private:
+    void Log(const QString& call) { s_.log.append(QStringLiteral("%1:%2").arg(n_).arg(call)); }
+    FakeCameras& s_;
+    int n_;
+};
+
+}  // namespace
+
+CameraFactory FakeCameras::Factory() {
+    return [this](bool, int) { return std::make_unique<FakeCamera>(*this, made++); };
+}
+
+QStringList FakeCameras::CallsOf(int camera) const {
+    QStringList calls;
+    const QString prefix = QStringLiteral("%1:").arg(camera);
+    for (const QString& line : log) {
+        if (line.startsWith(prefix)) calls.append(line.mid(prefix.size()));
+    }
+    return calls;
+}
+
+std::unique_ptr<COrbiskDlg> StartMainWindow(StartupEnvironment env, bool& completed) {
+    env.splashMilliseconds = 0;
+    auto dlg = std::make_unique<COrbiskDlg>(nullptr, std::move(env));
+    completed = dlg->OnInitDialog();
+    return dlg;
+}
+
+SysSettings StoredSettings(const QString& path) {
+    SysSettings s;
+    s.EnsureFile(path);
+    s.Load();
+    return s;
+}
+
+}  // namespace orbisk::test

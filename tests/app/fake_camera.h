@@ -1,0 +1,38 @@
+#pragma once
+
+#include "app/core/sys_settings.h"
+#include "app/main_dlg/camera_port.h"
+#include "app/main_dlg/orbisk_dlg.h"
+
+#include <QStringList>
+
+#include <map>
+#include <memory>
+#include <optional>
+
+namespace orbisk::test {
+
+// What the fake cameras of one test share: the connected devices, the
+// results they give, and a log of the calls they got ("n:Call args", n the
+// camera's number in order of making).
+struct FakeCameras {
+    std::map<QString, int> devices;  // "vid:pid" -> count
+    int openResult = 0;
+    bool runResult = true;
+    QSize largestFrame{1920, 1080};
+    std::optional<IntRect> customRect;
+    QStringList log;
+    int made = 0;
+
+    CameraFactory Factory();
+    QStringList CallsOf(int camera) const;
+};
+
+// A main window on `env` after its start-up, which waits for no splash;
+// `completed` says whether the start-up ran to the end.
+std::unique_ptr<COrbiskDlg> StartMainWindow(StartupEnvironment env, bool& completed);
+
+// The settings stored in the Sys.ini at `path`.
+SysSettings StoredSettings(const QString& path);
+
+}  // namespace orbisk::test

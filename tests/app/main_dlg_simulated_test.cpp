@@ -1,0 +1,82 @@
+#include "app/command_ids.h"
+#include "app/core/branding_writer.h"
+#include "app/main_dlg/orbisk_dlg.h"
+#include "platform/simulated_camera_id.h"
+#include "tests/app/fake_camera.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wait_until.h"
+
+#include <gtest/gtest.h>
+#include <QLineEdit>
+
+namespace orbisk {
+namespace {
+
+using namespace ids::main_dlg;
+
+// The main window as the program runs it, on the simulated camera pair.
+class SimulatedStartupTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        qputenv("ORBISK_CAMERA", "simulated");
+        BrandingContents branding;
+        branding.logo = QImage(20, 10, QImage::Format_RGB888);
+        branding.logo.fill(Qt::darkBlue);
+        branding.link = QStringLiteral("https://example.org");
+        branding.deviceEntries = {QString::fromLatin1(platform::kSimulatedDeviceEntry)};
+        ASSERT_TRUE(test::WriteBytes(dir_.File("data.dat"), EncodeBrandingFile(branding)));
+    }
+    void TearDown() override { qunsetenv("ORBISK_CAMERA"); }
+
+    std::unique_ptr<COrbiskDlg> Start(const QString& ini) {
+        test::WriteBytes(
+            dir_.File("Sys.ini"),
+            (ini + QStringLiteral("[FILE]\nFOLDPATH=%1/images\n").arg(dir_.Path())).toUtf8());
+        StartupEnvironment env = StartupEnvironment::Program();
+        env.brandingPath = dir_.File("data.dat");
+        env.settingsPath = dir_.File("Sys.ini");
+        env.messages = [this](const QString& text, QMessageBox::Icon) { shown_.append(text); };
+        return test::StartMainWindow(std::move(env), completed_);
+    }
+
+    SysSettings Stored() const { return test::StoredSettings(dir_.File("Sys.ini")); }
+
+    test::TempDir dir_;
+    QStringList shown_;
+    bool completed_ = false;
+};
+
+TEST_F(SimulatedStartupTest, OpensBothCamerasShowsTheDocumentAndStoresTheSettingsAtExit) {
+    auto dlg = Start(QStringLiteral("[OTHER]\nROTATION=90\n[IMAGE]\nINDEX=5\n"));
+    ASSERT_TRUE(completed_) << shown_.join('\n').toStdString();
+    EXPECT_TRUE(shown_.isEmpty());
+    ASSERT_NE(dlg->DocCamera(), nullptr);
+    EXPECT_NE(dlg->PorCamera(), nullptr);
+    EXPECT_EQ(dlg->DisplayMode(), 0);
+    // An unknown camera with no configured size: a real size and its dpi.
+    const SysSettings s = dlg->GetSettings();
+    EXPECT_GT(s.DocCamWidth, 0);
+    EXPECT_GT(s.XDPI, 0);
+    EXPECT_EQ(s.ROTATION, 90);
+    dlg->show();
+    dlg->ControlAs<QLineEdit>(IDC_INDEX_EDIT)->setText(QStringLiteral("9"));
+    dlg->OnCommand(IDC_ROTATE_LEFT);
+    dlg->DestroyWindow();
+    EXPECT_EQ(dlg->DocCamera(), nullptr);
+    const SysSettings stored = Stored();
+    EXPECT_EQ(stored.INDEX, 9);
+    EXPECT_EQ(stored.ROTATION, 0);
+    EXPECT_EQ(stored.DocCamWidth, s.DocCamWidth);
+}
+
+TEST_F(SimulatedStartupTest, StartsAgainAfterAnExit) {
+    for (int run = 0; run < 3; ++run) {
+        auto dlg = Start(QString());
+        ASSERT_TRUE(completed_) << "run " << run << ": " << shown_.join('\n').toStdString();
+        dlg->show();
+        dlg->DestroyWindow();
+    }
+}
+
+}  // namespace
+}  // namespace orbisk
