@@ -17,7 +17,7 @@ namespace {
 using test::RunOutsideTool;
 using test::TempDir;
 
-std::string Encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
+using test::Encoded;
 
 // Pixels of the canvas that are not white.
 int Marked(const cv::Mat& region) {

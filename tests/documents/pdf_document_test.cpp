@@ -31,7 +31,7 @@ using test::TempDir;
 using test::ToolRun;
 using test::WriteBytes;
 
-std::string Encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
+using test::Encoded;
 
 // A page with something on it, so the JPEG is not trivially small.
 cv::Mat ColourPage(int cols, int rows) {

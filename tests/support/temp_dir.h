@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QFile>
 #include <QString>
 #include <QTemporaryDir>
+
+#include <string>
 
 namespace orbisk::test {
 
@@ -20,5 +23,8 @@ class TempDir {
 bool WriteBytes(const QString& path, const QByteArray& bytes);
 // The file's bytes, empty when it cannot be read.
 QByteArray ReadBytes(const QString& path);
+
+// A path as the C libraries take it (UTF-8 on Linux).
+inline std::string Encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 }  // namespace orbisk::test

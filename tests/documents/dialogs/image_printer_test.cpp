@@ -26,7 +26,7 @@ using test::RunOutsideTool;
 using test::TempDir;
 using test::ToolRun;
 
-std::string Encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
+using test::Encoded;
 
 // The number of pages pdfinfo finds; -1 when it cannot read the file.
 int PageCount(const QString& pdf) {

@@ -23,7 +23,7 @@ using test::TempDir;
 using test::ToolRun;
 using test::WriteBytes;
 
-std::string Encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
+using test::Encoded;
 
 // A colour, a grey and a black-and-white page as the save pipeline writes
 // them.

@@ -32,7 +32,7 @@ namespace {
 using test::RunOutsideTool;
 using test::TempDir;
 
-std::string Encoded(const QString& path) { return QFile::encodeName(path).toStdString(); }
+using test::Encoded;
 
 // What the owner hears from the dialog.
 struct OwnerLog {
