@@ -1,6 +1,7 @@
 #include "platform/frame_converter.h"
 
 #include "platform/jpeg_decode_limits.h"
+#include "tests/support/log_capture.h"
 #include "tests/support/progressive_jpeg.h"
 
 #include <gtest/gtest.h>
@@ -61,26 +62,6 @@ TEST(FrameConverter, SkipsCorruptAndShortFrames) {
     EXPECT_TRUE(converter.Convert(kFourCcMjpg, 320, 240, jpeg.data(), jpeg.size(), 0, s));
 }
 
-// Collects the log lines written while it lives.
-class LogCapture {
-  public:
-    LogCapture() { previous_ = qInstallMessageHandler(&LogCapture::Record); }
-    ~LogCapture() {
-        qInstallMessageHandler(previous_);
-        Lines().clear();
-    }
-    static QStringList& Lines() {
-        static QStringList lines;
-        return lines;
-    }
-
-  private:
-    static void Record(QtMsgType, const QMessageLogContext&, const QString& text) {
-        Lines().append(text);
-    }
-    QtMessageHandler previous_;
-};
-
 std::vector<uint8_t> Jpeg(const cv::Mat& picture) {
     std::vector<uint8_t> jpeg;
     EXPECT_TRUE(cv::imencode(".jpg", picture, jpeg, {cv::IMWRITE_JPEG_QUALITY, 90}));
@@ -138,15 +119,15 @@ TEST_P(BadMjpegFrame, IsDroppedWithALogLineAndTheStreamGoesOn) {
     ASSERT_TRUE(converter.Convert(kFourCcMjpg, 320, 240, good.data(), good.size(), 0, s));
     const uint8_t* buffer = converter.Frame().data;
 
-    LogCapture log;
+    test::LogCapture log("orbisk.camera");
     bool converted = true;
     EXPECT_NO_THROW(converted =
                         converter.Convert(kFourCcMjpg, 320, 240, bad.data(), bad.size(), 0, s));
     EXPECT_FALSE(converted);
     EXPECT_EQ(converter.Frame().data, buffer);
     EXPECT_EQ(converter.Frame().size(), cv::Size(320, 240));
-    ASSERT_EQ(LogCapture::Lines().size(), 1);
-    EXPECT_TRUE(LogCapture::Lines()[0].contains("dropped")) << LogCapture::Lines()[0].toStdString();
+    ASSERT_EQ(log.Lines().size(), 1u);
+    EXPECT_NE(log.Lines()[0].find("dropped"), std::string::npos) << log.Lines()[0];
 
     ASSERT_TRUE(converter.Convert(kFourCcMjpg, 320, 240, good.data(), good.size(), 0, s));
     EXPECT_EQ(s.data, buffer);
@@ -171,12 +152,12 @@ TEST(FrameConverter, DropsYuyvFramesOfOddWidth) {
     std::vector<uint8_t> yuyv(static_cast<size_t>(w) * 2 * h, 128);
     FrameConverter converter;
     FrameSample s;
-    LogCapture log;
+    test::LogCapture log("orbisk.camera");
     EXPECT_FALSE(converter.Convert(kFourCcYuyv, w, h, yuyv.data(), yuyv.size(), 0, s));
     EXPECT_FALSE(converter.Convert(kFourCcYuyv, w, h, yuyv.data(), yuyv.size(), w * 2, s));
     EXPECT_TRUE(converter.Frame().empty());
-    ASSERT_GE(LogCapture::Lines().size(), 1);
-    EXPECT_TRUE(LogCapture::Lines()[0].contains("dropped"));
+    ASSERT_GE(log.Lines().size(), 1u);
+    EXPECT_NE(log.Lines()[0].find("dropped"), std::string::npos);
     EXPECT_TRUE(converter.Convert(kFourCcYuyv, w - 1, h, yuyv.data(), yuyv.size(), w * 2, s));
 }
 

@@ -1,6 +1,6 @@
 #include "platform/snapshot_button.h"
 
-#include "tests/platform/log_capture.h"
+#include "tests/support/log_capture.h"
 #include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "platform/frame_converter.h"
 #include "tests/platform/fake_v4l2_node.h"
-#include "tests/platform/log_capture.h"
+#include "tests/support/log_capture.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/core.hpp>

@@ -6,7 +6,7 @@
 #include "platform/simulated_camera_id.h"
 #include "platform/v4l2_io.h"
 #include "tests/platform/fake_v4l2_node.h"
-#include "tests/platform/log_capture.h"
+#include "tests/support/log_capture.h"
 #include "tests/support/message_log.h"
 #include "tests/support/wait_until.h"
 #include "video/camera_property_dialog.h"
