@@ -35,15 +35,10 @@ IntRect ApplyTrimMargins(const IntRect& rect, const TrimMargins& m) {
             static_cast<int>(bottom)};
 }
 
-int NormaliseQuarterTurn(int degrees) {
-    if (degrees % 90 != 0) {
-        return -1;
-    }
-    return ((degrees % 360) + 360) % 360;
-}
+int NormaliseQuarterTurn(int degrees) { return CDPrgb24::NormaliseRotation(degrees); }
 
 ViewTurn TurnBetween(int from, int to) {
-    switch (((to - from) % 360 + 360) % 360) {
+    switch (NormaliseQuarterTurn(to - from)) {
         case 90:
             return ViewTurn::kRight;
         case 180:
