@@ -3,7 +3,7 @@
 
 #include "documents/dialogs/multi_page_texts.h"
 
-#include <iterator>
+#include "platform/language_text.h"
 
 namespace orbisk {
 namespace {
@@ -22,10 +22,7 @@ constexpr MultiPageTexts kTexts[] = {
 }  // namespace
 
 const MultiPageTexts& MultiPageTextsFor(int language) {
-    if (language < 0 || language >= static_cast<int>(std::size(kTexts))) {
-        return kTexts[0];
-    }
-    return kTexts[language];
+    return kTexts[platform::IsLanguageIndex(language) ? language : 0];
 }
 
 }  // namespace orbisk
