@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include <span>
 #include <type_traits>
 
@@ -21,6 +23,28 @@ bool DispatchCommand(std::span<const CommandEntry<std::type_identity_t<Window>>>
     for (const auto& entry : table) {
         if (entry.id == id) {
             (window.*entry.handler)();
+            return true;
+        }
+    }
+    return false;
+}
+
+// One row of a window's message table: a private message and the member that
+// answers it from (wParam, lParam).
+template <typename Window>
+struct MessageEntry {
+    int message;
+    qintptr (Window::*handler)(qintptr wParam, qintptr lParam);
+};
+
+// Runs the handler of `message`; false when the table holds none, and then
+// `result` is unchanged.
+template <typename Window>
+bool DispatchMessage(std::span<const MessageEntry<std::type_identity_t<Window>>> table,
+                     Window& window, int message, qintptr wParam, qintptr lParam, qintptr& result) {
+    for (const auto& entry : table) {
+        if (entry.message == message) {
+            result = (window.*entry.handler)(wParam, lParam);
             return true;
         }
     }

@@ -3,6 +3,7 @@
 
 #include "app/command_ids.h"
 #include "app/main_dlg/orbisk_dlg.h"
+#include "platform/window_messages.h"
 
 #include <QKeyEvent>
 
@@ -17,7 +18,27 @@ const CommandEntry<COrbiskDlg> COrbiskDlg::kCommands[] = {
     {IDC_ROTATE_RIGHT, &COrbiskDlg::OnRotateRight},
 };
 
+const MessageEntry<COrbiskDlg> COrbiskDlg::kMessages[] = {
+    {platform::WM_CROP_BOX_DONE, &COrbiskDlg::OnCropBoxDone},
+};
+
 bool COrbiskDlg::OnCommand(int id) { return DispatchCommand(kCommands, *this, id); }
+
+bool COrbiskDlg::OnWindowMessage(int message, qintptr wParam, qintptr lParam, qintptr& result) {
+    return DispatchMessage(kMessages, *this, message, wParam, lParam, result);
+}
+
+bool COrbiskDlg::event(QEvent* event) {
+    if (event->type() == platform::WindowMessageEvent::Type()) {
+        const auto* m = static_cast<platform::WindowMessageEvent*>(event);
+        qintptr result = 0;
+        OnWindowMessage(m->Message(), m->WParam(), m->LParam(), result);
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+qintptr COrbiskDlg::OnCropBoxDone(qintptr, qintptr) { return 0; }
 
 bool COrbiskDlg::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&

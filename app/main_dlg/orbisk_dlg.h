@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QIcon>
 #include <QMessageBox>
+#include <QPointer>
 
 #include <map>
 #include <memory>
@@ -23,9 +24,12 @@ class QLabel;
 
 namespace orbisk {
 
+class CContinuousShootDlg;
 class CFxButton;
 class CImageTile;
 class CLogoTile;
+class CMultiPageDlg;
+class CShowImageDlg;
 
 // Where a message box goes: the operator's screen, or a test's record.
 using MessageSink = std::function<void(const QString& text, QMessageBox::Icon icon)>;
@@ -63,6 +67,9 @@ class COrbiskDlg : public QDialog {
     // Runs the handler of a control, command or accelerator id; false when
     // the window has none for it.
     bool OnCommand(int id);
+    // Answers a private window message (posted ones arrive through event());
+    // false when the window has no handler for it.
+    bool OnWindowMessage(int message, qintptr wParam, qintptr lParam, qintptr& result);
 
     SysSettings GetSettings() const { return m_settings; }
     void SetPrefixList(const QString& text) { m_settings.PRECHOOSE = text; }
@@ -96,6 +103,7 @@ class COrbiskDlg : public QDialog {
     // The accelerator keys reach their commands before the focused control
     // sees them.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
   private:
@@ -128,8 +136,13 @@ class COrbiskDlg : public QDialog {
     void OnRotateRight();
     void Rotate(int degrees);
 
-    // Every handler of the window by id (command_tables.cpp).
+    // Small window messages (command_tables.cpp).
+    qintptr OnCropBoxDone(qintptr wParam, qintptr lParam);
+
+    // Every handler of the window by id, and of its private messages
+    // (command_tables.cpp).
     static const CommandEntry<COrbiskDlg> kCommands[];
+    static const MessageEntry<COrbiskDlg> kMessages[];
 
     StartupEnvironment env_;
     bool quit_ = false;
@@ -160,6 +173,14 @@ class COrbiskDlg : public QDialog {
     int m_nNamingRule = 0;
     CDriveList m_driveList;
     int m_nDisplayMode = -1;
+    // The open merge dialog (it deletes itself when it closes), the open page
+    // collection and the open continuous-shooting dialog; null when none.
+    QPointer<CShowImageDlg> m_pMergeDlg;
+    std::unique_ptr<CMultiPageDlg> m_pPageDlg;
+    std::unique_ptr<CContinuousShootDlg> m_pShootDlg;
+    QString m_strMergedPath;
+    // Files put into the thumbnail strip since the start; never reset.
+    int m_nStripCount = 0;
 };
 
 }  // namespace orbisk

@@ -1,6 +1,7 @@
 // The main window's construction, start-up and exit.
 
 #include "app/command_ids.h"
+#include "app/continuous_shoot/continuous_shoot_dlg.h"
 #include "app/core/bitmap_resources.h"
 #include "app/core/branding_data.h"
 #include "app/core/path_utils.h"
@@ -11,6 +12,8 @@
 #include "app/main_dlg/prefix_list.h"
 #include "app/splash_dlg.h"
 #include "app/startup_messages.h"
+#include "documents/dialogs/multi_page_dlg.h"
+#include "documents/dialogs/show_image_dlg.h"
 #include "platform/program_folders.h"
 #include "platform/window_messages.h"
 #include "ui/fx_button.h"
