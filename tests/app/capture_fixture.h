@@ -88,7 +88,9 @@ class CaptureWindowTest : public testing::Test {
             return answer_;
         };
         dlg_ = StartMainWindow(std::move(env), completed_);
-        if (mustStart) EXPECT_TRUE(completed_) << shown_.join('\n').toStdString();
+        if (mustStart) {
+            EXPECT_TRUE(completed_) << shown_.join('\n').toStdString();
+        }
         shown_.clear();
         return *dlg_;
     }
