@@ -9,6 +9,7 @@
 #include "documents/dialogs/multi_page_dlg.h"
 #include "documents/dialogs/show_image_dlg.h"
 #include "documents/image_saver.h"
+#include "platform/language_text.h"
 #include "platform/program_folders.h"
 
 #include <QCheckBox>
@@ -20,7 +21,12 @@ using namespace ids::main_dlg;
 
 namespace {
 
-// The save pipeline's messages as the window's message boxes.
+// The capture's files that could not be written.
+constexpr platform::LanguageText kNotSaved{"图像无法保存：", "圖像無法儲存：",
+                                           "The image could not be saved:"};
+
+// The save pipeline's messages as the window's message boxes; the files it
+// could not write are kept for one message after the save.
 class SaverMessages : public ISaverNotifier {
   public:
     explicit SaverMessages(const MessageSink& sink) : sink_(sink) {}
@@ -31,11 +37,18 @@ class SaverMessages : public ISaverNotifier {
                                                                          : QMessageBox::NoIcon;
         sink_(text, shown);
     }
-    // The saver has told the operator already; the file is simply not listed.
-    void ReportWriteFailure(const QString&) override {}
+    void ReportWriteFailure(const QString& path) override { failed_.append(path); }
+
+    // Tells the operator which files are missing; nothing when none is.
+    void ShowWriteFailures(int language) {
+        if (failed_.isEmpty() || !sink_) return;
+        sink_(kNotSaved.In(language) + '\n' + failed_.join('\n'), QMessageBox::Critical);
+        failed_.clear();
+    }
 
   private:
     const MessageSink& sink_;
+    QStringList failed_;
 };
 
 // Clears the busy flag however the capture ends.
@@ -129,6 +142,8 @@ void COrbiskDlg::OnCapture() {
     saver.SetSettings(m_settings);
     QStringList written;
     saver.SaveImages(images, baseName, written);
+    // Otherwise a full disk would look like a capture that worked.
+    notifier.ShowWriteFailures(m_settings.Language);
 
     if (merge && !written.isEmpty() && !HandToMergeDialog(written, saver.BarcodeNames)) return;
     if (onePdf && !HandToCollection(written, saver.BarcodeNames, 0)) return;

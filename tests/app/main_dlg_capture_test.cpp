@@ -8,6 +8,7 @@
 #include "tests/app/capture_fixture.h"
 #include "tests/support/barcode_symbols.h"
 #include "tests/support/case_name.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/input_events.h"
 #include "video/image_tile.h"
 
@@ -258,6 +259,19 @@ TEST_F(CaptureTest, WithoutADocumentCameraNothingHappens) {
     EXPECT_EQ(Grabs(), 0);
     EXPECT_TRUE(sounds_.isEmpty());
     EXPECT_EQ(dlg_->StripCount(), 0);
+}
+
+TEST_F(CaptureTest, AFileThatCannotBeWrittenIsToldAndGetsNoTile) {
+    COrbiskDlg& dlg = Start(QStringLiteral("Language/Current=EN"));
+    {
+        const test::FileSizeLimit fullDisk(1000);
+        dlg.OnCommand(IDC_CAPTURE);
+    }
+    EXPECT_TRUE(Saved().isEmpty()) << Saved().join(' ').toStdString();
+    ASSERT_EQ(shown_.size(), 1);
+    EXPECT_TRUE(shown_[0].startsWith("The image could not be saved:")) << shown_[0].toStdString();
+    EXPECT_TRUE(shown_[0].contains(SaveFolder() + "/IMG00000")) << shown_[0].toStdString();
+    EXPECT_EQ(dlg.StripCount(), 0);
 }
 
 // --- Collections and merging -------------------------------------------------
