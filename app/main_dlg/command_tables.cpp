@@ -16,10 +16,15 @@ const CommandEntry<COrbiskDlg> COrbiskDlg::kCommands[] = {
     {IDC_ROTATE_LEFT, &COrbiskDlg::OnRotateLeft},
     {IDC_ROTATE_180, &COrbiskDlg::OnRotate180},
     {IDC_ROTATE_RIGHT, &COrbiskDlg::OnRotateRight},
+    {IDC_CAPTURE, &COrbiskDlg::OnCapture},
+    {ID_ACCEL_CAPTURE, &COrbiskDlg::OnAccelCapture},
+    {IDC_CONTINUOUS_SHOOT, &COrbiskDlg::OnContinuousShoot},
 };
 
 const MessageEntry<COrbiskDlg> COrbiskDlg::kMessages[] = {
     {platform::WM_CROP_BOX_DONE, &COrbiskDlg::OnCropBoxDone},
+    {platform::WM_SHOOT_REQUEST, &COrbiskDlg::OnShootRequest},
+    {platform::WM_CAMERA_SNAPSHOT, &COrbiskDlg::OnCameraButton},
 };
 
 bool COrbiskDlg::OnCommand(int id) { return DispatchCommand(kCommands, *this, id); }
