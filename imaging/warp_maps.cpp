@@ -4,6 +4,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <cstddef>
 #include <vector>
 
 namespace orbisk {
@@ -83,8 +84,9 @@ void WhitenOutside(const ColumnTerms& columns, RowTerms row, float maxX, float m
     while (first < cols && outside(first)) ++first;
     int end = cols;
     while (end > first && outside(end - 1)) --end;
-    std::fill(out, out + first * channels, uchar(255));
-    std::fill(out + end * channels, out + cols * channels, uchar(255));
+    const std::ptrdiff_t step = channels;
+    std::fill(out, out + first * step, uchar(255));
+    std::fill(out + end * step, out + cols * step, uchar(255));
 }
 
 }  // namespace
@@ -117,10 +119,6 @@ void RemapInStrips(const cv::Mat& image, cv::Mat& output, const StripMapper& map
         }
     }
 }
-
-}  // namespace orbisk
-
-namespace orbisk {
 
 void RemapTurned(const cv::Mat& image, cv::Mat& output, const TurnedSampling& sampling) {
     const ColumnTerms columns = MakeColumnTerms(sampling, output.cols);

@@ -36,7 +36,8 @@ struct TurnedSampling {
 // the image's type) by the sampling, with bilinear interpolation; every output
 // pixel whose source point lies outside the image is 255 in all channels. The
 // same pixels as one cv::remap with the whole maps, made tile by tile so that
-// the maps stay in the cache.
+// the maps stay in the cache. (cv::warpAffine would need no maps, but it rounds
+// the source points its own way: up to 7 grey levels apart at sharp edges.)
 void RemapTurned(const cv::Mat& image, cv::Mat& output, const TurnedSampling& sampling);
 
 }  // namespace orbisk
