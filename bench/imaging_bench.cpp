@@ -5,6 +5,8 @@
 
 #include <opencv2/core/utility.hpp>
 
+#include <vector>
+
 #include "imaging/binarization.h"
 #include "imaging/document_crop.h"
 #include "imaging/document_detection.h"
@@ -45,15 +47,91 @@ void BM_DetectDocument(benchmark::State& state) {
 }
 BENCHMARK(BM_DetectDocument)->Arg(1080)->Arg(2448)->Unit(benchmark::kMillisecond);
 
+// 8-megapixel desks for the crop: one sheet (the detection scene above), a
+// large sheet covering most of the picture, and three sheets side by side.
+enum class CropDesk { OnePage, LargePage, ThreePages };
+
+const cv::Mat& CropScene(CropDesk desk) {
+    static const cv::Mat large =
+        test::MakeScene({.size = {3264, 2448},
+                         .pages = {{.centre = {1630, 1230}, .size = {3000, 2200}, .angle = 3}}})
+            .image;
+    static const cv::Mat three =
+        test::MakeScene({.size = {3264, 2448},
+                         .pages = {{.centre = {560, 1200}, .size = {900, 1300}, .angle = 4},
+                                   {.centre = {1630, 1260}, .size = {960, 1360}, .angle = -7},
+                                   {.centre = {2700, 1180}, .size = {880, 1250}, .angle = 10}}})
+            .image;
+    switch (desk) {
+        case CropDesk::LargePage:
+            return large;
+        case CropDesk::ThreePages:
+            return three;
+        case CropDesk::OnePage:
+            break;
+    }
+    return Scene(cv::Size(3264, 2448));
+}
+
+const char* DeskName(CropDesk desk) {
+    switch (desk) {
+        case CropDesk::LargePage:
+            return "large page";
+        case CropDesk::ThreePages:
+            return "three pages";
+        case CropDesk::OnePage:
+            break;
+    }
+    return "one page";
+}
+
 void BM_CropDocument(benchmark::State& state) {
     cv::setNumThreads(1);
-    const cv::Mat& image = Scene(cv::Size(3264, 2448));
+    const CropDesk desk = static_cast<CropDesk>(state.range(0));
+    const cv::Mat& image = CropScene(desk);
+    state.SetLabel(DeskName(desk));
     for (auto _ : state) {
         cv::Mat page;
         benchmark::DoNotOptimize(CropDocument(image, 8.0, 9, 3, 0.2f, 0.01f, 0, page));
     }
 }
-BENCHMARK(BM_CropDocument)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CropDocument)
+    ->Arg(static_cast<int>(CropDesk::OnePage))
+    ->Arg(static_cast<int>(CropDesk::LargePage))
+    ->Unit(benchmark::kMillisecond);
+
+void BM_CropDocuments(benchmark::State& state) {
+    cv::setNumThreads(1);
+    const CropDesk desk = static_cast<CropDesk>(state.range(0));
+    const cv::Mat& image = CropScene(desk);
+    state.SetLabel(DeskName(desk));
+    for (auto _ : state) {
+        std::vector<cv::Mat> pages;
+        benchmark::DoNotOptimize(CropDocuments(image, pages, 8.0, 9, 3, 0.2f, 0.01f, 0));
+    }
+}
+BENCHMARK(BM_CropDocuments)
+    ->Arg(static_cast<int>(CropDesk::OnePage))
+    ->Arg(static_cast<int>(CropDesk::ThreePages))
+    ->Unit(benchmark::kMillisecond);
+
+// The cut-out alone, for the box detection finds on each desk.
+void BM_WarpRotatedBox(benchmark::State& state) {
+    cv::setNumThreads(1);
+    const CropDesk desk = static_cast<CropDesk>(state.range(0));
+    const cv::Mat& image = CropScene(desk);
+    state.SetLabel(DeskName(desk));
+    RotatedBox box;
+    if (!DetectDocument(box, 9, 3, 0.2f, 0.01f, image, 8.0)) {
+        state.SkipWithError("no page found");
+        return;
+    }
+    for (auto _ : state) benchmark::DoNotOptimize(WarpRotatedBox(box, image).data);
+}
+BENCHMARK(BM_WarpRotatedBox)
+    ->Arg(static_cast<int>(CropDesk::OnePage))
+    ->Arg(static_cast<int>(CropDesk::LargePage))
+    ->Unit(benchmark::kMillisecond);
 
 void BM_BinarizeDocument(benchmark::State& state) {
     cv::setNumThreads(1);

@@ -54,27 +54,17 @@ cv::Mat WarpRotatedBoxImpl(const RotatedBox& box, const cv::Mat& image) {
         halfCols = cols * 0.5f;
     }
     const double radians = turn * 3.14159 / 180;
-    const float c = static_cast<float>(std::cos(radians));
-    const float s = static_cast<float>(std::sin(radians));
-    const float cx = box.cx;
-    const float cy = box.cy;
+    TurnedSampling sampling;
+    sampling.cx = box.cx;
+    sampling.cy = box.cy;
+    sampling.halfRows = halfRows;
+    sampling.halfCols = halfCols;
+    sampling.cos = static_cast<float>(std::cos(radians));
+    sampling.sin = static_cast<float>(std::sin(radians));
 
+    // Only the box is sampled: the cost follows the cut-out, not the frame.
     cv::Mat output(rows, cols, image.type());
-    RemapInStrips(
-        image, output,
-        [&](int firstRow, cv::Mat& mapX, cv::Mat& mapY) {
-            for (int i = 0; i < mapX.rows; ++i) {
-                const float di = static_cast<float>(firstRow + i) - halfRows;
-                float* xs = mapX.ptr<float>(i);
-                float* ys = mapY.ptr<float>(i);
-                for (int j = 0; j < mapX.cols; ++j) {
-                    const float dj = static_cast<float>(j) - halfCols;
-                    xs[j] = cx + dj * c - di * s;
-                    ys[j] = cy + dj * s + di * c;
-                }
-            }
-        },
-        true);
+    RemapTurned(image, output, sampling);
     return output;
 }
 

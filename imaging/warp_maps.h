@@ -18,4 +18,26 @@ using StripMapper = std::function<void(int firstRow, cv::Mat& mapX, cv::Mat& map
 void RemapInStrips(const cv::Mat& image, cv::Mat& output, const StripMapper& mapper,
                    bool whiteOutside);
 
+// The sampling of an upright cut-out of a turned box: output row i, column j
+// reads the source point
+//   x = cx + (j - halfCols) * cos - (i - halfRows) * sin
+//   y = cy + (j - halfCols) * sin + (i - halfRows) * cos
+// each step rounded to float in that order.
+struct TurnedSampling {
+    float cx = 0;
+    float cy = 0;
+    float halfRows = 0;
+    float halfCols = 0;
+    float cos = 1;
+    float sin = 0;
+};
+
+// Resamples `image` into `output` (already allocated with the output size and
+// the image's type) by the sampling, with bilinear interpolation; every output
+// pixel whose source point lies outside the image is 255 in all channels. The
+// same pixels as one cv::remap with the whole maps, made tile by tile so that
+// the maps stay in the cache. (cv::warpAffine would need no maps, but it rounds
+// the source points its own way: up to 7 grey levels apart at sharp edges.)
+void RemapTurned(const cv::Mat& image, cv::Mat& output, const TurnedSampling& sampling);
+
 }  // namespace orbisk
