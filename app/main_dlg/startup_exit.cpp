@@ -9,7 +9,6 @@
 #include "app/main_dlg/button_faces.h"
 #include "app/main_dlg/camera_models.h"
 #include "app/main_dlg/orbisk_dlg.h"
-#include "app/main_dlg/prefix_list.h"
 #include "app/splash_dlg.h"
 #include "app/startup_messages.h"
 #include "documents/dialogs/multi_page_dlg.h"
@@ -17,6 +16,7 @@
 #include "platform/program_folders.h"
 #include "platform/window_messages.h"
 #include "ui/fx_button.h"
+#include "ui/my_combo_box.h"
 #include "video/image_tile.h"
 
 #include <QApplication>
@@ -185,10 +185,7 @@ bool COrbiskDlg::OnInitDialog() {
     const bool prefixNaming = m_settings.TypeofImageName == int(NamingRule::PrefixAndNumber);
     m_prefixCombo->setEnabled(prefixNaming);
     Control(IDC_INDEX_EDIT)->setEnabled(prefixNaming);
-    QStringList items = SplitPrefixList(GetSettings().PRECHOOSE);
-    items.append(QStringLiteral("..."));
-    m_prefixCombo->addItems(items);
-    m_prefixCombo->setCurrentIndex(FindPrefixIndex(items, m_settings.PREFIX));
+    m_prefixCombo->Fill(GetSettings().PRECHOOSE, m_settings.PREFIX);
     m_strCurrentPrefix = m_settings.PREFIX;
 
     if (PrepareTempFolder().isEmpty()) Message(kMsgTempFolderFailed);
