@@ -69,8 +69,10 @@ void COrbiskDlg::OnNamingPrefix() { SetNamingRule(int(NamingRule::PrefixAndNumbe
 void COrbiskDlg::OnNamingTime() { SetNamingRule(int(NamingRule::DateAndTime)); }
 void COrbiskDlg::OnNamingCustom() { SetNamingRule(int(NamingRule::Asked)); }
 
+// These handlers take only their own control: the full data exchange would
+// also read controls that a caller of PushToControls has not set yet.
 void COrbiskDlg::OnChangeIndex() {
-    PullFromControls();
+    m_nIndexEdit = ControlAs<QLineEdit>(IDC_INDEX_EDIT)->text().toInt();
     m_settings.INDEX = m_nIndexEdit;
 }
 
@@ -86,7 +88,6 @@ qintptr COrbiskDlg::OnPrefixChanged(qintptr, qintptr) {
 }
 
 void COrbiskDlg::OnBarcodeNaming() {
-    PullFromControls();
     m_settings.RECOGNIZE = ControlAs<QCheckBox>(IDC_BARCODE_NAMING)->isChecked() ? 1 : 0;
 }
 
@@ -160,7 +161,6 @@ void COrbiskDlg::OnSaveAsOnePdf() { OnDestinationClicked(Destination::OnePdf); }
 void COrbiskDlg::OnSaveAsMultiPageTif() { OnDestinationClicked(Destination::MultiPageTif); }
 
 void COrbiskDlg::OnDestinationClicked(Destination clicked) {
-    PullFromControls();
     auto* merge = ControlAs<QCheckBox>(IDC_MERGE);
     auto* pdf = ControlAs<QCheckBox>(IDC_ONE_PDF);
     auto* tif = ControlAs<QCheckBox>(IDC_MULTI_PAGE_TIF);

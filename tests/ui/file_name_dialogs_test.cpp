@@ -5,10 +5,13 @@
 #include "tests/support/case_name.h"
 
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTimer>
 
+#include <functional>
 #include <optional>
 
 namespace orbisk {
@@ -196,6 +199,34 @@ TEST(FreeNameDialog, SpeaksItsLanguageAndLabelsAWatermarkName) {
         EXPECT_EQ(messages, QStringList{QString::fromUtf8(c.empty)});
         EXPECT_EQ(dlg.NameLabel()->text(), QString::fromUtf8(c.label));
     }
+}
+
+// Runs `act` on the open free-name dialog once the provider has opened it.
+void WhenTheNameDialogOpens(std::function<void(CCustomFileNameDlg&)> act) {
+    QTimer::singleShot(0, [act] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* dlg = qobject_cast<CCustomFileNameDlg*>(w); dlg && dlg->isVisible()) {
+                act(*dlg);
+                return;
+            }
+        }
+        ADD_FAILURE() << "no name dialog open";
+    });
+}
+
+TEST(FreeNameDialog, TheProviderGivesTheNameOnOkAndNothingOnCancel) {
+    const FileNameProvider ask = AskFileName(nullptr);
+    WhenTheNameDialogOpens([](CCustomFileNameDlg& dlg) {
+        EXPECT_EQ(dlg.m_nLanguage, 2);
+        dlg.NameEdit()->setText("receipt");
+        dlg.OnConfirm();
+    });
+    EXPECT_EQ(ask(2), std::optional<QString>("receipt"));
+    WhenTheNameDialogOpens([](CCustomFileNameDlg& dlg) {
+        dlg.NameEdit()->setText("kept");
+        dlg.reject();
+    });
+    EXPECT_EQ(ask(0), std::nullopt);
 }
 
 }  // namespace
