@@ -35,9 +35,9 @@ void COrbiskDlg::ConnectModeControls() {
         for (int id : ids) g->addButton(ControlAs<QRadioButton>(id), n++);
         return g;
     };
-    m_namingGroup = group({IDC_NAMING_PREFIX, IDC_NAMING_TIME, IDC_NAMING_CUSTOM});
+    group({IDC_NAMING_PREFIX, IDC_NAMING_TIME, IDC_NAMING_CUSTOM});
     m_cropGroup = group({IDC_CROP_NONE, IDC_CROP_AUTO, IDC_CROP_CUSTOM});
-    m_colourGroup = group({IDC_COLOR_COLOR, IDC_COLOR_GRAY, IDC_COLOR_MONO});
+    group({IDC_COLOR_COLOR, IDC_COLOR_GRAY, IDC_COLOR_MONO});
     connect(ControlAs<QLineEdit>(IDC_INDEX_EDIT), &QLineEdit::textChanged, this,
             [this] { OnChangeIndex(); });
 

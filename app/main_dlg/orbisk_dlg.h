@@ -201,9 +201,8 @@ class COrbiskDlg : public QDialog {
     QString m_strCurrentPrefix;  // the combo's current prefix
     int m_nIndexEdit = 0;
     int m_nNamingRule = 0;
-    QButtonGroup* m_namingGroup = nullptr;
+    // The crop radios by CUTPAGETYPE; the naming and colour groups need no name.
     QButtonGroup* m_cropGroup = nullptr;
-    QButtonGroup* m_colourGroup = nullptr;
     CDriveList m_driveList;
     int m_nDisplayMode = -1;
     // The open merge dialog (it deletes itself when it closes), the open page
