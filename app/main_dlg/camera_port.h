@@ -6,6 +6,7 @@
 
 #include <QSize>
 #include <QString>
+#include <opencv2/core/mat.hpp>
 
 #include <functional>
 #include <memory>
@@ -42,6 +43,12 @@ class CameraPort {
     virtual void EnableCustomCropBox(bool on) = 0;
     virtual bool GetCustomCropRect(IntRect& rect) = 0;
     virtual bool SetCustomCropRect(const IntRect& rect, bool keepAspect) = 0;
+    // The size the camera really delivers.
+    virtual void GetResolution(int& width, int& height) = 0;
+    // The current frame and its cut-out documents (or the whole frame);
+    // empty when there is none. Any thread.
+    virtual cv::Mat GetFrame() = 0;
+    virtual std::vector<cv::Mat> GetCroppedImages() = 0;
 };
 
 // Makes a camera with threaded display or not, of a source kind.

@@ -62,6 +62,11 @@ class ControllerCamera : public CameraPort {
     bool SetCustomCropRect(const IntRect& r, bool keepAspect) override {
         return controller_.SetCustomCropRect(r.left, r.top, r.right, r.bottom, keepAspect);
     }
+    void GetResolution(int& width, int& height) override {
+        controller_.GetResolution(width, height);
+    }
+    cv::Mat GetFrame() override { return controller_.GetFrame(); }
+    std::vector<cv::Mat> GetCroppedImages() override { return controller_.GetCroppedImages(); }
 
   private:
     CCameraController controller_;

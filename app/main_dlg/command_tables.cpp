@@ -16,6 +16,9 @@ const CommandEntry<COrbiskDlg> COrbiskDlg::kCommands[] = {
     {IDC_ROTATE_LEFT, &COrbiskDlg::OnRotateLeft},
     {IDC_ROTATE_180, &COrbiskDlg::OnRotate180},
     {IDC_ROTATE_RIGHT, &COrbiskDlg::OnRotateRight},
+    {IDC_CAPTURE, &COrbiskDlg::OnCapture},
+    {ID_ACCEL_CAPTURE, &COrbiskDlg::OnAccelCapture},
+    {IDC_CONTINUOUS_SHOOT, &COrbiskDlg::OnContinuousShoot},
     {IDC_NAMING_PREFIX, &COrbiskDlg::OnNamingPrefix},
     {IDC_NAMING_TIME, &COrbiskDlg::OnNamingTime},
     {IDC_NAMING_CUSTOM, &COrbiskDlg::OnNamingCustom},
@@ -33,6 +36,8 @@ const CommandEntry<COrbiskDlg> COrbiskDlg::kCommands[] = {
 
 const MessageEntry<COrbiskDlg> COrbiskDlg::kMessages[] = {
     {platform::WM_CROP_BOX_DONE, &COrbiskDlg::OnCropBoxDone},
+    {platform::WM_SHOOT_REQUEST, &COrbiskDlg::OnShootRequest},
+    {platform::WM_CAMERA_SNAPSHOT, &COrbiskDlg::OnCameraButton},
     {platform::WM_PREFIX_CHANGED, &COrbiskDlg::OnPrefixChanged},
 };
 

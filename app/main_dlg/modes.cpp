@@ -153,9 +153,6 @@ void COrbiskDlg::OnColorModeColor() { SetColourMode(int(ColourMode::Colour)); }
 void COrbiskDlg::OnColorModeGray() { SetColourMode(int(ColourMode::Grey)); }
 void COrbiskDlg::OnColorModeMono() { SetColourMode(int(ColourMode::BlackAndWhite)); }
 
-CShowImageDlg* COrbiskDlg::MergeDlg() const { return m_pMergeDlg.data(); }
-CMultiPageDlg* COrbiskDlg::PageDlg() const { return m_pPageDlg.get(); }
-
 void COrbiskDlg::OnMergeImages() { OnDestinationClicked(Destination::Merge); }
 void COrbiskDlg::OnSaveAsOnePdf() { OnDestinationClicked(Destination::OnePdf); }
 void COrbiskDlg::OnSaveAsMultiPageTif() { OnDestinationClicked(Destination::MultiPageTif); }

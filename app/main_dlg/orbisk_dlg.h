@@ -8,6 +8,7 @@
 #include "app/main_dlg/message_texts.h"
 #include "app/main_dlg/modes_destination.h"
 #include "platform/named_window.h"
+#include "platform/sound_player.h"
 #include "platform/worker_thread.h"
 
 #include <QDialog>
@@ -15,8 +16,11 @@
 #include <QMessageBox>
 #include <QPointer>
 
+#include <opencv2/core/mat.hpp>
+
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QButtonGroup;
@@ -28,6 +32,7 @@ namespace orbisk {
 class CContinuousShootDlg;
 class CFxButton;
 class CImageTile;
+class IShootCamera;
 class CLogoTile;
 class CMultiPageDlg;
 class CMyComboBox;
@@ -47,6 +52,11 @@ struct StartupEnvironment {
     platform::WorkerThread::Body orientationBody;
     // How long the splash stays up while the live picture starts.
     int splashMilliseconds = 1000;
+    // Asks the operator for a file name (naming rule 2).
+    FileNameProvider askFileName;
+    // Plays the shutter sound file without waiting for it; empty: the
+    // window's own player.
+    std::function<void(const QString& path)> playSound;
 
     static StartupEnvironment Program();
 };
@@ -96,9 +106,15 @@ class COrbiskDlg : public QDialog {
     int DisplayMode() const { return m_nDisplayMode; }
     int NamingRule() const { return m_nNamingRule; }
     CShowImageDlg* MergeDlg() const;
-    CMultiPageDlg* PageDlg() const;
-    // The camera the crop radios address, as the camera switch sets it.
+    CMultiPageDlg* PageDlg() const { return m_pPageDlg.get(); }
+    CContinuousShootDlg* ShootDlg() const { return m_pShootDlg.get(); }
+    int StripCount() const { return m_nStripCount; }
+    // The camera switch is another command's; captures only read the choice.
     void SetCurrentCameraForTest(int camera) { m_settings.CurrentCamera = camera; }
+
+    // What a thumbnail tile stands for.
+    static constexpr int kThumbnailPicture = 0;
+    static constexpr int kThumbnailText = 1;
 
     // The sibling program's name in the window caption of the settings.
     static constexpr char kSiblingDisplayName[] = "Vantorel";
@@ -169,6 +185,36 @@ class COrbiskDlg : public QDialog {
     // Small window messages (command_tables.cpp).
     qintptr OnCropBoxDone(qintptr wParam, qintptr lParam);
 
+    // The capture command and its road (capture.cpp).
+    void OnCapture();
+    void OnAccelCapture();
+    qintptr OnCameraButton(qintptr wParam, qintptr lParam);
+    qintptr OnShootRequest(qintptr wParam, qintptr lParam);
+    std::vector<cv::Mat> GrabAndProcessFrames();
+    void SyncNamingSettings();
+    static void RemoveTempFiles();
+    void PlayShutterSound();
+    // Hand the written files on; false when the name the operator was asked
+    // for was cancelled.
+    bool HandToMergeDialog(const QStringList& written, const std::vector<std::string>& barcodes);
+    bool HandToCollection(const QStringList& written, const std::vector<std::string>& barcodes,
+                          int outputMode);
+    // The name of a merged image or collection: the naming rule's, or the
+    // first barcode's when barcode naming is on; empty when cancelled.
+    QString CollectionName(const std::vector<std::string>& barcodes);
+
+    // The thumbnail strip (thumbnail_strip.cpp): puts one file into the
+    // strip; `kind` a kThumbnail value; the picture comes from `displayPath`
+    // when one is given.
+    void AddThumbnail(const QString& path, std::vector<std::unique_ptr<CImageTile>>& tiles,
+                      int kind, const QString& displayPath = QString());
+
+    // Continuous shooting (continuous_shoot.cpp).
+    void OnContinuousShoot();
+    void OpenContinuousShootDialog();
+    // Stops its inspection, then deletes it.
+    void DeleteShootDialog();
+
     // Every handler of the window by id, and of its private messages
     // (command_tables.cpp).
     static const CommandEntry<COrbiskDlg> kCommands[];
@@ -209,10 +255,16 @@ class COrbiskDlg : public QDialog {
     // collection and the open continuous-shooting dialog; null when none.
     QPointer<CShowImageDlg> m_pMergeDlg;
     std::unique_ptr<CMultiPageDlg> m_pPageDlg;
+    // What the shooting dialog watches; outlives the dialog.
+    std::unique_ptr<IShootCamera> m_pShootCamera;
     std::unique_ptr<CContinuousShootDlg> m_pShootDlg;
     QString m_strMergedPath;
     // Files put into the thumbnail strip since the start; never reset.
     int m_nStripCount = 0;
+    // A capture runs: requests that nested event loops deliver meanwhile
+    // (name dialog, messages) are dropped.
+    bool m_bCapturing = false;
+    platform::SoundPlayer m_shutterSound;
 };
 
 }  // namespace orbisk

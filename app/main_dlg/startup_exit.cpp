@@ -2,6 +2,7 @@
 
 #include "app/command_ids.h"
 #include "app/continuous_shoot/continuous_shoot_dlg.h"
+#include "app/continuous_shoot/shoot_camera.h"
 #include "app/core/bitmap_resources.h"
 #include "app/core/branding_data.h"
 #include "app/core/path_utils.h"
@@ -15,6 +16,7 @@
 #include "documents/dialogs/show_image_dlg.h"
 #include "platform/program_folders.h"
 #include "platform/window_messages.h"
+#include "ui/custom_file_name_dlg.h"
 #include "ui/fx_button.h"
 #include "ui/my_combo_box.h"
 #include "video/image_tile.h"
@@ -61,6 +63,7 @@ StartupEnvironment StartupEnvironment::Program() {
         QMessageBox box(icon, QString(), text, QMessageBox::Ok);
         box.exec();
     };
+    env.askFileName = AskFileName(nullptr);
     return env;
 }
 
@@ -407,6 +410,8 @@ void COrbiskDlg::DestroyWindow() {
     if (destroyed_) return;
     destroyed_ = true;
     StopOrientation();
+    // The inspection reads a camera controller: it ends before they go.
+    if (m_pShootDlg) m_pShootDlg->StopInspectThread();
 
     // The shown camera's custom rectangle decides whether custom crop stays.
     std::optional<IntRect> shownRect;
@@ -437,7 +442,9 @@ void COrbiskDlg::DestroyWindow() {
 
     m_pDocCamera.reset();
     m_logoTile.reset();
+    DeleteShootDialog();
     m_pPorCamera.reset();
+    m_pPageDlg.reset();
     for (auto& tile : m_tiles) tile.reset();
     m_tiles.clear();
 
