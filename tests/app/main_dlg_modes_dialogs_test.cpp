@@ -3,11 +3,16 @@
 #include "documents/dialogs/show_image_dlg.h"
 #include "tests/app/capture_fixture.h"
 #include "tests/support/case_name.h"
+#include "ui/custom_file_name_dlg.h"
+#include "ui/my_combo_box.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QPointer>
 #include <QRadioButton>
+#include <QTimer>
 
 #include <array>
 
@@ -129,6 +134,41 @@ TEST_F(MergeColourTest, AColourModeReachesTheOpenMergeDialog) {
     ASSERT_NE(dlg.MergeDlg(), nullptr);
     dlg.ControlAs<QRadioButton>(IDC_COLOR_MONO)->click();
     EXPECT_EQ(dlg.MergeDlg()->Settings().COLOR, 2);
+}
+
+class CaptureNamingTest : public test::CaptureWindowTest {};
+
+TEST_F(CaptureNamingTest, TheNextCaptureUsesTheChosenPrefixFromIndexZero) {
+    COrbiskDlg& dlg =
+        Start(QStringLiteral("FILE/PRECHOOSE=IMG|DOC\nFILE/PREFIX=IMG\nIMAGE/INDEX=7"));
+    ASSERT_TRUE(dlg.OnCommand(IDC_CAPTURE));
+    auto* combo = dlg.ControlAs<CMyComboBox>(IDC_PREFIX_COMBO);
+    combo->setCurrentIndex(1);
+    emit combo->activated(1);
+    ASSERT_TRUE(dlg.OnCommand(IDC_CAPTURE));
+    EXPECT_EQ(Saved(), (QStringList{"DOC00000.jpg", "IMG00007.jpg"}));
+    EXPECT_EQ(dlg.ControlAs<QLineEdit>(IDC_INDEX_EDIT)->text(), "1");
+}
+
+// The program asks for a free name with the dialog that refuses unusable names.
+TEST(ProgramEnvironment, AsksForAFreeNameWithTheNameDialog) {
+    const StartupEnvironment env = StartupEnvironment::Program();
+    QTimer::singleShot(0, [] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* dlg = qobject_cast<CCustomFileNameDlg*>(w); dlg && dlg->isVisible()) {
+                QStringList refusals;
+                dlg->SetMessageSink([&](const QString& text) { refusals.append(text); });
+                dlg->NameEdit()->setText("a/b");
+                dlg->OnConfirm();
+                EXPECT_EQ(refusals.size(), 1);
+                dlg->NameEdit()->setText("letter");
+                dlg->OnConfirm();
+                return;
+            }
+        }
+        ADD_FAILURE() << "no name dialog open";
+    });
+    EXPECT_EQ(env.askFileName(2), std::optional<QString>("letter"));
 }
 
 }  // namespace
