@@ -21,10 +21,10 @@ using namespace ids::main_dlg;
 
 namespace {
 
-// Detection thresholds: several documents under the document camera, one
-// face or card in front of the portrait camera.
+// Detection thresholds: the document camera's automatic crop, and the one
+// of the portrait camera, which is also passed whenever detection goes off.
 constexpr float kDocumentThreshold = 0.01f;
-constexpr float kPortraitThreshold = 0.03f;
+constexpr float kSingleObjectThreshold = 0.03f;
 
 }  // namespace
 
@@ -110,7 +110,7 @@ void COrbiskDlg::OnCropNone() {
     }
     if (CameraPort* camera = CurrentCamera()) {
         camera->EnableCustomCropBox(false);
-        camera->SetAutoDetect(false, 0, kPortraitThreshold);
+        camera->SetAutoDetect(false, 0, kSingleObjectThreshold);
     }
 }
 
@@ -124,7 +124,7 @@ void COrbiskDlg::OnCropAuto() {
     if (m_settings.CurrentCamera == 0) {
         camera->SetAutoDetect(true, m_settings.ISMUTICUTPAGE ? 1 : 0, kDocumentThreshold);
     } else {
-        camera->SetAutoDetect(true, 0, kPortraitThreshold);
+        camera->SetAutoDetect(true, 0, kSingleObjectThreshold);
     }
 }
 
@@ -138,7 +138,7 @@ void COrbiskDlg::OnCropCustom() {
         m_settings.CUTPAGETYPE = int(CropMode::CustomRectangle);
     }
     if (CameraPort* camera = CurrentCamera()) {
-        camera->SetAutoDetect(false, 0, kPortraitThreshold);
+        camera->SetAutoDetect(false, 0, kSingleObjectThreshold);
         camera->EnableCustomCropBox(true);
     }
 }
