@@ -19,12 +19,26 @@ const CommandEntry<COrbiskDlg> COrbiskDlg::kCommands[] = {
     {IDC_CAPTURE, &COrbiskDlg::OnCapture},
     {ID_ACCEL_CAPTURE, &COrbiskDlg::OnAccelCapture},
     {IDC_CONTINUOUS_SHOOT, &COrbiskDlg::OnContinuousShoot},
+    {IDC_NAMING_PREFIX, &COrbiskDlg::OnNamingPrefix},
+    {IDC_NAMING_TIME, &COrbiskDlg::OnNamingTime},
+    {IDC_NAMING_CUSTOM, &COrbiskDlg::OnNamingCustom},
+    {IDC_BARCODE_NAMING, &COrbiskDlg::OnBarcodeNaming},
+    {IDC_CROP_NONE, &COrbiskDlg::OnCropNone},
+    {IDC_CROP_AUTO, &COrbiskDlg::OnCropAuto},
+    {IDC_CROP_CUSTOM, &COrbiskDlg::OnCropCustom},
+    {IDC_COLOR_COLOR, &COrbiskDlg::OnColorModeColor},
+    {IDC_COLOR_GRAY, &COrbiskDlg::OnColorModeGray},
+    {IDC_COLOR_MONO, &COrbiskDlg::OnColorModeMono},
+    {IDC_MERGE, &COrbiskDlg::OnMergeImages},
+    {IDC_ONE_PDF, &COrbiskDlg::OnSaveAsOnePdf},
+    {IDC_MULTI_PAGE_TIF, &COrbiskDlg::OnSaveAsMultiPageTif},
 };
 
 const MessageEntry<COrbiskDlg> COrbiskDlg::kMessages[] = {
     {platform::WM_CROP_BOX_DONE, &COrbiskDlg::OnCropBoxDone},
     {platform::WM_SHOOT_REQUEST, &COrbiskDlg::OnShootRequest},
     {platform::WM_CAMERA_SNAPSHOT, &COrbiskDlg::OnCameraButton},
+    {platform::WM_PREFIX_CHANGED, &COrbiskDlg::OnPrefixChanged},
 };
 
 bool COrbiskDlg::OnCommand(int id) { return DispatchCommand(kCommands, *this, id); }

@@ -6,6 +6,7 @@
 #include "app/main_dlg/camera_port.h"
 #include "app/main_dlg/command_dispatch.h"
 #include "app/main_dlg/message_texts.h"
+#include "app/main_dlg/modes_destination.h"
 #include "platform/named_window.h"
 #include "platform/sound_player.h"
 #include "platform/worker_thread.h"
@@ -22,7 +23,7 @@
 #include <string>
 #include <vector>
 
-class QComboBox;
+class QButtonGroup;
 class QSlider;
 class QLabel;
 
@@ -34,6 +35,7 @@ class CImageTile;
 class IShootCamera;
 class CLogoTile;
 class CMultiPageDlg;
+class CMyComboBox;
 class CShowImageDlg;
 
 // Where a message box goes: the operator's screen, or a test's record.
@@ -102,6 +104,7 @@ class COrbiskDlg : public QDialog {
     const std::vector<std::unique_ptr<CImageTile>>& Tiles() const { return m_tiles; }
     bool OrientationRunning() const { return m_orientationThread.Running(); }
     int DisplayMode() const { return m_nDisplayMode; }
+    int NamingRule() const { return m_nNamingRule; }
     CShowImageDlg* MergeDlg() const;
     CMultiPageDlg* PageDlg() const { return m_pPageDlg.get(); }
     CContinuousShootDlg* ShootDlg() const { return m_pShootDlg.get(); }
@@ -156,6 +159,29 @@ class COrbiskDlg : public QDialog {
     void OnRotateRight();
     void Rotate(int degrees);
 
+    // The naming, crop, colour and destination controls (modes.cpp).
+    void ConnectModeControls();
+    void OnNamingPrefix();
+    void OnNamingTime();
+    void OnNamingCustom();
+    void SetNamingRule(int rule);
+    void OnChangeIndex();
+    qintptr OnPrefixChanged(qintptr wParam, qintptr lParam);
+    void OnBarcodeNaming();
+    void OnCropNone();
+    void OnCropAuto();
+    void OnCropCustom();
+    void ShowCropMode();
+    CameraPort* CurrentCamera() const;
+    void OnColorModeColor();
+    void OnColorModeGray();
+    void OnColorModeMono();
+    void SetColourMode(int mode);
+    void OnMergeImages();
+    void OnSaveAsOnePdf();
+    void OnSaveAsMultiPageTif();
+    void OnDestinationClicked(Destination clicked);
+
     // Small window messages (command_tables.cpp).
     qintptr OnCropBoxDone(qintptr wParam, qintptr lParam);
 
@@ -202,8 +228,8 @@ class COrbiskDlg : public QDialog {
     platform::NamedWindow namedWindow_;
 
     MessageTexts m_msgTexts;
+    // The merge mode is the settings' Merge, tied to check box 1035.
     SysSettings m_settings;
-    int m_bMergeMode = 0;
     QIcon m_hIcon;
     int m_nDocRotation = 0;
     int m_nPorRotation = 0;
@@ -217,10 +243,12 @@ class COrbiskDlg : public QDialog {
     float m_fShootInterval = 5.0f;
     int m_nExposure = 0;
     QSlider* m_exposureSlider = nullptr;
-    QComboBox* m_prefixCombo = nullptr;
+    CMyComboBox* m_prefixCombo = nullptr;
     QString m_strCurrentPrefix;  // the combo's current prefix
     int m_nIndexEdit = 0;
     int m_nNamingRule = 0;
+    // The crop radios by CUTPAGETYPE; the naming and colour groups need no name.
+    QButtonGroup* m_cropGroup = nullptr;
     CDriveList m_driveList;
     int m_nDisplayMode = -1;
     // The open merge dialog (it deletes itself when it closes), the open page

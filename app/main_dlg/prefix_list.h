@@ -1,15 +1,14 @@
 #pragma once
 
+#include "ui/file_name_rules.h"
+
 #include <QString>
 #include <QStringList>
 
 namespace orbisk {
 
-// The prefixes of a "|"-separated list, up to the first empty piece.
+// The prefixes of a "|"-separated list, up to the first empty piece: a stored
+// list loads as far as it goes.
 QStringList SplitPrefixList(const QString& list);
-
-// The index of `text` among `items` regardless of case, searched from the
-// second item on and then the first; -1 when it is not there.
-int FindPrefixIndex(const QStringList& items, const QString& text);
 
 }  // namespace orbisk

@@ -10,21 +10,21 @@
 #include "app/main_dlg/button_faces.h"
 #include "app/main_dlg/camera_models.h"
 #include "app/main_dlg/orbisk_dlg.h"
-#include "app/main_dlg/prefix_list.h"
 #include "app/splash_dlg.h"
 #include "app/startup_messages.h"
 #include "documents/dialogs/multi_page_dlg.h"
 #include "documents/dialogs/show_image_dlg.h"
 #include "platform/program_folders.h"
 #include "platform/window_messages.h"
+#include "ui/custom_file_name_dlg.h"
 #include "ui/fx_button.h"
+#include "ui/my_combo_box.h"
 #include "video/image_tile.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEventLoop>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -63,13 +63,7 @@ StartupEnvironment StartupEnvironment::Program() {
         QMessageBox box(icon, QString(), text, QMessageBox::Ok);
         box.exec();
     };
-    env.askFileName = [](int) -> std::optional<QString> {
-        bool ok = false;
-        const QString name =
-            QInputDialog::getText(nullptr, QString(), QString(), QLineEdit::Normal, QString(), &ok);
-        if (!ok || name.isEmpty()) return std::nullopt;
-        return name;
-    };
+    env.askFileName = AskFileName(nullptr);
     return env;
 }
 
@@ -194,10 +188,7 @@ bool COrbiskDlg::OnInitDialog() {
     const bool prefixNaming = m_settings.TypeofImageName == int(NamingRule::PrefixAndNumber);
     m_prefixCombo->setEnabled(prefixNaming);
     Control(IDC_INDEX_EDIT)->setEnabled(prefixNaming);
-    QStringList items = SplitPrefixList(GetSettings().PRECHOOSE);
-    items.append(QStringLiteral("..."));
-    m_prefixCombo->addItems(items);
-    m_prefixCombo->setCurrentIndex(FindPrefixIndex(items, m_settings.PREFIX));
+    m_prefixCombo->Fill(GetSettings().PRECHOOSE, m_settings.PREFIX);
     m_strCurrentPrefix = m_settings.PREFIX;
 
     if (PrepareTempFolder().isEmpty()) Message(kMsgTempFolderFailed);

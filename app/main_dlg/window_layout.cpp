@@ -5,10 +5,10 @@
 #include "app/main_dlg/button_faces.h"
 #include "app/main_dlg/orbisk_dlg.h"
 #include "ui/fx_button.h"
+#include "ui/my_combo_box.h"
 #include "video/image_tile.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QGroupBox>
 #include <QIntValidator>
 #include <QLabel>
@@ -92,10 +92,10 @@ void COrbiskDlg::BuildControls() {
         add(third[i], new QRadioButton(naming), RadioSlot(i));
     }
     add(IDC_PREFIX_LABEL, new QLabel(naming), QRect(8, 46, 56, 22));
-    m_prefixCombo = new QComboBox(naming);
+    m_prefixCombo = new CMyComboBox(naming);
     add(IDC_PREFIX_COMBO, m_prefixCombo, QRect(66, 46, kColumnWidth - 74, 22));
     auto* index = new QLineEdit(naming);
-    index->setValidator(new QIntValidator(0, 99999, index));
+    index->setValidator(new QIntValidator(0, 99999999, index));
     add(IDC_INDEX_EDIT, index, QRect(66, 74, kColumnWidth - 74, 22));
     y += 108;
 
@@ -135,6 +135,7 @@ void COrbiskDlg::BuildControls() {
             connect(b, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
         }
     }
+    ConnectModeControls();
 }
 
 QWidget* COrbiskDlg::Control(int id) const {

@@ -52,8 +52,8 @@ class FakeCamera : public CameraPort {
         return 0;
     }
     void SetRotation(int degrees) override { Log(QStringLiteral("Rotation %1").arg(degrees)); }
-    void SetAutoDetect(bool on, int several, float) override {
-        Log(QStringLiteral("AutoDetect %1 %2").arg(on).arg(several));
+    void SetAutoDetect(bool on, int several, float threshold) override {
+        Log(QStringLiteral("AutoDetect %1 %2 %3").arg(on).arg(several).arg(threshold));
     }
     void EnableCustomCropBox(bool on) override { Log(QStringLiteral("CropBox %1").arg(on)); }
     bool GetCustomCropRect(IntRect& rect) override {

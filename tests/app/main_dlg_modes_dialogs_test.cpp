@@ -1,0 +1,175 @@
+#include "app/command_ids.h"
+#include "documents/dialogs/multi_page_dlg.h"
+#include "documents/dialogs/show_image_dlg.h"
+#include "tests/app/capture_fixture.h"
+#include "tests/support/case_name.h"
+#include "ui/custom_file_name_dlg.h"
+#include "ui/my_combo_box.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPointer>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <array>
+
+namespace orbisk {
+namespace {
+
+using namespace ids::main_dlg;
+
+// A destination box clicked while the first capture of a destination has
+// opened its dialog.
+struct OpenDialogCase {
+    const char* name;
+    const char* keys;  // the destination the window starts in
+    int clicked;
+    const char* message;        // "" for none
+    bool dialogKept;            // the open dialog lives on
+    int pdfOrTif, merge;        // the settings afterwards
+    std::array<bool, 3> boxes;  // 1035, 1036, 1037 afterwards
+};
+
+class DestinationDialogTest : public test::CaptureWindowTest,
+                              public testing::WithParamInterface<OpenDialogCase> {};
+
+TEST_P(DestinationDialogTest, KeepsOrDeletesTheOpenDialog) {
+    const OpenDialogCase& c = GetParam();
+    COrbiskDlg& dlg = Start(QStringLiteral("Language/Current=EN\n") + c.keys);
+    ASSERT_TRUE(dlg.OnCommand(IDC_CAPTURE));
+    const bool merging = dlg.MergeDlg() != nullptr;
+    QPointer<QObject> open =
+        merging ? static_cast<QObject*>(dlg.MergeDlg()) : static_cast<QObject*>(dlg.PageDlg());
+    ASSERT_TRUE(open);
+    const QStringList before = Saved();
+
+    dlg.ControlAs<QCheckBox>(c.clicked)->click();
+
+    EXPECT_EQ(shown_, c.message[0] ? QStringList{c.message} : QStringList());
+    EXPECT_EQ(bool(open), c.dialogKept);
+    EXPECT_EQ(merging ? bool(dlg.MergeDlg()) : bool(dlg.PageDlg()), c.dialogKept);
+    EXPECT_EQ(dlg.GetSettings().PDFORTIF, c.pdfOrTif);
+    EXPECT_EQ(dlg.GetSettings().Merge, c.merge);
+    const std::array<bool, 3> boxes = {dlg.ControlAs<QCheckBox>(IDC_MERGE)->isChecked(),
+                                       dlg.ControlAs<QCheckBox>(IDC_ONE_PDF)->isChecked(),
+                                       dlg.ControlAs<QCheckBox>(IDC_MULTI_PAGE_TIF)->isChecked()};
+    EXPECT_EQ(boxes, c.boxes);
+    // A deleted dialog leaves no document behind.
+    QStringList documents = Saved();
+    documents.removeIf([&](const QString& name) { return before.contains(name); });
+    EXPECT_TRUE(documents.isEmpty()) << documents.join(' ').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Clicks, DestinationDialogTest,
+    testing::Values(
+        OpenDialogCase{"pdf_collecting_tif_clicked",
+                       "IMAGE/PDFORTIF=2",
+                       IDC_MULTI_PAGE_TIF,
+                       "Making Multi-page .PDF",
+                       true,
+                       2,
+                       0,
+                       {false, true, false}},
+        OpenDialogCase{"tif_collecting_pdf_clicked",
+                       "IMAGE/PDFORTIF=1",
+                       IDC_ONE_PDF,
+                       "Making Multi-page .TIF",
+                       true,
+                       1,
+                       0,
+                       {false, false, true}},
+        OpenDialogCase{"pdf_collecting_merge_clicked",
+                       "IMAGE/PDFORTIF=2",
+                       IDC_MERGE,
+                       "Making Multi-page .PDF",
+                       true,
+                       2,
+                       0,
+                       {false, true, false}},
+        OpenDialogCase{"merging_pdf_clicked",
+                       "OTHER/MERGE=TRUE\nIMAGE/PDFORTIF=0",
+                       IDC_ONE_PDF,
+                       "Combining 2 images to 1",
+                       true,
+                       0,
+                       1,
+                       {true, false, false}},
+        OpenDialogCase{"merging_tif_clicked",
+                       "OTHER/MERGE=TRUE\nIMAGE/PDFORTIF=0",
+                       IDC_MULTI_PAGE_TIF,
+                       "Combining 2 images to 1",
+                       true,
+                       0,
+                       1,
+                       {true, false, false}},
+        OpenDialogCase{
+            "pdf_cleared", "IMAGE/PDFORTIF=2", IDC_ONE_PDF, "", false, 0, 0, {false, false, false}},
+        OpenDialogCase{"tif_cleared",
+                       "IMAGE/PDFORTIF=1",
+                       IDC_MULTI_PAGE_TIF,
+                       "",
+                       false,
+                       0,
+                       0,
+                       {false, false, false}},
+        OpenDialogCase{"merge_cleared",
+                       "OTHER/MERGE=TRUE\nIMAGE/PDFORTIF=0",
+                       IDC_MERGE,
+                       "",
+                       false,
+                       0,
+                       0,
+                       {false, false, false}}),
+    [](const auto& info) { return test::CaseName(info.param.name); });
+
+class MergeColourTest : public test::CaptureWindowTest {};
+
+TEST_F(MergeColourTest, AColourModeReachesTheOpenMergeDialog) {
+    COrbiskDlg& dlg = Start(QStringLiteral("OTHER/MERGE=TRUE\nIMAGE/PDFORTIF=0\nIMAGE/COLOR=0"));
+    ASSERT_TRUE(dlg.OnCommand(IDC_CAPTURE));
+    ASSERT_NE(dlg.MergeDlg(), nullptr);
+    dlg.ControlAs<QRadioButton>(IDC_COLOR_MONO)->click();
+    EXPECT_EQ(dlg.MergeDlg()->Settings().COLOR, 2);
+}
+
+class CaptureNamingTest : public test::CaptureWindowTest {};
+
+TEST_F(CaptureNamingTest, TheNextCaptureUsesTheChosenPrefixFromIndexZero) {
+    COrbiskDlg& dlg =
+        Start(QStringLiteral("FILE/PRECHOOSE=IMG|DOC\nFILE/PREFIX=IMG\nIMAGE/INDEX=7"));
+    ASSERT_TRUE(dlg.OnCommand(IDC_CAPTURE));
+    auto* combo = dlg.ControlAs<CMyComboBox>(IDC_PREFIX_COMBO);
+    combo->setCurrentIndex(1);
+    emit combo->activated(1);
+    ASSERT_TRUE(dlg.OnCommand(IDC_CAPTURE));
+    EXPECT_EQ(Saved(), (QStringList{"DOC00000.jpg", "IMG00007.jpg"}));
+    EXPECT_EQ(dlg.ControlAs<QLineEdit>(IDC_INDEX_EDIT)->text(), "1");
+}
+
+// The program asks for a free name with the dialog that refuses unusable names.
+TEST(ProgramEnvironment, AsksForAFreeNameWithTheNameDialog) {
+    const StartupEnvironment env = StartupEnvironment::Program();
+    QTimer::singleShot(0, [] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* dlg = qobject_cast<CCustomFileNameDlg*>(w); dlg && dlg->isVisible()) {
+                QStringList refusals;
+                dlg->SetMessageSink([&](const QString& text) { refusals.append(text); });
+                dlg->NameEdit()->setText("a/b");
+                dlg->OnConfirm();
+                EXPECT_EQ(refusals.size(), 1);
+                dlg->NameEdit()->setText("letter");
+                dlg->OnConfirm();
+                return;
+            }
+        }
+        ADD_FAILURE() << "no name dialog open";
+    });
+    EXPECT_EQ(env.askFileName(2), std::optional<QString>("letter"));
+}
+
+}  // namespace
+}  // namespace orbisk
