@@ -42,6 +42,9 @@ class CameraPort {
     virtual void EnableCustomCropBox(bool on) = 0;
     virtual bool GetCustomCropRect(IntRect& rect) = 0;
     virtual bool SetCustomCropRect(const IntRect& rect, bool keepAspect) = 0;
+    // Where the preview window goes in the main window; MovePreview puts it there.
+    virtual void SetPreviewRect(const IntRect& rect) = 0;
+    virtual void MovePreview() = 0;
 };
 
 // Makes a camera with threaded display or not, of a source kind.

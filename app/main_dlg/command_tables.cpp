@@ -16,10 +16,15 @@ const CommandEntry<COrbiskDlg> COrbiskDlg::kCommands[] = {
     {IDC_ROTATE_LEFT, &COrbiskDlg::OnRotateLeft},
     {IDC_ROTATE_180, &COrbiskDlg::OnRotate180},
     {IDC_ROTATE_RIGHT, &COrbiskDlg::OnRotateRight},
+    {IDC_BROWSE_IMAGES, &COrbiskDlg::OnBrowseImages},
+    {ids::tile_menu::ID_TILE_DELETE, &COrbiskDlg::OnTileDelete},
+    {ids::tile_menu::ID_TILE_OPEN, &COrbiskDlg::OnTileOpen},
 };
 
 const MessageEntry<COrbiskDlg> COrbiskDlg::kMessages[] = {
     {platform::WM_CROP_BOX_DONE, &COrbiskDlg::OnCropBoxDone},
+    {platform::WM_TILE_CLICKED, &COrbiskDlg::OnTileClicked},
+    {platform::WM_IMAGE_PATH_REQUEST, &COrbiskDlg::OnImagePathRequest},
 };
 
 bool COrbiskDlg::OnCommand(int id) { return DispatchCommand(kCommands, *this, id); }

@@ -5,6 +5,7 @@
 #include "app/main_dlg/accelerators.h"
 #include "app/main_dlg/camera_port.h"
 #include "app/main_dlg/command_dispatch.h"
+#include "app/main_dlg/image_handoff.h"
 #include "app/main_dlg/message_texts.h"
 #include "platform/named_window.h"
 #include "platform/worker_thread.h"
@@ -19,6 +20,8 @@
 #include <vector>
 
 class QComboBox;
+class QMenu;
+class QPainter;
 class QSlider;
 class QLabel;
 
@@ -45,6 +48,8 @@ struct StartupEnvironment {
     platform::WorkerThread::Body orientationBody;
     // How long the splash stays up while the live picture starts.
     int splashMilliseconds = 1000;
+    // The shared-memory block of a client that asks for the image path.
+    QByteArray imageMapName = kImageMapName;
 
     static StartupEnvironment Program();
 };
@@ -92,6 +97,8 @@ class COrbiskDlg : public QDialog {
     const std::vector<std::unique_ptr<CImageTile>>& Tiles() const { return m_tiles; }
     bool OrientationRunning() const { return m_orientationThread.Running(); }
     int DisplayMode() const { return m_nDisplayMode; }
+    IntRect PreviewRect() const { return m_rcPreview; }
+    QMenu* TileMenu() const { return m_tileMenu; }
 
     // The sibling program's name in the window caption of the settings.
     static constexpr char kSiblingDisplayName[] = "Vantorel";
@@ -105,6 +112,10 @@ class COrbiskDlg : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
     // Start-up and exit (startup_exit.cpp).
@@ -139,6 +150,30 @@ class COrbiskDlg : public QDialog {
     // Small window messages (command_tables.cpp).
     qintptr OnCropBoxDone(qintptr wParam, qintptr lParam);
 
+    // The layout on a size change (resize_layout.cpp).
+    void InitLayoutState();
+    void OnSize(QSize size);
+
+    // Painting (painting.cpp).
+    void OnPaint(QPainter& painter);
+
+    // The mouse over the strip and the logo, the tile menu, browsing
+    // (tile_menu.cpp).
+    qintptr OnTileClicked(qintptr wParam, qintptr lParam);
+    void OnTileOpen();
+    void OnTileDelete();
+    void OnBrowseImages();
+
+    // The image-path hand-off to a client program (image_handoff.cpp). A
+    // message from another program is answered on the UI thread; the exit
+    // closes the gate so that none waits for a window that has gone.
+    struct MessageGate;
+    void InitMessageGate();
+    void CloseMessageGate();
+    qintptr AnswerNamedWindowMessage(int message, qintptr wParam, qintptr lParam);
+    qintptr OnImagePathRequest(qintptr wParam, qintptr lParam);
+    QString ImagePathForClient() const;
+
     // Every handler of the window by id, and of its private messages
     // (command_tables.cpp).
     static const CommandEntry<COrbiskDlg> kCommands[];
@@ -158,7 +193,11 @@ class COrbiskDlg : public QDialog {
     int m_nDocRotation = 0;
     int m_nPorRotation = 0;
     IntRect m_rcPreview;
+    QSize m_rcClient;  // the client size of the last layout
     int m_nMenuTile = -1;
+    QPoint m_ptMouse;  // the last mouse point, where the tile menu opens
+    QMenu* m_tileMenu = nullptr;
+    std::shared_ptr<MessageGate> m_messageGate;
     std::unique_ptr<CameraPort> m_pDocCamera;
     std::unique_ptr<CameraPort> m_pPorCamera;
     std::vector<std::unique_ptr<CImageTile>> m_tiles;

@@ -5,7 +5,6 @@
 #include "app/main_dlg/button_faces.h"
 #include "app/main_dlg/orbisk_dlg.h"
 #include "ui/fx_button.h"
-#include "video/image_tile.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,7 +12,6 @@
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QRadioButton>
 #include <QSlider>
 
@@ -179,13 +177,6 @@ void COrbiskDlg::ApplyModel5Layout() {
          {IDC_ROTATE_LEFT, IDC_ROTATE_180, IDC_ROTATE_RIGHT, IDC_SWITCH_CAMERA, IDC_AUTO_FOCUS}) {
         move(id, -25);
     }
-}
-
-void COrbiskDlg::paintEvent(QPaintEvent* event) {
-    QDialog::paintEvent(event);
-    QPainter painter(this);
-    for (const auto& tile : m_tiles) tile->Paint(painter);
-    if (m_logoTile) m_logoTile->Paint(painter);
 }
 
 }  // namespace orbisk
