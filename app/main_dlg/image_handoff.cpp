@@ -64,8 +64,9 @@ void COrbiskDlg::CloseMessageGate() {
 }
 
 qintptr COrbiskDlg::AnswerNamedWindowMessage(int message, qintptr wParam, qintptr lParam) {
+    // Of the private messages only the hand-off is open to other programs.
     const std::shared_ptr<MessageGate> gate = m_messageGate;
-    if (!gate) return 0;
+    if (!gate || message != platform::WM_IMAGE_PATH_REQUEST) return 0;
     auto answer = std::make_shared<std::optional<qintptr>>();
     {
         std::lock_guard lock(gate->mutex);

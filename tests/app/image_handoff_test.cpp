@@ -181,6 +181,23 @@ TEST_F(HandoffTest, TheExampleClientReportsAMissingMainWindow) {
     EXPECT_TRUE(client.output.isEmpty());
 }
 
+TEST_F(HandoffTest, OtherProgramsReachTheHandOffOnly) {
+    ClientBlock block(mapName_, 32, 'x');
+    // From another thread, while the UI thread runs its events.
+    auto send = [&](int message, qintptr lParam) {
+        auto answer = std::async(std::launch::async, [&] {
+            return platform::SendNamedWindowMessage(dlg_->windowTitle(), message, 0, lParam, 5s);
+        });
+        test::WaitUntil([&] { return answer.wait_for(0s) == std::future_status::ready; }, 10s);
+        return answer.get();
+    };
+    EXPECT_EQ(send(platform::WM_TILE_CLICKED, 2), 0);
+    EXPECT_EQ(dlg_->TileMenu(), nullptr);
+    EXPECT_EQ(send(platform::WM_IMAGE_PATH_REQUEST, 0), 0);
+    EXPECT_EQ(block.Bytes().at(0), '\0');
+    EXPECT_TRUE(test::WaitUntil([&] { return replies_ == 1; }));
+}
+
 TEST_F(HandoffTest, TheExitDoesNotWaitForAMessageThatWaitsForTheWindow) {
     std::optional<qintptr> answer;
     std::thread sender([&] {
