@@ -24,6 +24,7 @@ const CommandEntry<COrbiskDlg> COrbiskDlg::kCommands[] = {
 const MessageEntry<COrbiskDlg> COrbiskDlg::kMessages[] = {
     {platform::WM_CROP_BOX_DONE, &COrbiskDlg::OnCropBoxDone},
     {platform::WM_TILE_CLICKED, &COrbiskDlg::OnTileClicked},
+    {platform::WM_PAGE_DLG_CLOSED, &COrbiskDlg::OnPageDialogClosed},
     {platform::WM_IMAGE_PATH_REQUEST, &COrbiskDlg::OnImagePathRequest},
 };
 

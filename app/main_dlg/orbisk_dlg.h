@@ -164,6 +164,9 @@ class COrbiskDlg : public QDialog {
     void OnTileDelete();
     void OnBrowseImages();
 
+    // The close reports of the batch dialogs (dialog_close.cpp).
+    qintptr OnPageDialogClosed(qintptr wParam, qintptr lParam);
+
     // The image-path hand-off to a client program (image_handoff.cpp). A
     // message from another program is answered on the UI thread; the exit
     // closes the gate so that none waits for a window that has gone.
