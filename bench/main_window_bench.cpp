@@ -1,12 +1,19 @@
 // The main window's start-up (splash and live picture of the simulated
-// camera included) and its exit, as the program runs them.
+// camera included), its exit, and a capture by the Space key, as the program
+// runs them.
+#include "app/command_ids.h"
 #include "app/main_dlg/orbisk_dlg.h"
 #include "platform/program_folders.h"
+#include "video/image_tile.h"
 
 #include <benchmark/benchmark.h>
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QKeyEvent>
 #include <QTemporaryDir>
+#include <opencv2/core/utility.hpp>
 
 #include <chrono>
 #include <memory>
@@ -61,5 +68,74 @@ void BM_Exit(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Exit)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Space pressed on the window until the file is written and its tile
+// painted: the simulated document camera at 3264 x 2448, the whole frame, a
+// JPEG of quality 80 in colour (argument 0) or a black-and-white TIFF (2).
+// Run it on one core: taskset -c 0 build/bin/main_window_bench.
+void BM_SpaceToFileAndTile(benchmark::State& state) {
+    App();
+    cv::setNumThreads(1);
+    QTemporaryDir work;
+    const QString ini = work.filePath(QStringLiteral("Sys.ini"));
+    QFile file(ini);
+    if (!file.open(QIODevice::WriteOnly)) {
+        state.SkipWithError("no Sys.ini");
+        return;
+    }
+    file.write(QStringLiteral("[FILE]\nFOLDPATH=%1/images\nTypeofImageName=0\n[SOUND]\nPlay=false\n"
+                              "[IMAGE]\nDATEFOLDER=0\nDocCamWidth=3264\nDocCamHeight=2448\n"
+                              "JPGQuality=80\nCOLOR=%2\nCUTPAGETYPE=0\n")
+                   .arg(work.path())
+                   .arg(state.range(0))
+                   .toUtf8());
+    file.close();
+    orbisk::StartupEnvironment env = orbisk::StartupEnvironment::Program();
+    env.settingsPath = ini;
+    env.splashMilliseconds = 0;
+    QStringList shown;
+    env.messages = [&](const QString& text, QMessageBox::Icon) { shown.append(text); };
+    orbisk::COrbiskDlg dlg(nullptr, env);
+    if (!dlg.OnInitDialog()) {
+        state.SkipWithError("the start-up stopped");
+        return;
+    }
+    dlg.show();
+    QElapsedTimer waited;
+    waited.start();
+    while (dlg.DocCamera()->GetFrame().empty() && waited.elapsed() < 10000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    QWidget* focus = dlg.Control(orbisk::ids::main_dlg::IDC_EXIT);
+    int captures = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+        QApplication::sendEvent(focus, &press);
+        dlg.repaint();
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        ++captures;
+        // Let the live picture run between presses, as between an operator's.
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    const int written =
+        static_cast<int>(QDir(dlg.GetSettings().SaveFolder).entryList(QDir::Files).size());
+    if (written != captures || !shown.isEmpty()) {
+        state.SkipWithError(QStringLiteral("%1 files for %2 captures %3")
+                                .arg(written)
+                                .arg(captures)
+                                .arg(shown.join(' '))
+                                .toUtf8()
+                                .constData());
+    }
+    dlg.DestroyWindow();
+}
+BENCHMARK(BM_SpaceToFileAndTile)
+    ->Arg(0)
+    ->Arg(2)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <QSize>
 #include <QString>
+#include <opencv2/core/mat.hpp>
 
 #include <functional>
 #include <memory>
@@ -45,6 +46,12 @@ class CameraPort {
     // Where the preview window goes in the main window; MovePreview puts it there.
     virtual void SetPreviewRect(const IntRect& rect) = 0;
     virtual void MovePreview() = 0;
+    // The size the camera really delivers.
+    virtual void GetResolution(int& width, int& height) = 0;
+    // The current frame and its cut-out documents (or the whole frame);
+    // empty when there is none. Any thread.
+    virtual cv::Mat GetFrame() = 0;
+    virtual std::vector<cv::Mat> GetCroppedImages() = 0;
 };
 
 // Makes a camera with threaded display or not, of a source kind.

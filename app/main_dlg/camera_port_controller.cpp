@@ -66,6 +66,11 @@ class ControllerCamera : public CameraPort {
         controller_.SetPreviewRect(r.left, r.top, r.right, r.bottom);
     }
     void MovePreview() override { controller_.MovePreview(); }
+    void GetResolution(int& width, int& height) override {
+        controller_.GetResolution(width, height);
+    }
+    cv::Mat GetFrame() override { return controller_.GetFrame(); }
+    std::vector<cv::Mat> GetCroppedImages() override { return controller_.GetCroppedImages(); }
 
   private:
     CCameraController controller_;

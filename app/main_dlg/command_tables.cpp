@@ -19,6 +19,9 @@ const CommandEntry<COrbiskDlg> COrbiskDlg::kCommands[] = {
     {IDC_BROWSE_IMAGES, &COrbiskDlg::OnBrowseImages},
     {ids::tile_menu::ID_TILE_DELETE, &COrbiskDlg::OnTileDelete},
     {ids::tile_menu::ID_TILE_OPEN, &COrbiskDlg::OnTileOpen},
+    {IDC_CAPTURE, &COrbiskDlg::OnCapture},
+    {ID_ACCEL_CAPTURE, &COrbiskDlg::OnAccelCapture},
+    {IDC_CONTINUOUS_SHOOT, &COrbiskDlg::OnContinuousShoot},
 };
 
 const MessageEntry<COrbiskDlg> COrbiskDlg::kMessages[] = {
@@ -26,6 +29,8 @@ const MessageEntry<COrbiskDlg> COrbiskDlg::kMessages[] = {
     {platform::WM_TILE_CLICKED, &COrbiskDlg::OnTileClicked},
     {platform::WM_PAGE_DLG_CLOSED, &COrbiskDlg::OnPageDialogClosed},
     {platform::WM_IMAGE_PATH_REQUEST, &COrbiskDlg::OnImagePathRequest},
+    {platform::WM_SHOOT_REQUEST, &COrbiskDlg::OnShootRequest},
+    {platform::WM_CAMERA_SNAPSHOT, &COrbiskDlg::OnCameraButton},
 };
 
 bool COrbiskDlg::OnCommand(int id) { return DispatchCommand(kCommands, *this, id); }

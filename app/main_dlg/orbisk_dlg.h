@@ -8,6 +8,7 @@
 #include "app/main_dlg/image_handoff.h"
 #include "app/main_dlg/message_texts.h"
 #include "platform/named_window.h"
+#include "platform/sound_player.h"
 #include "platform/worker_thread.h"
 
 #include <QDialog>
@@ -15,8 +16,11 @@
 #include <QMessageBox>
 #include <QPointer>
 
+#include <opencv2/core/mat.hpp>
+
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QComboBox;
@@ -30,6 +34,7 @@ namespace orbisk {
 class CContinuousShootDlg;
 class CFxButton;
 class CImageTile;
+class IShootCamera;
 class CLogoTile;
 class CMultiPageDlg;
 class CShowImageDlg;
@@ -50,6 +55,11 @@ struct StartupEnvironment {
     int splashMilliseconds = 1000;
     // The shared-memory block of a client that asks for the image path.
     QByteArray imageMapName = kImageMapName;
+    // Asks the operator for a file name (naming rule 2).
+    FileNameProvider askFileName;
+    // Plays the shutter sound file without waiting for it; empty: the
+    // window's own player.
+    std::function<void(const QString& path)> playSound;
 
     static StartupEnvironment Program();
 };
@@ -99,6 +109,16 @@ class COrbiskDlg : public QDialog {
     int DisplayMode() const { return m_nDisplayMode; }
     IntRect PreviewRect() const { return m_rcPreview; }
     QMenu* TileMenu() const { return m_tileMenu; }
+    CShowImageDlg* MergeDlg() const;
+    CMultiPageDlg* PageDlg() const { return m_pPageDlg.get(); }
+    CContinuousShootDlg* ShootDlg() const { return m_pShootDlg.get(); }
+    int StripCount() const { return m_nStripCount; }
+    // The camera switch is another command's; captures only read the choice.
+    void SetCurrentCameraForTest(int camera) { m_settings.CurrentCamera = camera; }
+
+    // What a thumbnail tile stands for.
+    static constexpr int kThumbnailPicture = 0;
+    static constexpr int kThumbnailText = 1;
 
     // The sibling program's name in the window caption of the settings.
     static constexpr char kSiblingDisplayName[] = "Vantorel";
@@ -176,6 +196,35 @@ class COrbiskDlg : public QDialog {
     qintptr AnswerNamedWindowMessage(int message, qintptr wParam, qintptr lParam);
     qintptr OnImagePathRequest(qintptr wParam, qintptr lParam);
     QString ImagePathForClient() const;
+    // The capture command and its road (capture.cpp).
+    void OnCapture();
+    void OnAccelCapture();
+    qintptr OnCameraButton(qintptr wParam, qintptr lParam);
+    qintptr OnShootRequest(qintptr wParam, qintptr lParam);
+    std::vector<cv::Mat> GrabAndProcessFrames();
+    void SyncNamingSettings();
+    static void RemoveTempFiles();
+    void PlayShutterSound();
+    // Hand the written files on; false when the name the operator was asked
+    // for was cancelled.
+    bool HandToMergeDialog(const QStringList& written, const std::vector<std::string>& barcodes);
+    bool HandToCollection(const QStringList& written, const std::vector<std::string>& barcodes,
+                          int outputMode);
+    // The name of a merged image or collection: the naming rule's, or the
+    // first barcode's when barcode naming is on; empty when cancelled.
+    QString CollectionName(const std::vector<std::string>& barcodes);
+
+    // The thumbnail strip (thumbnail_strip.cpp): puts one file into the
+    // strip; `kind` a kThumbnail value; the picture comes from `displayPath`
+    // when one is given.
+    void AddThumbnail(const QString& path, std::vector<std::unique_ptr<CImageTile>>& tiles,
+                      int kind, const QString& displayPath = QString());
+
+    // Continuous shooting (continuous_shoot.cpp).
+    void OnContinuousShoot();
+    void OpenContinuousShootDialog();
+    // Stops its inspection, then deletes it.
+    void DeleteShootDialog();
 
     // Every handler of the window by id, and of its private messages
     // (command_tables.cpp).
@@ -219,10 +268,16 @@ class COrbiskDlg : public QDialog {
     // collection and the open continuous-shooting dialog; null when none.
     QPointer<CShowImageDlg> m_pMergeDlg;
     std::unique_ptr<CMultiPageDlg> m_pPageDlg;
+    // What the shooting dialog watches; outlives the dialog.
+    std::unique_ptr<IShootCamera> m_pShootCamera;
     std::unique_ptr<CContinuousShootDlg> m_pShootDlg;
     QString m_strMergedPath;
     // Files put into the thumbnail strip since the start; never reset.
     int m_nStripCount = 0;
+    // A capture runs: requests that nested event loops deliver meanwhile
+    // (name dialog, messages) are dropped.
+    bool m_bCapturing = false;
+    platform::SoundPlayer m_shutterSound;
 };
 
 }  // namespace orbisk

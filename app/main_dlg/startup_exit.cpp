@@ -2,6 +2,7 @@
 
 #include "app/command_ids.h"
 #include "app/continuous_shoot/continuous_shoot_dlg.h"
+#include "app/continuous_shoot/shoot_camera.h"
 #include "app/core/bitmap_resources.h"
 #include "app/core/branding_data.h"
 #include "app/core/path_utils.h"
@@ -23,6 +24,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -60,6 +62,13 @@ StartupEnvironment StartupEnvironment::Program() {
     env.messages = [](const QString& text, QMessageBox::Icon icon) {
         QMessageBox box(icon, QString(), text, QMessageBox::Ok);
         box.exec();
+    };
+    env.askFileName = [](int) -> std::optional<QString> {
+        bool ok = false;
+        const QString name =
+            QInputDialog::getText(nullptr, QString(), QString(), QLineEdit::Normal, QString(), &ok);
+        if (!ok || name.isEmpty()) return std::nullopt;
+        return name;
     };
     return env;
 }
@@ -413,6 +422,8 @@ void COrbiskDlg::DestroyWindow() {
     if (destroyed_) return;
     destroyed_ = true;
     StopOrientation();
+    // The inspection reads a camera controller: it ends before they go.
+    if (m_pShootDlg) m_pShootDlg->StopInspectThread();
 
     // The shown camera's custom rectangle decides whether custom crop stays.
     std::optional<IntRect> shownRect;
@@ -443,7 +454,9 @@ void COrbiskDlg::DestroyWindow() {
 
     m_pDocCamera.reset();
     m_logoTile.reset();
+    DeleteShootDialog();
     m_pPorCamera.reset();
+    m_pPageDlg.reset();
     for (auto& tile : m_tiles) tile.reset();
     m_tiles.clear();
 

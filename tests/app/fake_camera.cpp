@@ -77,6 +77,18 @@ class FakeCamera : public CameraPort {
                 .arg(r.bottom));
     }
     void MovePreview() override { Log(QStringLiteral("MovePreview")); }
+    void GetResolution(int& width, int& height) override {
+        width = s_.resolution.width();
+        height = s_.resolution.height();
+    }
+    cv::Mat GetFrame() override { return s_.frame ? s_.frame() : cv::Mat(); }
+    std::vector<cv::Mat> GetCroppedImages() override {
+        Log(QStringLiteral("GetCroppedImages"));
+        if (s_.onGrab) s_.onGrab();
+        std::vector<cv::Mat> copies;
+        for (const cv::Mat& m : s_.cutOuts) copies.push_back(m.clone());
+        return copies;
+    }
 
   private:
     void Log(const QString& call) { s_.log.append(QStringLiteral("%1:%2").arg(n_).arg(call)); }

@@ -5,10 +5,14 @@
 #include "app/main_dlg/orbisk_dlg.h"
 
 #include <QStringList>
+#include <opencv2/core/mat.hpp>
+
+#include <functional>
 
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace orbisk::test {
 
@@ -21,6 +25,14 @@ struct FakeCameras {
     bool runResult = true;
     QSize largestFrame{1920, 1080};
     std::optional<IntRect> customRect;
+    // What a capture grabs: the cut-outs (each call logs "GetCroppedImages"
+    // and then runs `onGrab`, where a test can deliver events as a nested
+    // loop would) and the size the camera delivers.
+    std::vector<cv::Mat> cutOuts;
+    std::function<void()> onGrab;
+    QSize resolution{1920, 1080};
+    // The current frame, asked for from any thread; not logged.
+    std::function<cv::Mat()> frame;
     QStringList log;
     int made = 0;
 

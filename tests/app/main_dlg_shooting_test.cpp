@@ -1,0 +1,246 @@
+// Continuous shooting driven from the main window: opening the dialog,
+// capturing on its requests, deleting it, and whole runs on a scripted and on
+// the simulated camera.
+
+#include "app/command_ids.h"
+#include "app/continuous_shoot/continuous_shoot_dlg.h"
+#include "app/core/branding_writer.h"
+#include "platform/simulated_camera.h"
+#include "platform/simulated_camera_id.h"
+#include "platform/window_messages.h"
+#include "tests/app/capture_fixture.h"
+#include "tests/app/desk_film.h"
+#include "tests/support/case_name.h"
+#include "tests/support/wait_until.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <opencv2/imgcodecs.hpp>
+
+#include <atomic>
+#include <chrono>
+
+namespace orbisk {
+namespace {
+
+using namespace ids::main_dlg;
+using namespace std::chrono_literals;
+
+class ShootingTest : public test::CaptureWindowTest {
+  protected:
+    // The fake document camera shows `shots` in turn, one per inspection
+    // cycle, the last one from then on.
+    void Film(std::vector<test::DeskShot> shots) {
+        cameras_.frame = [this, shots = std::move(shots)] {
+            const unsigned cycle = frames_++;
+            return film_.Frame(shots[std::min<size_t>(cycle, shots.size() - 1)], cycle);
+        };
+    }
+
+    test::DeskFilm film_;
+    std::atomic<unsigned> frames_{0};
+};
+
+struct OpeningCase {
+    const char* name;
+    int camera;  // current camera
+    int mode;
+    bool smartEnabled;
+};
+
+class ShootingOpenTest : public ShootingTest, public testing::WithParamInterface<OpeningCase> {};
+
+TEST_P(ShootingOpenTest, OpensOnceOverThePreviewOnTheShownCamera) {
+    const OpeningCase& c = GetParam();
+    WithPortraitCamera();
+    COrbiskDlg& dlg = Start();
+    dlg.show();
+    dlg.SetCurrentCameraForTest(c.camera);
+    dlg.OnCommand(IDC_CONTINUOUS_SHOOT);
+    CContinuousShootDlg* shoot = dlg.ShootDlg();
+    ASSERT_NE(shoot, nullptr);
+    EXPECT_TRUE(shoot->isVisible());
+    EXPECT_EQ(shoot->Mode(), c.mode);
+    EXPECT_EQ(shoot->Button(ids::shoot_dlg::IDC_MODE_SMART)->isEnabled(), c.smartEnabled);
+    EXPECT_FLOAT_EQ(shoot->Interval(), 5.0f);
+
+    const QWidget* preview = dlg.Control(IDC_PREVIEW);
+    const QRect area(preview->mapToGlobal(QPoint(0, 0)), preview->size());
+    const QRect placed = shoot->frameGeometry();
+    EXPECT_LE(std::abs(placed.center().x() - area.center().x()), 1);
+    EXPECT_EQ(placed.bottom(), area.bottom());
+
+    dlg.OnCommand(IDC_CONTINUOUS_SHOOT);
+    EXPECT_EQ(dlg.ShootDlg(), shoot);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cameras, ShootingOpenTest,
+                         testing::Values(OpeningCase{"document", 0, 1, true},
+                                         OpeningCase{"portrait", 1, 0, false}),
+                         [](const auto& info) { return test::CaseName(info.param.name); });
+
+TEST_F(ShootingTest, ItsRequestsCaptureUntilItsStopDeletesIt) {
+    COrbiskDlg& dlg = Start();
+    dlg.OnCommand(IDC_CONTINUOUS_SHOOT);
+    ASSERT_NE(dlg.ShootDlg(), nullptr);
+    platform::PostWindowMessage(&dlg, platform::WM_SHOOT_REQUEST, 0, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Saved(), QStringList{"IMG00000.jpg"});
+
+    dlg.ShootDlg()->OnStop();
+    // A request still queued behind the stop finds no dialog.
+    platform::PostWindowMessage(&dlg, platform::WM_SHOOT_REQUEST, 0, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dlg.ShootDlg(), nullptr);
+    EXPECT_EQ(Saved(), QStringList{"IMG00000.jpg"});
+    EXPECT_EQ(dlg.GetSettings().INDEX, 1);
+}
+
+TEST_F(ShootingTest, TheExitEndsARunningInspectionBeforeTheCamerasGo) {
+    Film({test::Desk()});
+    COrbiskDlg& dlg = Start();
+    dlg.OnCommand(IDC_CONTINUOUS_SHOOT);
+    dlg.ShootDlg()->SetInspectionPeriod(5ms);
+    dlg.ShootDlg()->OnStart();
+    ASSERT_TRUE(test::WaitUntil([&] { return frames_ >= 3; }));
+    dlg.DestroyWindow();
+    EXPECT_EQ(dlg.ShootDlg(), nullptr);
+    EXPECT_EQ(dlg.DocCamera(), nullptr);
+    const unsigned after = frames_;
+    test::WaitUntil([] { return false; }, 50ms);
+    EXPECT_EQ(frames_, after);
+}
+
+// 75 cycles of 800 ms: a minute of an empty desk.
+constexpr unsigned kMinuteOfCycles = 75;
+
+class ShootingEmptyDeskTest : public ShootingTest,
+                              public testing::WithParamInterface<test::EmptyDesk> {};
+
+TEST_P(ShootingEmptyDeskTest, CapturesNothingForAMinute) {
+    Film({test::Desk(GetParam())});
+    COrbiskDlg& dlg = Start();
+    dlg.OnCommand(IDC_CONTINUOUS_SHOOT);
+    dlg.ShootDlg()->SetInspectionPeriod(1ms);
+    dlg.ShootDlg()->OnStart();
+    ASSERT_TRUE(test::WaitUntil([&] { return frames_ >= kMinuteOfCycles; }, 60s));
+    dlg.ShootDlg()->OnStop();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dlg.ShootDlg(), nullptr);
+    EXPECT_EQ(Grabs(), 0);
+    EXPECT_TRUE(Saved().isEmpty());
+    EXPECT_EQ(dlg.GetSettings().INDEX, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Desks, ShootingEmptyDeskTest,
+                         testing::Values(test::EmptyDesk::PlainDark, test::EmptyDesk::Wood),
+                         [](const auto& info) {
+                             return info.param == test::EmptyDesk::Wood ? "wood" : "plain";
+                         });
+
+TEST_F(ShootingTest, EachPageLaidDownIsCapturedOnce) {
+    // Three pages, each brought in, left still, then taken away.
+    std::vector<test::DeskShot> shots;
+    for (int page = 0; page < 3; ++page) {
+        for (int i = 0; i < 3; ++i) shots.push_back(test::Desk());
+        shots.push_back(test::PageAt(page, {700, 600}, -6));
+        for (int i = 0; i < 5; ++i) shots.push_back(test::PageAt(page));
+    }
+    shots.push_back(test::Desk());
+    const unsigned length = static_cast<unsigned>(shots.size());
+    Film(std::move(shots));
+    // The captures follow the film, so each grab sees the page just judged.
+    cameras_.cutOuts = {test::CutOut(400, 300)};
+    COrbiskDlg& dlg = Start();
+    dlg.OnCommand(IDC_CONTINUOUS_SHOOT);
+    dlg.ShootDlg()->SetInspectionPeriod(1ms);
+    dlg.ShootDlg()->OnStart();
+    ASSERT_TRUE(test::WaitUntil([&] { return frames_ >= length + 5; }, 60s));
+    dlg.ShootDlg()->OnStop();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Grabs(), 3);
+    EXPECT_EQ(Saved(), (QStringList{"IMG00000.jpg", "IMG00001.jpg", "IMG00002.jpg"}));
+}
+
+// --- The simulated camera cycling a folder of pages --------------------------
+
+// Small grey copies of two pictures differ by more than noise.
+bool Differ(const cv::Mat& a, const cv::Mat& b) {
+    cv::Mat sa, sb;
+    cv::resize(a, sa, {64, 48}, 0, 0, cv::INTER_AREA);
+    cv::resize(b, sb, {64, 48}, 0, 0, cv::INTER_AREA);
+    return cv::norm(sa, sb, cv::NORM_L1) / sa.total() > 10;
+}
+
+TEST(SimulatedShooting, NPagesShownGiveNFilesNoneTwice) {
+    constexpr int kPages = 3;
+    test::TempDir dir;
+    const QString pages = dir.File("pages");
+    QDir().mkpath(pages);
+    test::DeskFilm film;
+    for (int page = 0; page < kPages; ++page) {
+        const cv::Mat frame =
+            film.Frame(test::PageAt(page, {700.0f + 100 * page, 600}, -4.0f + 4 * page), page);
+        ASSERT_TRUE(
+            cv::imwrite(test::Encoded(pages + QStringLiteral("/page%1.png").arg(page)), frame));
+    }
+    BrandingContents branding;
+    branding.logo = QImage(20, 10, QImage::Format_RGB888);
+    branding.logo.fill(Qt::darkBlue);
+    branding.deviceEntries = {QString::fromLatin1(platform::kSimulatedDeviceEntry)};
+    ASSERT_TRUE(test::WriteBytes(dir.File("data.dat"), EncodeBrandingFile(branding)));
+    ASSERT_TRUE(test::WriteBytes(
+        dir.File("Sys.ini"),
+        QStringLiteral("[FILE]\nFOLDPATH=%1/images\nTypeofImageName=0\n[SOUND]\nPlay=false\n"
+                       "[IMAGE]\nDATEFOLDER=0\nDocCamWidth=1600\nDocCamHeight=1200\n")
+            .arg(dir.Path())
+            .toUtf8()));
+
+    qputenv("ORBISK_CAMERA", "simulated");
+    qputenv("ORBISK_CAMERA_IMAGES", pages.toLocal8Bit());
+    platform::SimulatedCamera::Reset();
+    platform::SimulatedCamera::SetFrameRate(10);
+    StartupEnvironment env = StartupEnvironment::Program();
+    env.brandingPath = dir.File("data.dat");
+    env.settingsPath = dir.File("Sys.ini");
+    QStringList shown;
+    env.messages = [&](const QString& text, QMessageBox::Icon) { shown.append(text); };
+    bool completed = false;
+    auto dlg = test::StartMainWindow(std::move(env), completed);
+    ASSERT_TRUE(completed) << shown.join('\n').toStdString();
+    const QString saveFolder = dlg->GetSettings().SaveFolder;
+    auto saved = [&] { return QDir(saveFolder).entryList(QDir::Files, QDir::Name); };
+
+    dlg->OnCommand(IDC_CONTINUOUS_SHOOT);
+    ASSERT_NE(dlg->ShootDlg(), nullptr);
+    // Each page shows for three seconds; it is still for three cycles well
+    // within that.
+    dlg->ShootDlg()->SetInspectionPeriod(200ms);
+    dlg->ShootDlg()->OnStart();
+    // Stop once every page has its file, before the first comes round again.
+    test::WaitUntil([&] { return saved().size() >= kPages; }, 3s * kPages + 3s);
+    dlg->ShootDlg()->OnStop();
+    QCoreApplication::processEvents();
+    dlg->DestroyWindow();
+    qunsetenv("ORBISK_CAMERA_IMAGES");
+    qunsetenv("ORBISK_CAMERA");
+    platform::SimulatedCamera::Reset();
+
+    const QStringList files = saved();
+    ASSERT_EQ(files.size(), kPages) << files.join(' ').toStdString();
+    std::vector<cv::Mat> images;
+    for (const QString& f : files) {
+        images.push_back(cv::imread(test::Encoded(saveFolder + '/' + f)));
+        ASSERT_FALSE(images.back().empty()) << f.toStdString();
+    }
+    for (int i = 0; i < kPages; ++i) {
+        for (int j = i + 1; j < kPages; ++j) {
+            EXPECT_TRUE(Differ(images[i], images[j]))
+                << files[i].toStdString() << " and " << files[j].toStdString();
+        }
+    }
+    EXPECT_TRUE(shown.isEmpty()) << shown.join('\n').toStdString();
+}
+
+}  // namespace
+}  // namespace orbisk
