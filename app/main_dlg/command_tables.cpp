@@ -28,6 +28,7 @@ const MessageEntry<COrbiskDlg> COrbiskDlg::kMessages[] = {
     {platform::WM_CROP_BOX_DONE, &COrbiskDlg::OnCropBoxDone},
     {platform::WM_TILE_CLICKED, &COrbiskDlg::OnTileClicked},
     {platform::WM_PAGE_DLG_CLOSED, &COrbiskDlg::OnPageDialogClosed},
+    {platform::WM_MERGE_DLG_CLOSED, &COrbiskDlg::OnMergeDialogClosed},
     {platform::WM_IMAGE_PATH_REQUEST, &COrbiskDlg::OnImagePathRequest},
     {platform::WM_SHOOT_REQUEST, &COrbiskDlg::OnShootRequest},
     {platform::WM_CAMERA_SNAPSHOT, &COrbiskDlg::OnCameraButton},

@@ -185,6 +185,9 @@ class COrbiskDlg : public QDialog {
     void OnBrowseImages();
 
     // The close reports of the batch dialogs (dialog_close.cpp).
+    void ConnectMergeDialog(CShowImageDlg* dialog);
+    void SetMergedImagePath(const QString& path);
+    qintptr OnMergeDialogClosed(qintptr wParam, qintptr lParam);
     qintptr OnPageDialogClosed(qintptr wParam, qintptr lParam);
 
     // The image-path hand-off to a client program (image_handoff.cpp). A

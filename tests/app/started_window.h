@@ -38,9 +38,10 @@ class StartedWindowTest : public testing::Test {
     std::unique_ptr<COrbiskDlg> Start(StartupEnvironment env = {}) {
         const QString folder = dir_.File("images");
         WriteBytes(dir_.File("data.dat"), EncodeBrandingFile(branding_));
-        WriteBytes(
-            dir_.File("Sys.ini"),
-            QStringLiteral("[Language]\nCurrent=EN\n[FILE]\nFOLDPATH=%1\n").arg(folder).toUtf8());
+        const QString ini =
+            QStringLiteral("[Language]\nCurrent=EN\n[IMAGE]\nDATEFOLDER=0\n[FILE]\nFOLDPATH=%1\n")
+                .arg(folder);
+        WriteBytes(dir_.File("Sys.ini"), (ini + fileKeys_).toUtf8());
         env.brandingPath = dir_.File("data.dat");
         env.settingsPath = dir_.File("Sys.ini");
         env.cameras = cameras_.Factory();
@@ -52,6 +53,8 @@ class StartedWindowTest : public testing::Test {
     }
 
     TempDir dir_;
+    // Lines of the [FILE] section besides the save folder.
+    QString fileKeys_;
     QByteArray runtimeDir_;
     BrandingContents branding_;
     FakeCameras cameras_;
