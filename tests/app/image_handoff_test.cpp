@@ -1,10 +1,13 @@
 #include "app/main_dlg/image_handoff.h"
+#include "app/command_ids.h"
 #include "platform/named_window.h"
 #include "platform/window_messages.h"
+#include "tests/app/capture_fixture.h"
 #include "tests/app/started_window.h"
 #include "tests/support/case_name.h"
 #include "tests/support/outside_tool.h"
 #include "tests/support/wait_until.h"
+#include "video/image_tile.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -109,8 +112,12 @@ class HandoffTest : public test::StartedWindowTest {
                                         if (message == platform::WM_IMAGE_PATH_READY) ++replies_;
                                         return qintptr(0);
                                     }));
+        // Captures are named by the test.
+        fileKeys_ = QStringLiteral("TypeofImageName=2\n");
+        cameras_.cutOuts = {test::CutOut(400, 300)};
         StartupEnvironment env;
         env.imageMapName = mapName_;
+        env.askFileName = [this](int) { return std::optional<QString>(nextName_); };
         dlg_ = Start(std::move(env));
     }
 
@@ -132,6 +139,16 @@ class HandoffTest : public test::StartedWindowTest {
         return run.get();
     }
 
+    // Captures `name` and gives the file of its tile.
+    QByteArray Capture(const QString& name) {
+        nextName_ = name;
+        const int before = dlg_->StripCount();
+        dlg_->OnCommand(ids::main_dlg::IDC_CAPTURE);
+        EXPECT_EQ(dlg_->StripCount(), before + 1);
+        return QFile::encodeName(dlg_->Tiles()[std::size_t(before % 4)]->GetPath());
+    }
+
+    QString nextName_;
     const QByteArray mapName_ = "/orbisk-test-image-" + QByteArray::number(::getpid());
     platform::NamedWindow image_;
     std::atomic<int> replies_ = 0;
@@ -169,6 +186,35 @@ TEST_F(HandoffTest, TheExampleClientGetsThePathEachTimeItMakesItsBlockAfresh) {
         // Nothing has been captured yet: the path is empty.
         EXPECT_EQ(client.output, QByteArray("\n")) << run;
     }
+}
+
+TEST_F(HandoffTest, TheNewestFileIsHandedOverWholeOrNotAtAll) {
+    ClientBlock block(mapName_, 256, 'x');
+    const QByteArray longPath = Capture(QString(150, 'L'));
+    ASSERT_TRUE(longPath.endsWith(".jpg")) << longPath.toStdString();
+    EXPECT_EQ(Request(), 0);
+    EXPECT_EQ(block.Bytes().left(longPath.size() + 1), longPath + '\0');
+
+    // A shorter path after it reads back exactly, without the longer one's tail.
+    const QByteArray shortPath = Capture(QStringLiteral("s"));
+    EXPECT_EQ(Request(), 0);
+    EXPECT_EQ(QByteArray(block.Bytes().constData()), shortPath);
+
+    // A path too long for the block is not cut into another file's name.
+    const QByteArray tooLong = Capture(QString(240, 'T'));
+    ASSERT_GT(tooLong.size(), 255);
+    EXPECT_EQ(Request(), 0);
+    EXPECT_EQ(block.Bytes().at(0), '\0');
+    EXPECT_EQ(replies_, 3);
+}
+
+TEST_F(HandoffTest, TheExampleClientPrintsTheNewestFile) {
+    image_.Unregister();
+    Capture(QStringLiteral("first"));
+    const QByteArray newest = Capture(QStringLiteral("second"));
+    const test::ToolRun client = RunClient({});
+    EXPECT_EQ(client.exitCode, 0);
+    EXPECT_EQ(client.output, newest + '\n');
 }
 
 TEST_F(HandoffTest, TheExampleClientReportsAMissingMainWindow) {
