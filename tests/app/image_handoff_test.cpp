@@ -208,6 +208,16 @@ TEST_F(HandoffTest, TheNewestFileIsHandedOverWholeOrNotAtAll) {
     EXPECT_EQ(replies_, 3);
 }
 
+TEST_F(HandoffTest, ASmallBlockGetsWhatFitsAndNothingPastIt) {
+    ClientBlock block(mapName_, 64, 'x');
+    const QByteArray path = Capture(QString(170, 'P'));
+    ASSERT_GE(path.size(), 200);
+    EXPECT_EQ(Request(), 0);
+    // What fits: 63 bytes of the path and its zero.
+    EXPECT_EQ(block.Bytes(), path.left(63) + '\0');
+    EXPECT_EQ(replies_, 1);
+}
+
 TEST_F(HandoffTest, TheExampleClientPrintsTheNewestFile) {
     image_.Unregister();
     Capture(QStringLiteral("first"));
