@@ -46,6 +46,8 @@ class StartedWindowTest : public testing::Test {
         env.settingsPath = dir_.File("Sys.ini");
         env.cameras = cameras_.Factory();
         env.messages = [](const QString&, QMessageBox::Icon) {};
+        // No sound player process beside the tests.
+        if (!env.playSound) env.playSound = [](const QString&) {};
         bool completed = false;
         auto dlg = StartMainWindow(std::move(env), completed);
         EXPECT_TRUE(completed);
