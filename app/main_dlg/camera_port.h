@@ -43,6 +43,9 @@ class CameraPort {
     virtual void EnableCustomCropBox(bool on) = 0;
     virtual bool GetCustomCropRect(IntRect& rect) = 0;
     virtual bool SetCustomCropRect(const IntRect& rect, bool keepAspect) = 0;
+    // Where the preview window goes in the main window; MovePreview puts it there.
+    virtual void SetPreviewRect(const IntRect& rect) = 0;
+    virtual void MovePreview() = 0;
     // The size the camera really delivers.
     virtual void GetResolution(int& width, int& height) = 0;
     // The current frame and its cut-out documents (or the whole frame);

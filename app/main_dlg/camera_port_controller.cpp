@@ -62,6 +62,10 @@ class ControllerCamera : public CameraPort {
     bool SetCustomCropRect(const IntRect& r, bool keepAspect) override {
         return controller_.SetCustomCropRect(r.left, r.top, r.right, r.bottom, keepAspect);
     }
+    void SetPreviewRect(const IntRect& r) override {
+        controller_.SetPreviewRect(r.left, r.top, r.right, r.bottom);
+    }
+    void MovePreview() override { controller_.MovePreview(); }
     void GetResolution(int& width, int& height) override {
         controller_.GetResolution(width, height);
     }

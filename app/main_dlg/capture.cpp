@@ -174,6 +174,7 @@ bool COrbiskDlg::HandToMergeDialog(const QStringList& written,
         const QString name = CollectionName(barcodes);
         if (name.isEmpty()) return false;
         m_pMergeDlg = new CShowImageDlg(1, this, m_settings.Language);
+        ConnectMergeDialog(m_pMergeDlg);
         m_pMergeDlg->SetSettings(m_settings);
         for (const QString& file : written) m_pMergeDlg->AddImage(file);
         m_pMergeDlg->SetSettings(m_settings);

@@ -16,6 +16,9 @@ const CommandEntry<COrbiskDlg> COrbiskDlg::kCommands[] = {
     {IDC_ROTATE_LEFT, &COrbiskDlg::OnRotateLeft},
     {IDC_ROTATE_180, &COrbiskDlg::OnRotate180},
     {IDC_ROTATE_RIGHT, &COrbiskDlg::OnRotateRight},
+    {IDC_BROWSE_IMAGES, &COrbiskDlg::OnBrowseImages},
+    {ids::tile_menu::ID_TILE_DELETE, &COrbiskDlg::OnTileDelete},
+    {ids::tile_menu::ID_TILE_OPEN, &COrbiskDlg::OnTileOpen},
     {IDC_CAPTURE, &COrbiskDlg::OnCapture},
     {ID_ACCEL_CAPTURE, &COrbiskDlg::OnAccelCapture},
     {IDC_CONTINUOUS_SHOOT, &COrbiskDlg::OnContinuousShoot},
@@ -36,6 +39,10 @@ const CommandEntry<COrbiskDlg> COrbiskDlg::kCommands[] = {
 
 const MessageEntry<COrbiskDlg> COrbiskDlg::kMessages[] = {
     {platform::WM_CROP_BOX_DONE, &COrbiskDlg::OnCropBoxDone},
+    {platform::WM_TILE_CLICKED, &COrbiskDlg::OnTileClicked},
+    {platform::WM_PAGE_DLG_CLOSED, &COrbiskDlg::OnPageDialogClosed},
+    {platform::WM_MERGE_DLG_CLOSED, &COrbiskDlg::OnMergeDialogClosed},
+    {platform::WM_IMAGE_PATH_REQUEST, &COrbiskDlg::OnImagePathRequest},
     {platform::WM_SHOOT_REQUEST, &COrbiskDlg::OnShootRequest},
     {platform::WM_CAMERA_SNAPSHOT, &COrbiskDlg::OnCameraButton},
     {platform::WM_PREFIX_CHANGED, &COrbiskDlg::OnPrefixChanged},

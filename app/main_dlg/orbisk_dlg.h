@@ -5,6 +5,7 @@
 #include "app/main_dlg/accelerators.h"
 #include "app/main_dlg/camera_port.h"
 #include "app/main_dlg/command_dispatch.h"
+#include "app/main_dlg/image_handoff.h"
 #include "app/main_dlg/message_texts.h"
 #include "app/main_dlg/modes_destination.h"
 #include "platform/named_window.h"
@@ -24,6 +25,9 @@
 #include <vector>
 
 class QButtonGroup;
+class QComboBox;
+class QMenu;
+class QPainter;
 class QSlider;
 class QLabel;
 
@@ -52,6 +56,8 @@ struct StartupEnvironment {
     platform::WorkerThread::Body orientationBody;
     // How long the splash stays up while the live picture starts.
     int splashMilliseconds = 1000;
+    // The shared-memory block of a client that asks for the image path.
+    QByteArray imageMapName = kImageMapName;
     // Asks the operator for a file name (naming rule 2).
     FileNameProvider askFileName;
     // Plays the shutter sound file without waiting for it; empty: the
@@ -105,6 +111,8 @@ class COrbiskDlg : public QDialog {
     bool OrientationRunning() const { return m_orientationThread.Running(); }
     int DisplayMode() const { return m_nDisplayMode; }
     int NamingRule() const { return m_nNamingRule; }
+    IntRect PreviewRect() const { return m_rcPreview; }
+    QMenu* TileMenu() const { return m_tileMenu; }
     CShowImageDlg* MergeDlg() const;
     CMultiPageDlg* PageDlg() const { return m_pPageDlg.get(); }
     CContinuousShootDlg* ShootDlg() const { return m_pShootDlg.get(); }
@@ -128,6 +136,10 @@ class COrbiskDlg : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
     // Start-up and exit (startup_exit.cpp).
@@ -185,6 +197,35 @@ class COrbiskDlg : public QDialog {
     // Small window messages (command_tables.cpp).
     qintptr OnCropBoxDone(qintptr wParam, qintptr lParam);
 
+    // The layout on a size change (resize_layout.cpp).
+    void InitLayoutState();
+    void OnSize(QSize size);
+
+    // Painting (painting.cpp).
+    void OnPaint(QPainter& painter);
+
+    // The mouse over the strip and the logo, the tile menu, browsing
+    // (tile_menu.cpp).
+    qintptr OnTileClicked(qintptr wParam, qintptr lParam);
+    void OnTileOpen();
+    void OnTileDelete();
+    void OnBrowseImages();
+
+    // The close reports of the batch dialogs (dialog_close.cpp).
+    void ConnectMergeDialog(CShowImageDlg* dialog);
+    void SetMergedImagePath(const QString& path);
+    qintptr OnMergeDialogClosed(qintptr wParam, qintptr lParam);
+    qintptr OnPageDialogClosed(qintptr wParam, qintptr lParam);
+
+    // The image-path hand-off to a client program (image_handoff.cpp). A
+    // message from another program is answered on the UI thread; the exit
+    // closes the gate so that none waits for a window that has gone.
+    struct MessageGate;
+    void InitMessageGate();
+    void CloseMessageGate();
+    qintptr AnswerNamedWindowMessage(int message, qintptr wParam, qintptr lParam);
+    qintptr OnImagePathRequest(qintptr wParam, qintptr lParam);
+    QString ImagePathForClient() const;
     // The capture command and its road (capture.cpp).
     void OnCapture();
     void OnAccelCapture();
@@ -234,7 +275,11 @@ class COrbiskDlg : public QDialog {
     int m_nDocRotation = 0;
     int m_nPorRotation = 0;
     IntRect m_rcPreview;
+    QSize m_rcClient;  // the client size of the last layout
     int m_nMenuTile = -1;
+    QPoint m_ptMouse;  // the last mouse point, where the tile menu opens
+    QMenu* m_tileMenu = nullptr;
+    std::shared_ptr<MessageGate> m_messageGate;
     std::unique_ptr<CameraPort> m_pDocCamera;
     std::unique_ptr<CameraPort> m_pPorCamera;
     std::vector<std::unique_ptr<CImageTile>> m_tiles;

@@ -72,6 +72,7 @@ COrbiskDlg::COrbiskDlg(QWidget* parent, StartupEnvironment environment)
     RegisterButtonFaces();
     m_hIcon = QIcon(QPixmap::fromImage(LoadBitmapResource(kAppIconBitmap)));
     BuildControls();
+    InitLayoutState();
     qApp->installEventFilter(this);
 }
 
@@ -121,7 +122,9 @@ bool COrbiskDlg::OnInitDialog() {
                            .arg(13)
                            .arg(0));
     }
-    namedWindow_.Register(windowTitle(), [](int, qintptr, qintptr) { return qintptr(0); });
+    namedWindow_.Register(windowTitle(), [this](int message, qintptr wParam, qintptr lParam) {
+        return AnswerNamedWindowMessage(message, wParam, lParam);
+    });
     if (!LoadSettingsAndFolders()) {
         if (env_.messages) {
             env_.messages(StartupMessageText(StartupMessage::SettingsUnavailable, 0),
@@ -448,6 +451,7 @@ void COrbiskDlg::DestroyWindow() {
     for (auto& tile : m_tiles) tile.reset();
     m_tiles.clear();
 
+    CloseMessageGate();
     namedWindow_.Unregister();
     NotifySibling();
 }

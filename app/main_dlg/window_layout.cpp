@@ -13,7 +13,6 @@
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QRadioButton>
 #include <QSlider>
 
@@ -180,13 +179,6 @@ void COrbiskDlg::ApplyModel5Layout() {
          {IDC_ROTATE_LEFT, IDC_ROTATE_180, IDC_ROTATE_RIGHT, IDC_SWITCH_CAMERA, IDC_AUTO_FOCUS}) {
         move(id, -25);
     }
-}
-
-void COrbiskDlg::paintEvent(QPaintEvent* event) {
-    QDialog::paintEvent(event);
-    QPainter painter(this);
-    for (const auto& tile : m_tiles) tile->Paint(painter);
-    if (m_logoTile) m_logoTile->Paint(painter);
 }
 
 }  // namespace orbisk

@@ -69,6 +69,14 @@ class FakeCamera : public CameraPort {
                 .arg(r.bottom));
         return true;
     }
+    void SetPreviewRect(const IntRect& r) override {
+        Log(QStringLiteral("PreviewRect %1 %2 %3 %4")
+                .arg(r.left)
+                .arg(r.top)
+                .arg(r.right)
+                .arg(r.bottom));
+    }
+    void MovePreview() override { Log(QStringLiteral("MovePreview")); }
     void GetResolution(int& width, int& height) override {
         width = s_.resolution.width();
         height = s_.resolution.height();

@@ -1,0 +1,114 @@
+// The hand-off of the last image's path to a client program: the client makes
+// a shared-memory block and asks by a window message; we write the path into
+// the block and tell the client's "Image" window.
+
+#include "app/main_dlg/image_handoff.h"
+
+#include "app/core/text_conversion.h"
+#include "app/main_dlg/orbisk_dlg.h"
+#include "platform/shared_memory_block.h"
+#include "platform/window_messages.h"
+#include "video/image_tile.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <optional>
+
+namespace orbisk {
+
+namespace {
+
+// How long a message from another program waits for the window; a little
+// under the one second a sender waits for its answer.
+constexpr auto kAnswerTimeout = std::chrono::milliseconds(900);
+constexpr auto kReplyTimeout = std::chrono::milliseconds(500);
+
+bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+}  // namespace
+
+QByteArray ImagePathBytes(const QString& path) {
+    QByteArray bytes = WideToAnsi(path);
+    if (static_cast<std::size_t>(bytes.size()) > kImagePathLimit) bytes.clear();
+    return bytes;
+}
+
+std::size_t WriteImagePath(std::span<char> view, const QByteArray& text) {
+    if (view.empty()) return 0;
+    std::size_t n = std::min(static_cast<std::size_t>(text.size()), view.size() - 1);
+    if (n < static_cast<std::size_t>(text.size())) {
+        while (n > 0 && IsUtf8Continuation(text[static_cast<qsizetype>(n)])) --n;
+    }
+    std::memcpy(view.data(), text.constData(), n);
+    view[n] = '\0';
+    return n;
+}
+
+// What a message from another program and the window's exit share: the exit
+// closes it, so that no message waits for a window that has stopped answering.
+struct COrbiskDlg::MessageGate {
+    std::mutex mutex;
+    std::condition_variable answered;
+    bool closing = false;
+};
+
+void COrbiskDlg::InitMessageGate() { m_messageGate = std::make_shared<MessageGate>(); }
+
+void COrbiskDlg::CloseMessageGate() {
+    if (!m_messageGate) return;
+    std::lock_guard lock(m_messageGate->mutex);
+    m_messageGate->closing = true;
+    m_messageGate->answered.notify_all();
+}
+
+qintptr COrbiskDlg::AnswerNamedWindowMessage(int message, qintptr wParam, qintptr lParam) {
+    // Of the private messages only the hand-off is open to other programs.
+    const std::shared_ptr<MessageGate> gate = m_messageGate;
+    if (!gate || message != platform::WM_IMAGE_PATH_REQUEST) return 0;
+    auto answer = std::make_shared<std::optional<qintptr>>();
+    {
+        std::lock_guard lock(gate->mutex);
+        if (gate->closing) return 0;
+    }
+    // The window is touched on the UI thread only; this thread waits for it.
+    QMetaObject::invokeMethod(
+        this,
+        [this, gate, answer, message, wParam, lParam] {
+            {
+                std::lock_guard lock(gate->mutex);
+                if (gate->closing) return;
+            }
+            qintptr result = 0;
+            OnWindowMessage(message, wParam, lParam, result);
+            std::lock_guard lock(gate->mutex);
+            *answer = result;
+            gate->answered.notify_all();
+        },
+        Qt::QueuedConnection);
+    std::unique_lock lock(gate->mutex);
+    gate->answered.wait_for(lock, kAnswerTimeout,
+                            [&] { return answer->has_value() || gate->closing; });
+    return answer->value_or(0);
+}
+
+QString COrbiskDlg::ImagePathForClient() const {
+    // The strip's newest file sits in the tile the last thumbnail went to.
+    if (m_nStripCount <= 0 || m_tiles.empty()) return QString();
+    const auto& tile = m_tiles[static_cast<std::size_t>(m_nStripCount - 1) % m_tiles.size()];
+    return tile ? tile->GetPath() : QString();
+}
+
+qintptr COrbiskDlg::OnImagePathRequest(qintptr, qintptr) {
+    const QByteArray text = ImagePathBytes(ImagePathForClient());
+    const platform::SharedMemoryWrite written = platform::WriteSharedMemory(
+        env_.imageMapName, [&](std::span<char> view) { WriteImagePath(view, text); });
+    if (written == platform::SharedMemoryWrite::kMissing) return 2;
+    if (written == platform::SharedMemoryWrite::kNoView) return 0;
+    platform::SendNamedWindowMessage(QString::fromLatin1(kImageWindowTitle),
+                                     platform::WM_IMAGE_PATH_READY, 0, 0, kReplyTimeout);
+    return 0;
+}
+
+}  // namespace orbisk

@@ -1,0 +1,92 @@
+#include "platform/shared_memory_block.h"
+
+#include <gtest/gtest.h>
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstring>
+
+namespace orbisk::platform {
+namespace {
+
+// A shared-memory object of this test only, removed at the end.
+class SharedObject {
+  public:
+    SharedObject(const char* name, off_t size)
+        : name_(QByteArray("/orbisk-test-") + name + '-' + QByteArray::number(::getpid())) {
+        const int fd = ::shm_open(name_.constData(), O_CREAT | O_EXCL | O_RDWR, 0600);
+        EXPECT_GE(fd, 0);
+        EXPECT_EQ(::ftruncate(fd, size), 0);
+        ::close(fd);
+    }
+    ~SharedObject() { ::shm_unlink(name_.constData()); }
+    const QByteArray& Name() const { return name_; }
+
+    QByteArray Bytes() const {
+        const int fd = ::shm_open(name_.constData(), O_RDONLY, 0);
+        QByteArray bytes;
+        char buffer[512];
+        ssize_t n;
+        while ((n = ::read(fd, buffer, sizeof buffer)) > 0) bytes.append(buffer, n);
+        ::close(fd);
+        return bytes;
+    }
+
+  private:
+    QByteArray name_;
+};
+
+// How many mappings of the object the process holds.
+int MappingsOf(const QByteArray& name) {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly)) return -1;
+    return int(maps.readAll().count(name.mid(1)));
+}
+
+TEST(SharedMemoryBlock, AMissingObjectIsReportedAndNothingIsCalled) {
+    bool called = false;
+    EXPECT_EQ(WriteSharedMemory("/orbisk-test-absent", [&](std::span<char>) { called = true; }),
+              SharedMemoryWrite::kMissing);
+    EXPECT_FALSE(called);
+}
+
+TEST(SharedMemoryBlock, AnEmptyObjectHasNoView) {
+    SharedObject object("empty", 0);
+    bool called = false;
+    EXPECT_EQ(WriteSharedMemory(object.Name(), [&](std::span<char>) { called = true; }),
+              SharedMemoryWrite::kNoView);
+    EXPECT_FALSE(called);
+}
+
+TEST(SharedMemoryBlock, TheViewIsTheObjectsSizeAndIsReleasedAfterEachWrite) {
+    SharedObject object("sized", 64);
+    for (char c : {'a', 'b', 'c'}) {
+        std::size_t size = 0;
+        EXPECT_EQ(WriteSharedMemory(object.Name(),
+                                    [&](std::span<char> view) {
+                                        size = view.size();
+                                        std::memset(view.data(), c, view.size());
+                                    }),
+                  SharedMemoryWrite::kWritten);
+        EXPECT_EQ(size, 64u);
+        EXPECT_EQ(MappingsOf(object.Name()), 0);
+    }
+    EXPECT_EQ(object.Bytes(), QByteArray(64, 'c'));
+}
+
+TEST(SharedMemoryBlock, AnObjectMadeAfreshUnderTheSameNameIsFound) {
+    auto first = std::make_unique<SharedObject>("afresh", 16);
+    EXPECT_EQ(WriteSharedMemory(first->Name(), [](std::span<char> v) { v[0] = '1'; }),
+              SharedMemoryWrite::kWritten);
+    first.reset();
+    SharedObject second("afresh", 16);
+    EXPECT_EQ(WriteSharedMemory(second.Name(), [](std::span<char> v) { v[0] = '2'; }),
+              SharedMemoryWrite::kWritten);
+    EXPECT_EQ(second.Bytes().at(0), '2');
+}
+
+}  // namespace
+}  // namespace orbisk::platform
