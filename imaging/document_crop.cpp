@@ -35,36 +35,10 @@ cv::Mat WarpRotatedBoxImpl(const RotatedBox& box, const cv::Mat& image) {
     if (!IsDocumentImage(image)) return cv::Mat();
     if (!HasUsableSides(box)) return cv::Mat();
 
-    float turn = box.angle;
-    int rows = 0;
-    int cols = 0;
-    float halfRows = 0;
-    float halfCols = 0;
-    if (std::fabs(box.angle) > 45.0f) {
-        // Mostly upright the other way round: the width runs down the rows.
-        turn = box.angle > 45.0f ? box.angle - 90.0f : box.angle + 90.0f;
-        rows = static_cast<int>(box.width);
-        cols = static_cast<int>(box.height);
-        halfRows = box.width * 0.5f;
-        halfCols = box.height * 0.5f;
-    } else {
-        rows = static_cast<int>(box.height);
-        cols = static_cast<int>(box.width);
-        halfRows = rows * 0.5f;
-        halfCols = cols * 0.5f;
-    }
-    const double radians = turn * 3.14159 / 180;
-    TurnedSampling sampling;
-    sampling.cx = box.cx;
-    sampling.cy = box.cy;
-    sampling.halfRows = halfRows;
-    sampling.halfCols = halfCols;
-    sampling.cos = static_cast<float>(std::cos(radians));
-    sampling.sin = static_cast<float>(std::sin(radians));
-
+    const TurnedCut cut = TurnedCutOf(box);
     // Only the box is sampled: the cost follows the cut-out, not the frame.
-    cv::Mat output(rows, cols, image.type());
-    RemapTurned(image, output, sampling);
+    cv::Mat output(cut.rows, cut.cols, image.type());
+    RemapTurned(image, output, cut.sampling);
     return output;
 }
 

@@ -4,10 +4,34 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <vector>
 
 namespace orbisk {
+
+TurnedCut TurnedCutOf(const RotatedBox& box) {
+    TurnedCut cut;
+    float turn = box.angle;
+    if (std::fabs(box.angle) > 45.0f) {
+        turn = box.angle > 45.0f ? box.angle - 90.0f : box.angle + 90.0f;
+        cut.rows = static_cast<int>(box.width);
+        cut.cols = static_cast<int>(box.height);
+        cut.sampling.halfRows = box.width * 0.5f;
+        cut.sampling.halfCols = box.height * 0.5f;
+    } else {
+        cut.rows = static_cast<int>(box.height);
+        cut.cols = static_cast<int>(box.width);
+        cut.sampling.halfRows = static_cast<float>(cut.rows) * 0.5f;
+        cut.sampling.halfCols = static_cast<float>(cut.cols) * 0.5f;
+    }
+    const double radians = turn * 3.14159 / 180;
+    cut.sampling.cx = box.cx;
+    cut.sampling.cy = box.cy;
+    cut.sampling.cos = static_cast<float>(std::cos(radians));
+    cut.sampling.sin = static_cast<float>(std::sin(radians));
+    return cut;
+}
 namespace {
 
 // 64 rows of an 8-megapixel page's maps take under 2 MB.

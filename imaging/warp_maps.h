@@ -1,5 +1,7 @@
 #pragma once
 
+#include "imaging/rotated_box.h"
+
 #include <opencv2/core/mat.hpp>
 
 #include <functional>
@@ -31,6 +33,16 @@ struct TurnedSampling {
     float cos = 1;
     float sin = 0;
 };
+
+// The upright cut-out of a turned box: its size and its sampling. A box
+// turned by more than 45 degrees stands the other way round, its width
+// running down the rows.
+struct TurnedCut {
+    int rows = 0;
+    int cols = 0;
+    TurnedSampling sampling;
+};
+TurnedCut TurnedCutOf(const RotatedBox& box);
 
 // Resamples `image` into `output` (already allocated with the output size and
 // the image's type) by the sampling, with bilinear interpolation; every output

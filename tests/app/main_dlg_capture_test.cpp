@@ -334,12 +334,7 @@ TEST_F(CaptureTest, MergeWithBarcodeNamingAndNoBarcodeShowsMessage4OnceAndKeepsT
 
 // A page with a QR code of `data`.
 cv::Mat QrCutOut(const std::string& data) {
-    cv::Mat code;
-    cv::cvtColor(test::ZintSymbol(BARCODE_QRCODE, data, 3), code, cv::COLOR_GRAY2BGR);
-    cv::Mat page(480, 640, CV_8UC3, cv::Scalar(255, 255, 255));
-    code.copyTo(page(
-        cv::Rect((page.cols - code.cols) / 2, (page.rows - code.rows) / 2, code.cols, code.rows)));
-    return page;
+    return test::OnWhitePage(test::ZintSymbol(BARCODE_QRCODE, data, 3), cv::Size(640, 480));
 }
 
 struct BarcodeNameCase {

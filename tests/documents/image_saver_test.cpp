@@ -455,14 +455,6 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.label); });
 
 // A white page with `symbol` (black on white, one channel) in the middle.
-cv::Mat SymbolPage(const cv::Mat& symbol) {
-    cv::Mat code;
-    cv::cvtColor(symbol, code, cv::COLOR_GRAY2BGR);
-    cv::Mat page(600, 800, CV_8UC3, cv::Scalar(255, 255, 255));
-    code.copyTo(page(
-        cv::Rect((page.cols - code.cols) / 2, (page.rows - code.rows) / 2, code.cols, code.rows)));
-    return page;
-}
 
 struct SymbolCase {
     const char* label;
@@ -480,7 +472,8 @@ class SymbolNamingTest : public SaverTest, public ::testing::WithParamInterface<
 // (zbarimg agrees), both in the file name and in the JSON text file.
 TEST_P(SymbolNamingTest, NamesTheFileAndFillsTheTextFileWithTypeAndData) {
     const SymbolCase& c = GetParam();
-    const cv::Mat page = SymbolPage(test::ZintSymbol(c.symbology, c.input, 2));
+    const cv::Mat page =
+        test::OnWhitePage(test::ZintSymbol(c.symbology, c.input, 2), cv::Size(800, 600));
     ASSERT_FALSE(page.empty());
     settings.RECOGNIZE = 1;
     const QString leaf = QString::fromStdString(c.data);

@@ -14,6 +14,7 @@
 
 #include "imaging/document_crop.h"
 #include "imaging/document_detection.h"
+#include "imaging/warp_maps.h"
 #include "tests/imaging/box_testing.h"
 #include "tests/support/case_name.h"
 #include "tests/support/scene_generator.h"
@@ -24,37 +25,21 @@ namespace {
 using namespace test;  // scenes, box helpers and the callers' values
 
 cv::Mat ReferenceWarp(const RotatedBox& box, const cv::Mat& image) {
-    float turn = box.angle;
-    int rows = 0;
-    int cols = 0;
-    float halfRows = 0;
-    float halfCols = 0;
-    if (std::fabs(box.angle) > 45.0f) {
-        turn = box.angle > 45.0f ? box.angle - 90.0f : box.angle + 90.0f;
-        rows = static_cast<int>(box.width);
-        cols = static_cast<int>(box.height);
-        halfRows = box.width * 0.5f;
-        halfCols = box.height * 0.5f;
-    } else {
-        rows = static_cast<int>(box.height);
-        cols = static_cast<int>(box.width);
-        halfRows = rows * 0.5f;
-        halfCols = cols * 0.5f;
-    }
-    const double radians = turn * 3.14159 / 180;
-    const float c = static_cast<float>(std::cos(radians));
-    const float s = static_cast<float>(std::sin(radians));
-
+    // The cut-out's geometry is shared; the sampling and whitening below are
+    // the plain whole-map form the fast path must reproduce.
+    const TurnedCut cut = TurnedCutOf(box);
+    const int rows = cut.rows, cols = cut.cols;
+    const TurnedSampling& t = cut.sampling;
     cv::Mat mapX(rows, cols, CV_32F);
     cv::Mat mapY(rows, cols, CV_32F);
     for (int i = 0; i < rows; ++i) {
-        const float di = static_cast<float>(i) - halfRows;
+        const float di = static_cast<float>(i) - t.halfRows;
         float* xs = mapX.ptr<float>(i);
         float* ys = mapY.ptr<float>(i);
         for (int j = 0; j < cols; ++j) {
-            const float dj = static_cast<float>(j) - halfCols;
-            xs[j] = box.cx + dj * c - di * s;
-            ys[j] = box.cy + dj * s + di * c;
+            const float dj = static_cast<float>(j) - t.halfCols;
+            xs[j] = t.cx + dj * t.cos - di * t.sin;
+            ys[j] = t.cy + dj * t.sin + di * t.cos;
         }
     }
     cv::Mat out;

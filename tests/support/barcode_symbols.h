@@ -26,4 +26,14 @@ inline cv::Mat ZintSymbol(int symbology, const std::string& data, float scale) {
     return grey;
 }
 
+// A white colour page of `size` with the one-channel symbol in its middle.
+inline cv::Mat OnWhitePage(const cv::Mat& symbol, cv::Size size) {
+    cv::Mat code;
+    cv::cvtColor(symbol, code, cv::COLOR_GRAY2BGR);
+    cv::Mat page(size, CV_8UC3, cv::Scalar(255, 255, 255));
+    code.copyTo(page(
+        cv::Rect((page.cols - code.cols) / 2, (page.rows - code.rows) / 2, code.cols, code.rows)));
+    return page;
+}
+
 }  // namespace orbisk::test
