@@ -185,6 +185,30 @@ TEST_P(ShowVideoTest, CropBoxCutOutIsClippedToTheFrame) {
     EXPECT_TRUE(Same(cut[0], frame));
 }
 
+TEST_P(ShowVideoTest, CutOutsStayTheCapturesOwnWhileFramesGoOn) {
+    const cv::Mat first = CoordinateFrame(320, 240);
+    ASSERT_TRUE(FeedAndShow(first));
+    std::vector<cv::Mat> kept, changed;
+    ASSERT_EQ(preview_->GetCroppedImages(kept).size(), 1u);
+    ASSERT_EQ(preview_->GetCroppedImages(changed).size(), 1u);
+    EXPECT_TRUE(Same(kept[0], first));
+    // A caller that draws on its cut-out changes neither the preview's frame
+    // nor another capture's cut-out.
+    changed[0].setTo(cv::Scalar::all(0));
+    cv::Mat frame;
+    EXPECT_TRUE(Same(preview_->GetFrame(frame), first));
+    EXPECT_TRUE(Same(kept[0], first));
+    // Frames that follow are written into the preview's own buffers, never
+    // into a cut-out still held.
+    cv::Mat second;
+    cv::bitwise_not(first, second);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(FeedAndShow(i % 2 == 0 ? second : first));
+    }
+    EXPECT_TRUE(Same(kept[0], first));
+    EXPECT_EQ(cv::countNonZero(changed[0].reshape(1)), 0);
+}
+
 TEST_P(ShowVideoTest, CutOutsFromAnotherThreadUseTheCropBoxAsLastShown) {
     ASSERT_TRUE(preview_->SetCustomCropRect(10, 20, 110, 120, false));
     ASSERT_TRUE(FeedAndShow(CoordinateFrame(320, 240)));
