@@ -269,13 +269,13 @@ void CShowVideoPro::RemoveSubImageBox() { Send(WM_PREVIEW_REMOVE_OBJECT, 1); }
 void CShowVideoPro::Zoom(bool zoomIn) { Send(WM_PREVIEW_SET_VIEW, 5, zoomIn ? 0 : 1); }
 
 void CShowVideoPro::SetPrimaryFrameSource(IGrabData* source) {
-    std::lock_guard lock(lock_);
+    std::lock_guard lock(sourceLock_);
     primary_ = source;
     hasPrimary_ = source != nullptr;
 }
 
 void CShowVideoPro::SetSecondaryFrameSource(IGrabData* source) {
-    std::lock_guard lock(lock_);
+    std::lock_guard lock(sourceLock_);
     secondary_ = source;
 }
 
@@ -388,11 +388,16 @@ bool CShowVideoPro::ProcessFrame() {
     bool detect = false, multi = false;
     float threshold = 0;
     {
-        std::lock_guard lock(lock_);
+        // Not under the preview lock: a capture meanwhile takes the last
+        // frame without waiting for this copy.
+        std::lock_guard source(sourceLock_);
         // A frame event without a frame to take processes nothing.
         if (!primary_ || !primary_->GetFrame(&input_)) {
             return false;
         }
+    }
+    {
+        std::lock_guard lock(lock_);
         margins = margins_;
         rotation = rotation_;
         detect = autoDetect_;
