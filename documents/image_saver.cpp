@@ -11,6 +11,7 @@
 #include "imaging/deskew.h"
 #include "imaging/document_crop.h"
 #include "imaging/enhancement.h"
+#include "imaging/frame_pool.h"
 #include "imaging/noise_cleaning.h"
 
 namespace orbisk {
@@ -88,6 +89,11 @@ std::vector<cv::Mat> CropPages(const cv::Mat& frame, const SysSettings& s) {
     }
 }
 
+// Whether the two matrices use one buffer.
+bool SharesPixels(const cv::Mat& a, const cv::Mat& b) {
+    return a.u ? a.u == b.u : a.datastart == b.datastart;
+}
+
 }  // namespace
 
 CImageSaver::CImageSaver(int language, ISaverNotifier* notifier) : notifier_(notifier) {
@@ -128,9 +134,15 @@ cv::Mat CImageSaver::ProcessImage(const cv::Mat& image) {
     if (image.empty()) {
         return {};
     }
-    std::vector<cv::Mat> pages{image.clone()};
+    // Every step writes its result into a new page and never into the one
+    // it was given, so the image is copied only when no step did.
+    std::vector<cv::Mat> pages{image};
     ProcessPages(pages, kBilevelFactor, kImageBrightnessTarget);
-    return pages.front();
+    cv::Mat& page = pages.front();
+    if (SharesPixels(page, image)) {
+        page = PooledClone(page);
+    }
+    return page;
 }
 
 void CImageSaver::ProcessPages(std::vector<cv::Mat>& pages, double bilevelFactor,
@@ -185,7 +197,7 @@ void CImageSaver::ProcessPages(std::vector<cv::Mat>& pages, double bilevelFactor
             // page without it rather than losing the capture.
             if (SetWatermarkText(text, 0, settings_.Transparency, settings_.Position,
                                  settings_.Size, static_cast<unsigned>(settings_.Color))) {
-                cv::Mat marked = page.clone();
+                cv::Mat marked = PooledClone(page);
                 DrawWatermark(marked, Watermark);
                 page = marked;
             }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "imaging/frame_pool.h"
 #include "imaging/image_checks.h"
 
 namespace orbisk {
@@ -22,16 +23,17 @@ constexpr double kMinInkContrast = 24;
 
 cv::Mat BinarizeImpl(const cv::Mat& image, int elementSize, int blockParameter, double factor) {
     if (!IsDocumentImage(image)) return cv::Mat();
+    // Every full-size step after the first writes into a buffer it no longer
+    // needs, and the buffers come from the frame pool: on an 8-megapixel
+    // page, touching fresh memory costs more than the arithmetic.
+    const auto plane = [&image] { return PooledMat(image.size(), CV_8UC1); };
     cv::Mat grey;
     if (image.channels() > 1) {
+        grey = plane();
         cv::cvtColor(image, grey, cv::COLOR_BGR2GRAY);
     } else {
         grey = image;
     }
-
-    // Every full-size step after the first writes into a buffer it no longer
-    // needs: on an 8-megapixel page, touching fresh memory costs more than
-    // the arithmetic.
 
     // Background: a large median on a tenth-size copy keeps the cost small.
     cv::Mat small;
@@ -39,7 +41,7 @@ cv::Mat BinarizeImpl(const cv::Mat& image, int elementSize, int blockParameter, 
     if (small.empty()) return cv::Mat();
     cv::Mat smooth;
     cv::medianBlur(small, smooth, (blockParameter / 20) * 2 + 1);
-    cv::Mat flat;
+    cv::Mat flat = plane();
     cv::resize(smooth, flat, grey.size(), 0, 0, cv::INTER_LINEAR);
 
     cv::Mat difference;
@@ -53,11 +55,11 @@ cv::Mat BinarizeImpl(const cv::Mat& image, int elementSize, int blockParameter, 
     cv::compare(grey, flat, flat, cv::CMP_GT);
 
     // Local extremes of the lightly blurred page.
-    cv::Mat low;
+    cv::Mat low = plane();
     cv::GaussianBlur(grey, low, cv::Size(5, 5), 0, 0, cv::BORDER_DEFAULT);
     const cv::Mat element =
         cv::getStructuringElement(cv::MORPH_RECT, cv::Size(elementSize, elementSize));
-    cv::Mat high;
+    cv::Mat high = plane();
     cv::dilate(low, high, element, cv::Point(-1, -1), 1, cv::BORDER_CONSTANT,
                cv::morphologyDefaultBorderValue());
     cv::erode(low, low, element, cv::Point(-1, -1), 1, cv::BORDER_CONSTANT,
@@ -67,7 +69,7 @@ cv::Mat BinarizeImpl(const cv::Mat& image, int elementSize, int blockParameter, 
     // the contrast of ink.
     cv::Mat range = low;
     cv::addWeighted(high, 1, low, -1, 0, range);
-    cv::Mat contrast;
+    cv::Mat contrast = plane();
     if (cv::threshold(range, contrast, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU) <
         kMinInkContrast) {
         cv::threshold(range, contrast, kMinInkContrast, 255, cv::THRESH_BINARY);

@@ -1,5 +1,7 @@
 #include "imaging/noise_cleaning.h"
 
+#include "imaging/frame_pool.h"
+
 #include <exception>
 #include <vector>
 
@@ -75,7 +77,8 @@ void FillFromBorder(cv::Point seed, cv::Mat& image, std::vector<cv::Point>& stac
 }
 
 void RemoveSpecklesImpl(cv::Mat& image, int minimumSize) {
-    cv::Mat visited = cv::Mat::zeros(image.size(), CV_8UC1);
+    cv::Mat visited = PooledMat(image.size(), CV_8UC1);
+    visited.setTo(0);
     std::vector<cv::Point> stack;
     std::vector<cv::Point> component;
     // Row by row for the cache; the components found do not depend on the

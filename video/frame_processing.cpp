@@ -1,6 +1,7 @@
 #include "video/frame_processing.h"
 
 #include "imaging/document_crop.h"
+#include "imaging/frame_pool.h"
 #include "video/frame_store.h"
 
 #include <algorithm>
@@ -96,6 +97,11 @@ void StoreToPicture(const CDPrgb24& store, cv::Mat& picture) {
         picture.release();
         return;
     }
+    // A buffer someone else still reads is left to them.
+    if (picture.u && CV_XADD(&picture.u->refcount, 0) > 1) {
+        picture = cv::Mat();
+    }
+    picture.allocator = FramePool();
     const cv::Mat rows(h, w, CV_8UC3, const_cast<CDPrgb24&>(store).GetData());
     cv::flip(rows, picture, 0);
 }
@@ -112,7 +118,7 @@ std::vector<cv::Mat> CutOutDocuments(const cv::Mat& frame, const std::vector<Rot
             // warp of it would shift the picture by the mirrored half row.
             if (box.angle == 0 && box.width == static_cast<float>(frame.cols) &&
                 box.height == static_cast<float>(frame.rows)) {
-                out.push_back(frame.clone());
+                out.push_back(PooledClone(frame));
                 continue;
             }
             cv::Mat cut = ExtractRotatedBox(frame, MirrorBoxRows(box, frame.rows));
@@ -123,9 +129,9 @@ std::vector<cv::Mat> CutOutDocuments(const cv::Mat& frame, const std::vector<Rot
         return out;
     }
     if (cropRect) {
-        out.push_back(frame(ClipCropRect(*cropRect, frame.size())).clone());
+        out.push_back(PooledClone(frame(ClipCropRect(*cropRect, frame.size()))));
     } else {
-        out.push_back(frame.clone());
+        out.push_back(PooledClone(frame));
     }
     return out;
 }

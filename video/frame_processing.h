@@ -58,13 +58,15 @@ bool TrimAndTurn(const CDPrgb24& input, const IntRect& rect, int rotation, CDPrg
                  CDPrgb24& output);
 
 // The store's picture top-down into `picture`, whose buffer is reused when
-// it has the size already.
+// it has the size already and no other matrix shares it; otherwise the
+// picture gets a buffer of its own.
 void StoreToPicture(const CDPrgb24& store, cv::Mat& picture);
 
 // The cut-out documents of a processed frame (top-down, overlays burnt in):
 // with detection on and boxes found, each box (frame-store coordinates)
 // mirrored and cut out upright, empty cut-outs left out; otherwise the crop
-// box's part of the frame, or the whole frame without a crop box.
+// box's part of the frame, or the whole frame without a crop box. Every
+// cut-out has a buffer of its own; the frame is only read.
 std::vector<cv::Mat> CutOutDocuments(const cv::Mat& frame, const std::vector<RotatedBox>& boxes,
                                      bool autoDetect, const std::optional<IntRect>& cropRect);
 

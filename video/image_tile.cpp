@@ -3,11 +3,16 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QWidget>
+#include <opencv2/imgproc.hpp>
+
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 #include "app/core/bitmap_resources.h"
 #include "app/core/branding_data.h"
 #include "app/core/link_opener.h"
+#include "imaging/frame_pool.h"
 #include "platform/window_messages.h"
 
 namespace orbisk {
@@ -46,6 +51,52 @@ IntRect CImageTile::FitPicture(const IntRect& rect, int fileWidth, int fileHeigh
     return target;
 }
 
+namespace {
+
+// A black-and-white page decoded whole (one bit a pixel) shrunk to `size` by
+// averaging areas, as smooth scaling does, but through one byte a pixel
+// rather than a 32-bit copy of the whole page. Null for other formats.
+QImage ShrinkBilevel(const QImage& full, QSize size) {
+    const bool msbFirst = full.format() == QImage::Format_Mono;
+    if ((!msbFirst && full.format() != QImage::Format_MonoLSB) || full.colorCount() < 2) {
+        return {};
+    }
+    const uchar grey[2] = {static_cast<uchar>(qGray(full.color(0))),
+                           static_cast<uchar>(qGray(full.color(1)))};
+    // The eight grey bytes of every byte of bits.
+    std::array<std::array<uchar, 8>, 256> expand;
+    for (int bits = 0; bits < 256; ++bits) {
+        for (int i = 0; i < 8; ++i) {
+            expand[bits][i] = grey[(bits >> (msbFirst ? 7 - i : i)) & 1];
+        }
+    }
+    cv::Mat page = PooledMat({full.width(), full.height()}, CV_8UC1);
+    const int whole = full.width() / 8;
+    for (int y = 0; y < full.height(); ++y) {
+        const uchar* bits = full.constScanLine(y);
+        uchar* out = page.ptr<uchar>(y);
+        for (int b = 0; b < whole; ++b) {
+            std::memcpy(out + b * 8, expand[bits[b]].data(), 8);
+        }
+        for (int x = whole * 8; x < full.width(); ++x) {
+            out[x] = expand[bits[whole]][x - whole * 8];
+        }
+    }
+    cv::Mat small;
+    cv::resize(page, small, {size.width(), size.height()}, 0, 0, cv::INTER_AREA);
+    QImage picture(size, QImage::Format_RGB888);
+    for (int y = 0; y < small.rows; ++y) {
+        const uchar* g = small.ptr<uchar>(y);
+        uchar* rgb = picture.scanLine(y);
+        for (int x = 0; x < small.cols; ++x) {
+            rgb[3 * x] = rgb[3 * x + 1] = rgb[3 * x + 2] = g[x];
+        }
+    }
+    return picture;
+}
+
+}  // namespace
+
 bool CImageTile::LoadImageFile(const QString& path) {
     picture_ = QImage();
     // Whatever fails below, the tile must not claim to show its old file.
@@ -70,13 +121,29 @@ bool CImageTile::LoadImageFile(const QString& path) {
     }
     const QSize size(target.Width(), target.Height());
     QImage scaled;
+    const bool bilevel = reader.imageFormat() == QImage::Format_Mono ||
+                         reader.imageFormat() == QImage::Format_MonoLSB;
+    // Black-and-white pages are averaged here (the reader would keep one
+    // bit a pixel and lose thin strokes); other formats that the reader can
+    // only scale after a whole decode are decoded whole here too.
+    if (full.isNull() && (bilevel || !reader.supportsOption(QImageIOHandler::ScaledSize))) {
+        full = reader.read();
+        if (full.isNull()) {
+            return false;
+        }
+    }
     if (full.isNull()) {
         // Decoding straight to the tile's size is much faster than decoding a
         // camera frame whole and scaling it afterwards.
         reader.setScaledSize(size);
         scaled = reader.read();
     } else {
-        scaled = full.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (size.width() < full.width() && size.height() < full.height()) {
+            scaled = ShrinkBilevel(full, size);
+        }
+        if (scaled.isNull()) {
+            scaled = full.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        }
     }
     if (scaled.isNull()) {
         return false;

@@ -223,6 +223,8 @@ int CObjectContainer::OnBurnOverlays(cv::Mat* picture) {
     return 0;
 }
 
+bool CObjectContainer::BurnsOverlays() const { return false; }
+
 qintptr CObjectContainer::HandleMessage(int message, qintptr wParam, qintptr lParam) {
     switch (message) {
         case platform::WM_PREVIEW_GET_IMAGE:

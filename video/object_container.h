@@ -52,6 +52,9 @@ class CObjectContainer : public QWidget {
     // (8-bit, three channels, top-down). The crop box never does. 1 for a
     // missing or empty picture, else 0.
     int OnBurnOverlays(cv::Mat* picture);
+    // Whether OnBurnOverlays would change a picture: callers that share a
+    // frame copy it only then.
+    bool BurnsOverlays() const;
 
     // The canvas's private messages (platform/window_messages.h): sent ones
     // are called here, posted ones arrive as events. Answers the message's

@@ -2,6 +2,7 @@
 
 #include "video/log_categories.h"
 
+#include "imaging/frame_pool.h"
 #include "platform/window_messages.h"
 #include "video/grab_filter.h"
 #include "video/object_container.h"
@@ -203,9 +204,7 @@ bool CShowVideoPro::SetCustomCropRect(int left, int top, int right, int bottom, 
 cv::Mat& CShowVideoPro::GetFrame(cv::Mat& frame) {
     frame.release();
     std::lock_guard lock(lock_);
-    if (!lastFrame_.empty()) {
-        lastFrame_.copyTo(frame);
-    }
+    frame = PooledClone(lastFrame_);
     return frame;
 }
 
@@ -224,7 +223,9 @@ qintptr CShowVideoPro::CopyCutOuts(std::vector<cv::Mat>& images) {
         if (lastFrame_.empty()) {
             return 1;
         }
-        lastFrame_.copyTo(image);
+        // Shared, not copied: the frame thread never writes into a published
+        // frame that is still read, and the cut-outs below are copies.
+        image = lastFrame_;
         boxes = boxes_;
         detect = autoDetect_;
     }
@@ -268,13 +269,13 @@ void CShowVideoPro::RemoveSubImageBox() { Send(WM_PREVIEW_REMOVE_OBJECT, 1); }
 void CShowVideoPro::Zoom(bool zoomIn) { Send(WM_PREVIEW_SET_VIEW, 5, zoomIn ? 0 : 1); }
 
 void CShowVideoPro::SetPrimaryFrameSource(IGrabData* source) {
-    std::lock_guard lock(lock_);
+    std::lock_guard lock(sourceLock_);
     primary_ = source;
     hasPrimary_ = source != nullptr;
 }
 
 void CShowVideoPro::SetSecondaryFrameSource(IGrabData* source) {
-    std::lock_guard lock(lock_);
+    std::lock_guard lock(sourceLock_);
     secondary_ = source;
 }
 
@@ -320,7 +321,9 @@ void CShowVideoPro::BurnOverlays(cv::Mat& image) {
     // The canvas is reached only on its own thread; it burns in nothing that
     // a capture on another thread would miss (the crop box never is).
     if (OnUiThread()) {
-        if (CObjectContainer* canvas = Canvas()) {
+        if (CObjectContainer* canvas = Canvas(); canvas && canvas->BurnsOverlays()) {
+            // The frame may be shared with the preview: burn into a copy.
+            image = PooledClone(image);
             canvas->OnBurnOverlays(&image);
         }
     }
@@ -385,11 +388,16 @@ bool CShowVideoPro::ProcessFrame() {
     bool detect = false, multi = false;
     float threshold = 0;
     {
-        std::lock_guard lock(lock_);
+        // Not under the preview lock: a capture meanwhile takes the last
+        // frame without waiting for this copy.
+        std::lock_guard source(sourceLock_);
         // A frame event without a frame to take processes nothing.
         if (!primary_ || !primary_->GetFrame(&input_)) {
             return false;
         }
+    }
+    {
+        std::lock_guard lock(lock_);
         margins = margins_;
         rotation = rotation_;
         detect = autoDetect_;

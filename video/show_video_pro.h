@@ -27,9 +27,11 @@ class CObjectContainer;
 // picture to the canvas with a posted message, never waiting for the UI
 // thread: while the UI is busy, newer frames replace the one not yet shown.
 //
-// Locks: the preview lock guards the frame sources, the settings the frame
-// thread reads, the last frame, the box list and the crop box's rectangle as
-// last seen; it is taken before a frame source's own frame lock, never after.
+// Locks: the source lock guards the frame sources and is held while a frame
+// is copied from one, before the source's own frame lock, never after; the
+// preview lock guards the settings the frame thread reads, the last frame,
+// the box list and the crop box's rectangle as last seen. Neither is taken
+// while the other is held.
 class CShowVideoPro : public IShowHWnd {
   public:
     CShowVideoPro();
@@ -118,10 +120,13 @@ class CShowVideoPro : public IShowHWnd {
 
     IntRect rect_;
 
-    // The preview lock and what it guards.
-    mutable std::mutex lock_;
+    // The source lock and what it guards.
+    std::mutex sourceLock_;
     IGrabData* primary_ = nullptr;
     IGrabData* secondary_ = nullptr;
+
+    // The preview lock and what it guards.
+    mutable std::mutex lock_;
     bool autoDetect_ = false;
     bool multi_ = false;
     float threshold_ = 0.03f;

@@ -829,6 +829,22 @@ const ChainCase kChainCases[] = {
          EXPECT_NEAR(MeanWhere(pages[0], paperGrey), 240, 2);
          EXPECT_NEAR(MeanWhere(saver.ProcessImage(page), paperGrey), 250, 2);
      }},
+    {"ProcessedImageNeverSharesTheGivenOne", [](SysSettings& s) { s.COLOR = 0; },
+     [](CImageSaver& saver, const SysSettings&) {
+         // Paper above the target is left as it is, dim paper is brightened:
+         // either way the result is a page of its own.
+         cv::Mat bright(240, 320, CV_8UC3, cv::Scalar::all(252));
+         cv::rectangle(bright, cv::Rect(40, 40, 200, 20), cv::Scalar::all(40), cv::FILLED);
+         for (const cv::Mat& image : {bright, DimPage()}) {
+             const cv::Mat before = image.clone();
+             cv::Mat result = saver.ProcessImage(image);
+             ASSERT_EQ(result.size(), image.size());
+             EXPECT_NE(result.data, image.data);
+             result.setTo(cv::Scalar::all(1));
+             EXPECT_EQ(cv::norm(image, before, cv::NORM_INF), 0);
+         }
+         EXPECT_EQ(cv::norm(saver.ProcessImage(bright), bright, cv::NORM_INF), 0);
+     }},
     {"NoiseSizeRemovesSpecksBelowIt",
      [](SysSettings& s) {
          s.COLOR = 2;

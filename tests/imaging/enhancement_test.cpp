@@ -2,6 +2,7 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -79,6 +80,82 @@ INSTANTIATE_TEST_SUITE_P(
         BrightnessCase{"uniform_grey", Uniform(128), 240, 240.0 / 128},
         BrightnessCase{"uniform_white", Uniform(255), 240, 0},
         BrightnessCase{"tiny_page", Uniform(90).rowRange(0, 2).colRange(0, 3), 240, 240.0 / 90}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The brightness steps as plainly stated: the whole page grey, shrunk to a
+// fifth, Otsu's paper class measured, every channel scaled.
+cv::Mat ReferenceBrightness(const cv::Mat& image, int target) {
+    cv::Mat grey = image;
+    if (image.channels() > 1) cv::cvtColor(image, grey, cv::COLOR_BGR2GRAY);
+    cv::Mat small;
+    const cv::Size fifth(static_cast<int>(std::lround(image.cols * 0.2)),
+                         static_cast<int>(std::lround(image.rows * 0.2)));
+    if (fifth.width >= 1 && fifth.height >= 1) {
+        cv::resize(grey, small, cv::Size(), 0.2, 0.2, cv::INTER_LINEAR);
+    } else {
+        cv::resize(grey, small, cv::Size(std::max(1, fifth.width), std::max(1, fifth.height)), 0, 0,
+                   cv::INTER_LINEAR);
+    }
+    cv::Mat paper;
+    cv::threshold(small, paper, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
+    if (cv::countNonZero(paper) == 0) return image;
+    cv::Scalar mean, deviation;
+    cv::meanStdDev(small, mean, deviation, paper);
+    if (mean[0] > target || mean[0] + deviation[0] < 1.0) return image;
+    cv::Mat scaled;
+    image.convertTo(scaled, -1, target / (mean[0] + deviation[0]));
+    return scaled;
+}
+
+// Noisy tinted paper with blocks of dark print, of any size.
+cv::Mat NoisyPrintedPage(cv::Size size, int type, int paper) {
+    cv::Mat page(size, type);
+    cv::RNG rng(static_cast<uint64>(size.area()) * 31 + type);
+    const int spread = 25;
+    rng.fill(page, cv::RNG::UNIFORM,
+             cv::Scalar(paper - spread, paper - spread + 6, paper - spread + 12),
+             cv::Scalar(paper, paper + 6, paper + 12));
+    for (int y = size.height / 7; y + 3 < size.height; y += std::max(4, size.height / 6)) {
+        page(cv::Rect(size.width / 8, y, std::max(1, size.width / 2), 3))
+            .setTo(cv::Scalar(30, 40, 50));
+    }
+    return page;
+}
+
+struct ReferenceCase {
+    const char* name;
+    cv::Size size;
+    int type;
+    int paper;
+    int target;
+};
+
+void PrintTo(const ReferenceCase& c, std::ostream* os) { *os << c.name; }
+
+class NormalizeBrightnessReferenceTest : public testing::TestWithParam<ReferenceCase> {};
+
+TEST_P(NormalizeBrightnessReferenceTest, MatchesTheWholePageGreyReference) {
+    const ReferenceCase& c = GetParam();
+    const cv::Mat page = NoisyPrintedPage(c.size, c.type, c.paper);
+    const cv::Mat before = page.clone();
+    CImageProcess process;
+    cv::Mat result;
+    ASSERT_TRUE(process.NormalizeBrightness(page, result, c.target));
+    const cv::Mat expected = ReferenceBrightness(page, c.target);
+    ASSERT_EQ(result.size(), expected.size());
+    ASSERT_EQ(result.type(), expected.type());
+    EXPECT_EQ(cv::norm(result, expected, cv::NORM_INF), 0);
+    EXPECT_EQ(cv::norm(page, before, cv::NORM_INF), 0) << "the page itself is never changed";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, NormalizeBrightnessReferenceTest,
+    testing::Values(ReferenceCase{"camera_frame_colour", {3264, 2448}, CV_8UC3, 200, 240},
+                    ReferenceCase{"camera_frame_grey", {3264, 2448}, CV_8UC1, 200, 250},
+                    ReferenceCase{"odd_size_colour", {1001, 777}, CV_8UC3, 190, 240},
+                    ReferenceCase{"odd_size_bright_paper_unscaled", {999, 601}, CV_8UC3, 252, 240},
+                    ReferenceCase{"narrow_strip", {9, 403}, CV_8UC3, 180, 240},
+                    ReferenceCase{"below_five_pixels_wide", {2, 40}, CV_8UC3, 180, 240}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(NormalizeBrightnessTest, EmptyOrUnusableImageIsRefusedAndResultUntouched) {

@@ -116,6 +116,31 @@ INSTANTIATE_TEST_SUITE_P(Parts, TrimAndTurnTest,
                                          TrimCase{"TrimmedLeft", {0, 40, 200, 200}, 270}),
                          [](const auto& info) { return info.param.name; });
 
+TEST(StoreToPicture, ReusesItsBufferUnlessAnotherMatrixStillReadsIt) {
+    const cv::Mat first = CoordinateFrame(320, 240);
+    cv::Mat second;
+    cv::bitwise_not(first, second);
+    CDPrgb24 store;
+    cv::Mat picture;
+    Store(store, first);
+    StoreToPicture(store, picture);
+    ASSERT_TRUE(Same(picture, first));
+    const uchar* buffer = picture.data;
+
+    Store(store, second);
+    StoreToPicture(store, picture);
+    EXPECT_TRUE(Same(picture, second));
+    EXPECT_EQ(picture.data, buffer) << "a buffer nobody shares is written again";
+
+    // A capture still holds the picture: the next one goes elsewhere.
+    const cv::Mat held = picture;
+    Store(store, first);
+    StoreToPicture(store, picture);
+    EXPECT_TRUE(Same(picture, first));
+    EXPECT_TRUE(Same(held, second));
+    EXPECT_NE(picture.data, held.data);
+}
+
 TEST(CutOutDocuments, WholeFrameCropBoxAndBoxes) {
     const cv::Mat frame = CoordinateFrame(320, 240);
     // No boxes, no crop box: the whole frame; detection on without boxes too.
@@ -123,6 +148,7 @@ TEST(CutOutDocuments, WholeFrameCropBoxAndBoxes) {
         const auto whole = CutOutDocuments(frame, {}, detect, std::nullopt);
         ASSERT_EQ(whole.size(), 1u);
         EXPECT_TRUE(Same(whole[0], frame));
+        EXPECT_NE(whole[0].data, frame.data) << "a cut-out has a buffer of its own";
     }
     // A crop box partly outside is clipped; one wholly outside gives the frame.
     auto cut = CutOutDocuments(frame, {}, false, IntRect{200, 100, 1000, 1000});

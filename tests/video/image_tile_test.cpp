@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QWidget>
 
+#include <string>
+
 #include "app/core/bitmap_resources.h"
 #include "app/core/branding_data.h"
 #include "app/core/link_opener.h"
@@ -125,6 +127,59 @@ TEST_F(ImageTileTest, LoadScalesTheFileIntoTheTile) {
     EXPECT_EQ(screen.pixel(0, 50), qRgb(128, 128, 128));
     EXPECT_EQ(screen.pixel(130, 50), qRgb(128, 128, 128));
 }
+
+// A black-and-white page of one bit a pixel: the top left quarter black,
+// the bottom half of one-pixel stripes, the rest white. `blackIndex` is the
+// colour-table entry of black.
+QImage BilevelPage(QImage::Format format, int blackIndex) {
+    QImage page(1300, 1000, format);
+    page.setColorCount(2);
+    page.setColor(blackIndex, qRgb(0, 0, 0));
+    page.setColor(1 - blackIndex, qRgb(255, 255, 255));
+    page.fill(1 - blackIndex);
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            const bool black = y < 500 ? x < 650 : y % 2 == 0;
+            if (black) page.setPixel(x, y, blackIndex);
+        }
+    }
+    return page;
+}
+
+struct BilevelCase {
+    const char* name;
+    QImage::Format format;
+    int blackIndex;
+    const char* file;
+};
+
+void PrintTo(const BilevelCase& c, std::ostream* os) { *os << c.name; }
+
+class BilevelTileTest : public ImageTileTest, public testing::WithParamInterface<BilevelCase> {};
+
+TEST_P(BilevelTileTest, AveragesThePageIntoTheTile) {
+    const BilevelCase& c = GetParam();
+    const QString path = dir_.File(c.file);
+    ASSERT_TRUE(BilevelPage(c.format, c.blackIndex).save(path));
+    ASSERT_TRUE(tile_.LoadImageFile(path));
+    const QImage& picture = tile_.Picture();
+    ASSERT_EQ(picture.size(), QSize(126, 98));
+    const auto grey = [&](int x, int y) { return qGray(picture.pixel(x, y)); };
+    EXPECT_EQ(grey(20, 20), 0);
+    EXPECT_EQ(grey(100, 20), 255);
+    // Stripes thinner than a tile pixel come out as the grey of their mix.
+    EXPECT_NEAR(grey(30, 80), 128, 8);
+    EXPECT_NEAR(grey(100, 80), 128, 8);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BilevelTileTest,
+    testing::Values(BilevelCase{"TiffBlackFirst", QImage::Format_Mono, 0, "page.tif"},
+                    BilevelCase{"TiffWhiteFirst", QImage::Format_Mono, 1, "page.tif"},
+                    BilevelCase{"PngLeastSignificantBitFirst", QImage::Format_MonoLSB, 0,
+                                "page.png"},
+                    BilevelCase{"BmpWhiteFirst", QImage::Format_Mono, 1, "page.bmp"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ImageTileTest, ExtremeAspectStillGivesAPicture) {
     ASSERT_TRUE(tile_.LoadImageFile(WriteImage(dir_, "sliver.png", 1, 4000)));

@@ -15,8 +15,10 @@
 #include <QWidget>
 
 #include <chrono>
+#include <condition_variable>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -183,6 +185,89 @@ TEST_P(ShowVideoTest, CropBoxCutOutIsClippedToTheFrame) {
     ASSERT_TRUE(preview_->SetCustomCropRect(800, 600, 1200, 900, false));
     ASSERT_EQ(preview_->GetCroppedImages(cut).size(), 1u);
     EXPECT_TRUE(Same(cut[0], frame));
+}
+
+TEST_P(ShowVideoTest, CutOutsStayTheCapturesOwnWhileFramesGoOn) {
+    const cv::Mat first = CoordinateFrame(320, 240);
+    ASSERT_TRUE(FeedAndShow(first));
+    std::vector<cv::Mat> kept, changed;
+    ASSERT_EQ(preview_->GetCroppedImages(kept).size(), 1u);
+    ASSERT_EQ(preview_->GetCroppedImages(changed).size(), 1u);
+    EXPECT_TRUE(Same(kept[0], first));
+    // A caller that draws on its cut-out changes neither the preview's frame
+    // nor another capture's cut-out.
+    changed[0].setTo(cv::Scalar::all(0));
+    cv::Mat frame;
+    EXPECT_TRUE(Same(preview_->GetFrame(frame), first));
+    EXPECT_TRUE(Same(kept[0], first));
+    // Frames that follow are written into the preview's own buffers, never
+    // into a cut-out still held.
+    cv::Mat second;
+    cv::bitwise_not(first, second);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(FeedAndShow(i % 2 == 0 ? second : first));
+    }
+    EXPECT_TRUE(Same(kept[0], first));
+    EXPECT_EQ(cv::countNonZero(changed[0].reshape(1)), 0);
+}
+
+// A frame source whose copies can be held up, like a slow one on a busy core.
+class HeldSource : public IGrabData {
+  public:
+    explicit HeldSource(cv::Mat picture) : picture_(std::move(picture)) {}
+    bool GetFrame(CBasePR* target) override {
+        std::unique_lock lock(lock_);
+        entered_ = true;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return !held_; });
+        cv::Mat stored;
+        cv::flip(picture_, stored, 0);
+        return target->SetData(stored.data, stored.cols, stored.rows, 0);
+    }
+    cv::Mat& GetFrameMat(cv::Mat& image) override { return image = picture_.clone(); }
+    void Hold(bool held) {
+        std::lock_guard lock(lock_);
+        held_ = held;
+        changed_.notify_all();
+    }
+    bool WaitEntered() {
+        std::unique_lock lock(lock_);
+        return changed_.wait_for(lock, std::chrono::seconds(5), [this] { return entered_; });
+    }
+
+  private:
+    cv::Mat picture_;
+    std::mutex lock_;
+    std::condition_variable changed_;
+    bool held_ = false;
+    bool entered_ = false;
+};
+
+TEST_P(ShowVideoTest, CutOutsDoNotWaitForAFrameBeingCopiedIn) {
+    const cv::Mat first = CoordinateFrame(320, 240);
+    ASSERT_TRUE(FeedAndShow(first));
+    cv::Mat second;
+    cv::bitwise_not(first, second);
+    HeldSource slow(second);
+    slow.Hold(true);
+    preview_->SetPrimaryFrameSource(&slow);
+    platform::PostWindowMessage(preview_->GetHWnd(), WM_FRAME_READY);
+    QCoreApplication::sendPostedEvents();
+    ASSERT_TRUE(slow.WaitEntered());
+
+    auto cut = std::async(std::launch::async, [&] {
+        std::vector<cv::Mat> images;
+        return preview_->GetCroppedImages(images);
+    });
+    const bool prompt = cut.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+    const long processed = preview_->FramesProcessed();
+    slow.Hold(false);
+    const std::vector<cv::Mat> images = cut.get();
+    EXPECT_TRUE(prompt) << "the capture waited for the frame thread's copy";
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_TRUE(Same(images[0], first)) << "the last processed frame, not the one on its way";
+    EXPECT_TRUE(WaitUntil([&] { return preview_->FramesProcessed() > processed; }));
+    preview_->SetPrimaryFrameSource(&grab_);
 }
 
 TEST_P(ShowVideoTest, CutOutsFromAnotherThreadUseTheCropBoxAsLastShown) {
