@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "app/core/sys_settings.h"
 #include "app/core/text_conversion.h"
 
 namespace orbisk {
@@ -40,6 +41,11 @@ bool IsUsableBarcodeName(const QByteArray& data) {
         }
     }
     return true;
+}
+
+QString BarcodeBaseName(const QString& baseName, const QByteArray& data) {
+    const QString folder = baseName.left(baseName.lastIndexOf('/') + 1);
+    return AvoidNameCollision(folder + QString::fromUtf8(Utf8ToAnsi(data)));
 }
 
 }  // namespace orbisk

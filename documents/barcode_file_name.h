@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 namespace orbisk {
 
@@ -15,5 +16,10 @@ inline constexpr int kMaxBarcodeNameBytes = 255 - 3 - 4 - 4;
 // no control characters, and at most kMaxBarcodeNameBytes bytes once made
 // valid UTF-8 (as the file is named).
 bool IsUsableBarcodeName(const QByteArray& data);
+
+// The base name in the folder of `baseName` named after usable barcode data,
+// converted as the file system takes it; a code already used there gets a
+// suffix, so that a second batch never replaces the first one's file.
+QString BarcodeBaseName(const QString& baseName, const QByteArray& data);
 
 }  // namespace orbisk

@@ -25,9 +25,6 @@ enum ImageFormat { kDefault = 0, kBmp = 1, kJpg = 2, kPng = 3, kTif = 4, kGif = 
 
 std::uint16_t Density(int dpi) { return static_cast<std::uint16_t>(std::clamp(dpi, 1, 65535)); }
 
-// The folder part of a path, with its trailing "/"; empty without one.
-QString FolderPart(const QString& path) { return path.left(path.lastIndexOf('/') + 1); }
-
 // The (type, data) pairs of every page, in page order.
 BarcodeResults ReadBarcodes(const std::vector<cv::Mat>& pages, bool raw) {
     BarcodeResults pooled;
@@ -82,8 +79,7 @@ QString CImageSaver::ApplyBarcodes(const std::vector<cv::Mat>& pages, const QStr
             Show(specialCharactersText_, SaverIcon::Stop);
             return baseName;
         }
-        // A repeated code gets a suffix rather than overwriting earlier files.
-        return AvoidNameCollision(FolderPart(baseName) + QString::fromUtf8(Utf8ToAnsi(data)));
+        return BarcodeBaseName(baseName, data);
     }
 
     QByteArray json;

@@ -2,8 +2,6 @@
 
 #include "app/main_dlg/capture_names.h"
 
-#include "app/core/sys_settings.h"
-#include "app/core/text_conversion.h"
 #include "documents/barcode_file_name.h"
 
 #include <QByteArray>
@@ -15,9 +13,7 @@ std::optional<QString> BarcodeCollectionName(const QString& ruleName,
     if (barcodes.empty()) return std::nullopt;
     const QByteArray data = QByteArray::fromStdString(barcodes.front());
     if (!IsUsableBarcodeName(data)) return std::nullopt;
-    const QString folder = ruleName.left(ruleName.lastIndexOf('/') + 1);
-    // A second batch with the same code must not replace the first one's file.
-    return AvoidNameCollision(folder + QString::fromUtf8(Utf8ToAnsi(data)));
+    return BarcodeBaseName(ruleName, data);
 }
 
 }  // namespace orbisk
