@@ -6,6 +6,7 @@
 
 #include "app/core/text_conversion.h"
 #include "app/main_dlg/orbisk_dlg.h"
+#include "app/main_dlg/thumbnail_strip.h"
 #include "platform/shared_memory_block.h"
 #include "platform/window_messages.h"
 #include "video/image_tile.h"
@@ -95,9 +96,10 @@ qintptr COrbiskDlg::AnswerNamedWindowMessage(int message, qintptr wParam, qintpt
 
 QString COrbiskDlg::ImagePathForClient() const {
     // The strip's newest file sits in the tile the last thumbnail went to.
-    if (m_nStripCount <= 0 || m_tiles.empty()) return QString();
-    const auto& tile = m_tiles[static_cast<std::size_t>(m_nStripCount - 1) % m_tiles.size()];
-    return tile ? tile->GetPath() : QString();
+    if (m_nStripCount <= 0) return QString();
+    const int newest = StripTarget(m_nStripCount - 1, static_cast<int>(m_tiles.size()));
+    if (newest < 0 || !m_tiles[static_cast<std::size_t>(newest)]) return QString();
+    return m_tiles[static_cast<std::size_t>(newest)]->GetPath();
 }
 
 qintptr COrbiskDlg::OnImagePathRequest(qintptr, qintptr) {
