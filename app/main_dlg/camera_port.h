@@ -61,6 +61,11 @@ using CameraFactory =
 // The program's cameras.
 CameraFactory ControllerCameraFactory();
 
+// Detection thresholds: the document camera's automatic crop, and the one of
+// the portrait camera, which is also passed whenever detection goes off.
+inline constexpr float kDocumentThreshold = 0.01f;
+inline constexpr float kSingleObjectThreshold = 0.03f;
+
 // The exposure property of the camera controls.
 inline constexpr int kExposureProperty = platform::kCameraExposure;
 

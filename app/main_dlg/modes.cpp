@@ -19,15 +19,6 @@ namespace orbisk {
 
 using namespace ids::main_dlg;
 
-namespace {
-
-// Detection thresholds: the document camera's automatic crop, and the one
-// of the portrait camera, which is also passed whenever detection goes off.
-constexpr float kDocumentThreshold = 0.01f;
-constexpr float kSingleObjectThreshold = 0.03f;
-
-}  // namespace
-
 void COrbiskDlg::ConnectModeControls() {
     auto group = [this](std::initializer_list<int> ids) {
         auto* g = new QButtonGroup(this);

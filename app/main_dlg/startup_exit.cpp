@@ -368,7 +368,8 @@ void COrbiskDlg::RestoreModes() {
             break;
         case int(CropMode::Automatic):
             ControlAs<QRadioButton>(IDC_CROP_AUTO)->setChecked(true);
-            if (documentShown) m_pDocCamera->SetAutoDetect(true, m_settings.ISMUTICUTPAGE, 0.01f);
+            if (documentShown)
+                m_pDocCamera->SetAutoDetect(true, m_settings.ISMUTICUTPAGE, kDocumentThreshold);
             break;
         case int(CropMode::CustomRectangle): {
             ControlAs<QRadioButton>(IDC_CROP_CUSTOM)->setChecked(true);
