@@ -1,6 +1,6 @@
 #include "app/splash_dlg.h"
 
-#include "app/core/branding_data.h"
+#include "core/branding_data.h"
 
 #include <QPixmap>
 

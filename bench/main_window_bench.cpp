@@ -1,8 +1,8 @@
 // The main window's start-up (splash and live picture of the simulated
 // camera included), its exit, and a capture by the Space key, as the program
 // runs them.
-#include "app/command_ids.h"
 #include "app/main_dlg/orbisk_dlg.h"
+#include "core/command_ids.h"
 #include "platform/program_folders.h"
 #include "video/image_tile.h"
 

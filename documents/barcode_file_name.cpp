@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "app/core/sys_settings.h"
-#include "app/core/text_conversion.h"
+#include "core/sys_settings.h"
+#include "core/text_conversion.h"
 
 namespace orbisk {
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "app/core/text_conversion.h"
+#include "core/text_conversion.h"
 #include "documents/image_files.h"
 #include "platform/atomic_file.h"
 

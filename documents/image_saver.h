@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/core/image_loader.h"
-#include "app/core/sys_settings.h"
+#include "core/image_loader.h"
+#include "core/sys_settings.h"
 #include "documents/saver_notifier.h"
 
 namespace orbisk {

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/core/text_conversion.h"
+#include "core/text_conversion.h"
 #include "documents/barcode_file_name.h"
 #include "documents/barcode_reader.h"
 #include "documents/barcode_text.h"

@@ -18,7 +18,7 @@
 // jpeglib.h needs size_t and FILE declared first.
 #include <jpeglib.h>
 
-#include "app/core/text_conversion.h"
+#include "core/text_conversion.h"
 #include "documents/image_files.h"
 #include "platform/atomic_file.h"
 #include "platform/jpeg_decode_limits.h"

@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/core/image_loader.h"
-#include "app/core/text_conversion.h"
+#include "core/image_loader.h"
+#include "core/text_conversion.h"
 
 namespace orbisk {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/core/sys_settings.h"
+#include "core/sys_settings.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "ui/dialog_file_name.h"
 
-#include "app/command_ids.h"
+#include "core/command_ids.h"
 #include "platform/language_text.h"
 #include "ui/file_name_rules.h"
 

@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/core/bitmap_resources.h"
+#include "core/bitmap_resources.h"
 #include "platform/window_messages.h"
 
 namespace orbisk {

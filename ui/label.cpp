@@ -5,7 +5,7 @@
 #include <QTimerEvent>
 #include <algorithm>
 
-#include "app/core/link_opener.h"
+#include "core/link_opener.h"
 
 namespace orbisk {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/core/int_rect.h"
+#include "core/int_rect.h"
 #include "video/show_video.h"
 #include "video/video_recorder.h"
 #include "video/video_source.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/core/int_rect.h"
+#include "core/int_rect.h"
 
 #include <opencv2/core.hpp>
 

@@ -9,9 +9,9 @@
 #include <array>
 #include <cstring>
 
-#include "app/core/bitmap_resources.h"
-#include "app/core/branding_data.h"
-#include "app/core/link_opener.h"
+#include "core/bitmap_resources.h"
+#include "core/branding_data.h"
+#include "core/link_opener.h"
 #include "imaging/frame_pool.h"
 #include "platform/window_messages.h"
 

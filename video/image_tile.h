@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QString>
 
-#include "app/core/int_rect.h"
+#include "core/int_rect.h"
 
 class QPainter;
 class QWidget;

@@ -12,11 +12,11 @@
 #include <QTimerEvent>
 #include <QVBoxLayout>
 
-#include "app/command_ids.h"
 #include "app/continuous_shoot/inspection_loop.h"
 #include "app/continuous_shoot/new_page_rule.h"
 #include "app/continuous_shoot/shoot_interval.h"
 #include "app/continuous_shoot/shoot_texts.h"
+#include "core/command_ids.h"
 #include "platform/window_messages.h"
 #include "ui/label.h"
 

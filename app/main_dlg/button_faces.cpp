@@ -1,8 +1,8 @@
 #include "app/main_dlg/button_faces.h"
 
-#include "app/command_ids.h"
-#include "app/core/bitmap_resources.h"
 #include "app/main_dlg/message_texts.h"
+#include "core/bitmap_resources.h"
+#include "core/command_ids.h"
 
 #include <QFont>
 #include <QLinearGradient>

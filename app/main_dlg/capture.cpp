@@ -1,11 +1,11 @@
 // The capture command: the one road from the current camera to saved files,
 // the thumbnail strip, the merge dialog and the page collection.
 
-#include "app/command_ids.h"
 #include "app/continuous_shoot/continuous_shoot_dlg.h"
 #include "app/main_dlg/capture_names.h"
 #include "app/main_dlg/capture_rescale.h"
 #include "app/main_dlg/orbisk_dlg.h"
+#include "core/command_ids.h"
 #include "documents/dialogs/multi_page_dlg.h"
 #include "documents/dialogs/show_image_dlg.h"
 #include "documents/image_saver.h"

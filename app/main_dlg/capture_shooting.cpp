@@ -1,10 +1,10 @@
 // Continuous shooting from the main window: opening the dialog over the
 // preview and deleting it when it asks.
 
-#include "app/command_ids.h"
 #include "app/continuous_shoot/continuous_shoot_dlg.h"
 #include "app/continuous_shoot/shoot_camera.h"
 #include "app/main_dlg/orbisk_dlg.h"
+#include "core/command_ids.h"
 
 namespace orbisk {
 

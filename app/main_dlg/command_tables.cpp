@@ -1,8 +1,8 @@
 // The main window's dispatch: control, command and accelerator ids to their
 // handlers, and accelerator keys to their commands.
 
-#include "app/command_ids.h"
 #include "app/main_dlg/orbisk_dlg.h"
+#include "core/command_ids.h"
 #include "platform/window_messages.h"
 
 #include <QKeyEvent>

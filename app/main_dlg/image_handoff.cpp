@@ -4,9 +4,9 @@
 
 #include "app/main_dlg/image_handoff.h"
 
-#include "app/core/text_conversion.h"
 #include "app/main_dlg/orbisk_dlg.h"
 #include "app/main_dlg/thumbnail_strip.h"
+#include "core/text_conversion.h"
 #include "platform/shared_memory_block.h"
 #include "platform/window_messages.h"
 #include "video/image_tile.h"

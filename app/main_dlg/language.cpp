@@ -1,7 +1,7 @@
 // The main window's texts in the operator's language.
 
-#include "app/command_ids.h"
 #include "app/main_dlg/orbisk_dlg.h"
+#include "core/command_ids.h"
 #include "ui/fx_button.h"
 
 #include <QAbstractButton>

@@ -1,6 +1,6 @@
 #include "app/main_dlg/message_texts.h"
 
-#include "app/command_ids.h"
+#include "core/command_ids.h"
 
 namespace orbisk {
 

@@ -1,8 +1,8 @@
 // The right-hand column's modes: naming rule and running index, barcode
 // naming, crop, colour, and the three destinations of a capture.
 
-#include "app/command_ids.h"
 #include "app/main_dlg/orbisk_dlg.h"
+#include "core/command_ids.h"
 #include "documents/dialogs/multi_page_dlg.h"
 #include "documents/dialogs/show_image_dlg.h"
 #include "platform/window_messages.h"

@@ -1,7 +1,7 @@
 #include "app/main_dlg/modes_destination.h"
 
-#include "app/core/sys_settings.h"
 #include "app/main_dlg/message_texts.h"
+#include "core/sys_settings.h"
 
 namespace orbisk {
 namespace {

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "app/core/drive_list.h"
-#include "app/core/sys_settings.h"
 #include "app/main_dlg/accelerators.h"
 #include "app/main_dlg/camera_port.h"
 #include "app/main_dlg/command_dispatch.h"
 #include "app/main_dlg/image_handoff.h"
 #include "app/main_dlg/message_texts.h"
 #include "app/main_dlg/modes_destination.h"
+#include "core/drive_list.h"
+#include "core/sys_settings.h"
 #include "platform/named_window.h"
 #include "platform/sound_player.h"
 #include "platform/worker_thread.h"

@@ -1,8 +1,8 @@
 // The main window's face: flat light grey with slightly darker group panels,
 // then the thumbnail strip and the logo box, which are drawn by the window.
 
-#include "app/command_ids.h"
 #include "app/main_dlg/orbisk_dlg.h"
+#include "core/command_ids.h"
 #include "video/image_tile.h"
 
 #include <QPainter>

@@ -4,8 +4,8 @@
 
 #include "app/main_dlg/resize_layout.h"
 
-#include "app/command_ids.h"
 #include "app/main_dlg/orbisk_dlg.h"
+#include "core/command_ids.h"
 
 #include <QResizeEvent>
 

@@ -3,8 +3,8 @@
 
 #include "app/main_dlg/thumbnail_strip.h"
 
-#include "app/core/bitmap_resources.h"
 #include "app/main_dlg/orbisk_dlg.h"
+#include "core/bitmap_resources.h"
 #include "video/image_tile.h"
 
 namespace orbisk {

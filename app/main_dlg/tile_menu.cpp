@@ -1,10 +1,10 @@
 // The mouse over the thumbnail strip and the logo box, the tiles' file menu,
 // and browsing the save folder.
 
-#include "app/command_ids.h"
-#include "app/core/bitmap_resources.h"
-#include "app/core/link_opener.h"
 #include "app/main_dlg/orbisk_dlg.h"
+#include "core/bitmap_resources.h"
+#include "core/command_ids.h"
+#include "core/link_opener.h"
 #include "video/image_tile.h"
 
 #include <QFile>

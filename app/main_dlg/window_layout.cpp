@@ -1,9 +1,9 @@
 // The main window's controls: built in code with the ids of the layout, and
 // the explicit data exchange between them and the window's members.
 
-#include "app/command_ids.h"
 #include "app/main_dlg/button_faces.h"
 #include "app/main_dlg/orbisk_dlg.h"
+#include "core/command_ids.h"
 #include "ui/fx_button.h"
 #include "ui/my_combo_box.h"
 #include "video/image_tile.h"

@@ -5,8 +5,8 @@
 
 #include <functional>
 
-#include "app/core/log_writer.h"
-#include "app/core/sys_settings.h"
+#include "core/log_writer.h"
+#include "core/sys_settings.h"
 
 class QImage;
 class QPainter;

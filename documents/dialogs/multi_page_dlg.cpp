@@ -10,7 +10,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 
-#include "app/core/bitmap_resources.h"
+#include "core/bitmap_resources.h"
 #include "documents/dialogs/multi_page_texts.h"
 #include "documents/dialogs/page_combine.h"
 #include "documents/dialogs/tile_owner.h"

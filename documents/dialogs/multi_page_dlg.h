@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/core/sys_settings.h"
+#include "core/sys_settings.h"
 #include "documents/dialogs/page_list.h"
 #include "documents/dialogs/page_paging.h"
 

@@ -8,7 +8,7 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "app/core/link_opener.h"
+#include "core/link_opener.h"
 #include "documents/dialogs/merge_layout.h"
 #include "documents/dialogs/show_image_texts.h"
 #include "documents/dialogs/tile_owner.h"

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/core/sys_settings.h"
+#include "core/sys_settings.h"
 #include "documents/dialogs/image_printer.h"
 
 class QMenu;

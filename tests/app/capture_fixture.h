@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/core/branding_writer.h"
 #include "app/main_dlg/orbisk_dlg.h"
+#include "core/branding_writer.h"
 #include "tests/app/fake_camera.h"
 #include "tests/support/temp_dir.h"
 

@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/command_ids.h"
 #include "app/continuous_shoot/new_page_rule.h"
 #include "app/continuous_shoot/shoot_camera.h"
+#include "core/command_ids.h"
 #include "tests/app/desk_film.h"
 #include "tests/support/case_name.h"
 #include "tests/support/message_log.h"

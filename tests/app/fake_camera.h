@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/core/sys_settings.h"
 #include "app/main_dlg/camera_port.h"
 #include "app/main_dlg/orbisk_dlg.h"
+#include "core/sys_settings.h"
 
 #include <QStringList>
 #include <opencv2/core/mat.hpp>

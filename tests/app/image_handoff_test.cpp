@@ -1,5 +1,5 @@
 #include "app/main_dlg/image_handoff.h"
-#include "app/command_ids.h"
+#include "core/command_ids.h"
 #include "platform/named_window.h"
 #include "platform/window_messages.h"
 #include "tests/app/capture_fixture.h"

@@ -1,7 +1,7 @@
-#include "app/command_ids.h"
 #include "app/main_dlg/accelerators.h"
 #include "app/main_dlg/command_dispatch.h"
 #include "app/main_dlg/orbisk_dlg.h"
+#include "core/command_ids.h"
 #include "tests/support/case_name.h"
 #include "tests/support/input_events.h"
 

@@ -1,5 +1,5 @@
-#include "app/command_ids.h"
-#include "app/core/bitmap_resources.h"
+#include "core/bitmap_resources.h"
+#include "core/command_ids.h"
 #include "documents/dialogs/multi_page_dlg.h"
 #include "documents/dialogs/show_image_dlg.h"
 #include "platform/window_messages.h"

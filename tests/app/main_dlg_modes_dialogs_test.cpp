@@ -1,4 +1,4 @@
-#include "app/command_ids.h"
+#include "core/command_ids.h"
 #include "documents/dialogs/multi_page_dlg.h"
 #include "documents/dialogs/show_image_dlg.h"
 #include "tests/app/capture_fixture.h"

@@ -2,9 +2,9 @@
 // capturing on its requests, deleting it, and whole runs on a scripted and on
 // the simulated camera.
 
-#include "app/command_ids.h"
 #include "app/continuous_shoot/continuous_shoot_dlg.h"
-#include "app/core/branding_writer.h"
+#include "core/branding_writer.h"
+#include "core/command_ids.h"
 #include "platform/simulated_camera.h"
 #include "platform/simulated_camera_id.h"
 #include "platform/window_messages.h"

@@ -1,6 +1,6 @@
-#include "app/command_ids.h"
-#include "app/core/branding_writer.h"
 #include "app/main_dlg/orbisk_dlg.h"
+#include "core/branding_writer.h"
+#include "core/command_ids.h"
 #include "platform/simulated_camera_id.h"
 #include "tests/app/fake_camera.h"
 #include "tests/support/temp_dir.h"

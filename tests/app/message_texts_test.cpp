@@ -1,5 +1,5 @@
 #include "app/main_dlg/message_texts.h"
-#include "app/command_ids.h"
+#include "core/command_ids.h"
 #include "tests/support/case_name.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The branding file data.dat.
 
-#include "app/core/branding_data.h"
+#include "core/branding_data.h"
 #include "tests/fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

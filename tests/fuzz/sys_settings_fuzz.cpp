@@ -1,6 +1,6 @@
 // Sys.ini as the settings read it: every key, the read rules, the write-back.
 
-#include "app/core/sys_settings.h"
+#include "core/sys_settings.h"
 #include "tests/fuzz/fuzz_support.h"
 
 #include <QDir>

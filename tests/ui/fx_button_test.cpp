@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 
-#include "app/core/bitmap_resources.h"
+#include "core/bitmap_resources.h"
 #include "tests/support/input_events.h"
 
 namespace orbisk {

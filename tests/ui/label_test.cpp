@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 
-#include "app/core/link_opener.h"
+#include "core/link_opener.h"
 #include "tests/support/input_events.h"
 
 namespace orbisk {

@@ -7,9 +7,9 @@
 
 #include <string>
 
-#include "app/core/bitmap_resources.h"
-#include "app/core/branding_data.h"
-#include "app/core/link_opener.h"
+#include "core/bitmap_resources.h"
+#include "core/branding_data.h"
+#include "core/link_opener.h"
 #include "platform/window_messages.h"
 #include "tests/support/temp_dir.h"
 

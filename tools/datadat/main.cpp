@@ -8,8 +8,8 @@
 //       Appends a camera pair (document vid, pid, portrait vid, pid).
 //   orbisk-datadat dump data.dat
 //       Prints what the file holds.
-#include "app/core/branding_data.h"
-#include "app/core/branding_writer.h"
+#include "core/branding_data.h"
+#include "core/branding_writer.h"
 #include "platform/atomic_file.h"
 #include "tools/datadat/draw_branding.h"
 

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/link_opener.h"
+#include "core/link_opener.h"
 #include "documents/dialogs/merge_layout.h"
 #include "platform/window_messages.h"
 #include "tests/support/case_name.h"

@@ -1,4 +1,4 @@
-#include "app/core/link_opener.h"
+#include "core/link_opener.h"
 
 #include <QDesktopServices>
 

@@ -1,5 +1,5 @@
-#include "app/core/branding_data.h"
-#include "app/core/branding_writer.h"
+#include "core/branding_data.h"
+#include "core/branding_writer.h"
 
 #include <gtest/gtest.h>
 #include <QtEndian>

@@ -1,4 +1,4 @@
-#include "app/core/sys_settings.h"
+#include "core/sys_settings.h"
 #include "platform/program_folders.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/core/branding_data.h"
+#include "core/branding_data.h"
 
 #include <QFile>
 #include "platform/text_decoding.h"

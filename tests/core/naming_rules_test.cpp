@@ -1,4 +1,4 @@
-#include "app/core/sys_settings.h"
+#include "core/sys_settings.h"
 #include "tests/support/case_name.h"
 #include "tests/support/temp_dir.h"
 

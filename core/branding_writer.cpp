@@ -1,6 +1,6 @@
-#include "app/core/branding_writer.h"
+#include "core/branding_writer.h"
 
-#include "app/core/branding_data.h"
+#include "core/branding_data.h"
 
 #include <QtEndian>
 

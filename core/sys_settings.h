@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/core/ini_file.h"
-#include "app/core/int_rect.h"
+#include "core/ini_file.h"
+#include "core/int_rect.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,6 +1,6 @@
-#include "app/core/path_utils.h"
-#include "app/core/drive_list.h"
-#include "app/core/temp_folder.h"
+#include "core/path_utils.h"
+#include "core/drive_list.h"
+#include "core/temp_folder.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/core/drive_list.h"
+#include "core/drive_list.h"
 
 #include <QStorageInfo>
 

@@ -1,4 +1,4 @@
-#include "app/core/image_loader.h"
+#include "core/image_loader.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

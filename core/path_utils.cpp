@@ -1,4 +1,4 @@
-#include "app/core/path_utils.h"
+#include "core/path_utils.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "app/core/temp_folder.h"
+#include "core/temp_folder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/core/bitmap_resources.h"
+#include "core/bitmap_resources.h"
 
 #include <QHash>
 #include <QLinearGradient>

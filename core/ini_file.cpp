@@ -1,4 +1,4 @@
-#include "app/core/ini_file.h"
+#include "core/ini_file.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
-#include "app/core/sys_settings.h"
+#include "core/sys_settings.h"
 
-#include "app/core/settings_number.h"
+#include "core/settings_number.h"
 
 #include <QDate>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/core/log_writer.h"
+#include "core/log_writer.h"
 
 #include <QFile>
 

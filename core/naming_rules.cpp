@@ -1,5 +1,5 @@
-#include "app/core/path_utils.h"
-#include "app/core/sys_settings.h"
+#include "core/path_utils.h"
+#include "core/sys_settings.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,5 +1,5 @@
-#include "app/core/sys_settings.h"
-#include "app/core/settings_number.h"
+#include "core/sys_settings.h"
+#include "core/settings_number.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
 

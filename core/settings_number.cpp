@@ -1,4 +1,4 @@
-#include "app/core/settings_number.h"
+#include "core/settings_number.h"
 
 #include <climits>
 

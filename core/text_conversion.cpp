@@ -1,4 +1,4 @@
-#include "app/core/text_conversion.h"
+#include "core/text_conversion.h"
 
 #include <QFile>
 

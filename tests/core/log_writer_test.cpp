@@ -1,4 +1,4 @@
-#include "app/core/log_writer.h"
+#include "core/log_writer.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

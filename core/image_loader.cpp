@@ -1,4 +1,4 @@
-#include "app/core/image_loader.h"
+#include "core/image_loader.h"
 
 #include <QImageReader>
 #include <opencv2/imgproc.hpp>
