@@ -4,7 +4,7 @@
 #include "app/main_dlg/orbisk_dlg.h"
 #include "core/command_ids.h"
 #include "platform/program_folders.h"
-#include "video/image_tile.h"
+#include "ui/image_tile.h"
 
 #include <benchmark/benchmark.h>
 #include <QApplication>

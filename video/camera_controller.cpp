@@ -6,8 +6,6 @@
 #include "video/show_video_thread.h"
 #include "video/usb_camera.h"
 
-#include <QWidget>
-
 #include <mutex>
 
 namespace orbisk {
@@ -97,7 +95,7 @@ int CCameraController::Open(QWidget* parent, const QString& vid, const QString& 
         source_->Stop();
         preview_->SetPrimaryFrameSource(nullptr);
     }
-    const int result = source_->Open(vid, pid, serial, parent, stillPin, deviceIndex);
+    const int result = source_->Open(vid, pid, serial, WindowObject(parent), stillPin, deviceIndex);
     if (result < 0) {
         source_.reset();
         return result;

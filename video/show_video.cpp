@@ -3,9 +3,8 @@
 #include "video/log_categories.h"
 
 #include <QApplication>
-#include <QMessageBox>
-#include <QMetaObject>
 #include <QThread>
+#include <QWidget>
 #include <QtDebug>
 
 #include <mutex>
@@ -20,6 +19,8 @@ PreviewMessageHandler& Handler() {
 }
 
 }  // namespace
+
+QObject* WindowObject(QWidget* window) { return window; }
 
 int PreviewCreationError() {
     const auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
@@ -48,12 +49,8 @@ void ShowPreviewMessage(const QString& text) {
         handler(text);
         return;
     }
+    // No window has taken the messages: the log keeps them.
     qCWarning(lcVideo).noquote() << text;
-    // A message box only on the UI thread: queued there from anywhere else.
-    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        QMetaObject::invokeMethod(
-            app, [text] { QMessageBox::warning(nullptr, QString(), text); }, Qt::QueuedConnection);
-    }
 }
 
 }  // namespace orbisk

@@ -8,9 +8,14 @@
 #include <functional>
 #include <vector>
 
+class QObject;
 class QWidget;
 
 namespace orbisk {
+
+// The window as the object that camera notifications are posted to, for
+// code that knows windows only by their declaration.
+QObject* WindowObject(QWidget* window);
 
 class IGrabData;
 

@@ -1,11 +1,9 @@
 #include "video/usb_camera.h"
 
 #include "platform/camera_controls.h"
-#include "video/camera_property_dialog.h"
+#include "video/camera_pages.h"
 #include "video/device_lookup.h"
 #include "video/log_categories.h"
-
-#include <QComboBox>
 
 #include <cstdlib>
 
@@ -90,22 +88,20 @@ HResult CUSBCamra::RangeOf(RangeGetter get, int property, int& minimum, int& max
     return ToHResult(result);
 }
 
-int CUSBCamra::ListDevices(QComboBox* combo) {
-    QStringList names;
-    if (combo == nullptr || !VideoDeviceNames(names)) {
-        return -1;
-    }
-    for (const auto& n : names) combo->addItem(n);
+int CUSBCamra::ListDevices(QStringList& names) {
+    names.clear();
+    if (!VideoDeviceNames(names)) return -1;
     return static_cast<int>(names.size());
 }
 
 void CUSBCamra::ShowFormatPropertyPage(QWidget* owner) {
     if (!built_ || !device_) return;
     // Stopped, not reopened: the preview keeps the grab filter it holds.
+    ICameraPages* pages = InstalledCameraPages();
+    if (pages == nullptr) return;
     Stop();
-    CameraFormatDialog dialog(device_->Formats(), chosen_, owner);
-    dialog.move(30, 30);
-    if (dialog.exec() == QDialog::Accepted) ApplyFormat(dialog.Chosen());
+    CaptureFormat chosen;
+    if (pages->ChooseFormat(owner, device_->Formats(), chosen_, chosen)) ApplyFormat(chosen);
     Run();
 }
 
@@ -143,9 +139,9 @@ HResult CUSBCamra::Negotiate(const CaptureFormat& format) {
 }
 
 void CUSBCamra::ShowDevicePropertyPage(QWidget* owner) {
-    if (!device_) return;
-    CameraControlsDialog dialog(*device_, owner);
-    dialog.exec();
+    ICameraPages* pages = InstalledCameraPages();
+    if (!device_ || pages == nullptr) return;
+    pages->EditControls(owner, *device_);
     Run();
 }
 

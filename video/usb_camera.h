@@ -24,7 +24,7 @@ class CUSBCamra : public CVideoBaseClass {
     CUSBCamra(const CUSBCamra&) = delete;
     CUSBCamra& operator=(const CUSBCamra&) = delete;
 
-    int ListDevices(QComboBox* combo) override;
+    int ListDevices(QStringList& names) override;
     void ShowFormatPropertyPage(QWidget* owner) override;
     void ShowDevicePropertyPage(QWidget* owner) override;
     HResult SetProcAmp(int property, int* value) override;

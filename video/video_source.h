@@ -4,12 +4,12 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <opencv2/core.hpp>
 
 #include <cstdint>
 #include <vector>
 
-class QComboBox;
 class QWidget;
 
 namespace orbisk {
@@ -51,7 +51,11 @@ class CVideoBaseClass {
   public:
     virtual ~CVideoBaseClass() = default;
 
-    virtual int ListDevices(QComboBox* /*combo*/) { return 0; }
+    // The names of the video devices; -1 when they cannot be listed.
+    virtual int ListDevices(QStringList& names) {
+        names.clear();
+        return 0;
+    }
     virtual void ShowFormatPropertyPage(QWidget* /*owner*/) {}
     virtual void ShowDevicePropertyPage(QWidget* /*owner*/) {}
     virtual HResult SetProcAmp(int /*property*/, int* /*value*/) { return kEFail; }

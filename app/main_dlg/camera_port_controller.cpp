@@ -3,6 +3,7 @@
 
 #include "app/main_dlg/camera_port.h"
 #include "video/camera_controller.h"
+#include "video/dialogs/camera_property_dialog.h"
 
 namespace orbisk {
 namespace {
@@ -80,6 +81,9 @@ class ControllerCamera : public CameraPort {
 }  // namespace
 
 CameraFactory ControllerCameraFactory() {
+    // The program's cameras show their property pages as our dialogs.
+    static CameraPropertyPages pages;
+    InstallCameraPages(&pages);
     return [](bool threadedDisplay, int sourceKind) -> std::unique_ptr<CameraPort> {
         return std::make_unique<ControllerCamera>(threadedDisplay, sourceKind);
     };

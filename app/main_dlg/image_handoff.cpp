@@ -9,7 +9,7 @@
 #include "core/text_conversion.h"
 #include "platform/shared_memory_block.h"
 #include "platform/window_messages.h"
-#include "video/image_tile.h"
+#include "ui/image_tile.h"
 
 #include <algorithm>
 #include <condition_variable>

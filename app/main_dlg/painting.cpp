@@ -3,7 +3,7 @@
 
 #include "app/main_dlg/orbisk_dlg.h"
 #include "core/command_ids.h"
-#include "video/image_tile.h"
+#include "ui/image_tile.h"
 
 #include <QPainter>
 #include <QStyle>

@@ -17,10 +17,17 @@ const std::array<int, 128>& ResizeTable() {
     static const std::array<int, 128> table = [] {
         std::array<int, 128> t;
         t.fill(-1);
-        const int column[] = {1041, 1003, 1005, 1051, 1106, 1042, 1043, 1055, 1011, 1008,
-                              1010, 1032, 1081, 1052, 1058, 1057, 1089, 1108, 1099, 1109,
-                              1060, 1033, 1053, 1045, 1046, 1047, 1012, 1013, 1014, 1015,
-                              1035, 1037, 1048, 1036, 1018, 1023, 1024, 1034, 1083};
+        const int column[] = {
+            IDC_PREFERENCES,    IDC_VIDEO_PARAMS,    IDC_EXIT,          IDC_VIDEO_GROUP,
+            IDC_EXPOSURE_LABEL, IDC_EXPOSURE_SLIDER, IDC_EXPOSURE_EDIT, IDC_AUTO_EXPOSURE,
+            IDC_ROTATE_LEFT,    IDC_ROTATE_180,      IDC_ROTATE_RIGHT,  IDC_SWITCH_CAMERA,
+            IDC_AUTO_FOCUS,     IDC_NAMING_GROUP,    IDC_NAMING_PREFIX, IDC_NAMING_TIME,
+            IDC_NAMING_CUSTOM,  IDC_PREFIX_LABEL,    IDC_PREFIX_COMBO,  IDC_NAMING_STATIC,
+            IDC_INDEX_EDIT,     IDC_BROWSE_IMAGES,   IDC_CROP_GROUP,    IDC_CROP_NONE,
+            IDC_CROP_AUTO,      IDC_CROP_CUSTOM,     IDC_COLOR_GROUP,   IDC_COLOR_COLOR,
+            IDC_COLOR_GRAY,     IDC_COLOR_MONO,      IDC_MERGE,         IDC_MULTI_PAGE_TIF,
+            IDC_BARCODE_NAMING, IDC_ONE_PDF,         IDC_CAPTURE,       IDC_PHOTOCOPY,
+            IDC_CAPTURE_TO_PDF, IDC_RECOGNIZE_TEXT,  IDC_RECORD_VIDEO};
         std::copy(std::begin(column), std::end(column), t.begin());
         t[43] = IDC_PREVIEW;
         t[44] = IDC_BRAND_LABEL;

@@ -18,8 +18,9 @@
 #include "platform/window_messages.h"
 #include "ui/custom_file_name_dlg.h"
 #include "ui/fx_button.h"
+#include "ui/image_tile.h"
 #include "ui/my_combo_box.h"
-#include "video/image_tile.h"
+#include "video/show_video.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -122,6 +123,18 @@ bool COrbiskDlg::OnInitDialog() {
                            .arg(13)
                            .arg(0));
     }
+    // The preview's failures reach the operator as the window's own messages,
+    // on the UI thread whichever thread met them.
+    SetPreviewMessageHandler([window = QPointer<COrbiskDlg>(this)](const QString& text) {
+        QMetaObject::invokeMethod(
+            qApp,
+            [window, text] {
+                if (window && window->env_.messages) {
+                    window->env_.messages(text, QMessageBox::Warning);
+                }
+            },
+            Qt::QueuedConnection);
+    });
     namedWindow_.Register(windowTitle(), [this](int message, qintptr wParam, qintptr lParam) {
         return AnswerNamedWindowMessage(message, wParam, lParam);
     });
@@ -452,6 +465,7 @@ void COrbiskDlg::DestroyWindow() {
     for (auto& tile : m_tiles) tile.reset();
     m_tiles.clear();
 
+    SetPreviewMessageHandler(nullptr);
     CloseMessageGate();
     namedWindow_.Unregister();
     NotifySibling();

@@ -5,7 +5,7 @@
 
 #include "app/main_dlg/orbisk_dlg.h"
 #include "core/bitmap_resources.h"
-#include "video/image_tile.h"
+#include "ui/image_tile.h"
 
 namespace orbisk {
 

@@ -5,7 +5,7 @@
 #include "core/bitmap_resources.h"
 #include "core/command_ids.h"
 #include "core/link_opener.h"
-#include "video/image_tile.h"
+#include "ui/image_tile.h"
 
 #include <QFile>
 #include <QFileInfo>

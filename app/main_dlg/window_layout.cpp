@@ -5,8 +5,8 @@
 #include "app/main_dlg/orbisk_dlg.h"
 #include "core/command_ids.h"
 #include "ui/fx_button.h"
+#include "ui/image_tile.h"
 #include "ui/my_combo_box.h"
-#include "video/image_tile.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -129,8 +129,9 @@ void COrbiskDlg::BuildControls() {
         button(wide[i], QRect(at, kWideButtonSize), this);
     }
 
-    for (const auto& [id, widget] : controls_) {
-        if (auto* b = qobject_cast<QAbstractButton*>(widget)) {
+    for (const auto& entry : controls_) {
+        if (auto* b = qobject_cast<QAbstractButton*>(entry.second)) {
+            const int id = entry.first;
             connect(b, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
         }
     }

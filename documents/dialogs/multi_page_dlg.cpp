@@ -1,4 +1,5 @@
 #include "documents/dialogs/multi_page_dlg.h"
+#include "core/command_ids.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -15,7 +16,7 @@
 #include "documents/dialogs/page_combine.h"
 #include "documents/dialogs/tile_owner.h"
 #include "platform/window_messages.h"
-#include "video/image_tile.h"
+#include "ui/image_tile.h"
 
 namespace orbisk {
 namespace {
@@ -74,10 +75,12 @@ void CMultiPageDlg::CreateControls(int language) {
         const char* tip;
         void (CMultiPageDlg::*handler)();
     } paging[] = {
-        {kPrevFourButton, "<<", texts.tipPrevFour, &CMultiPageDlg::OnBnClickedPrevFour},
-        {kPrevOneButton, "<", texts.tipPrevOne, &CMultiPageDlg::OnBnClickedPrevOne},
-        {kNextOneButton, ">", texts.tipNextOne, &CMultiPageDlg::OnBnClickedNextOne},
-        {kNextFourButton, ">>", texts.tipNextFour, &CMultiPageDlg::OnBnClickedNextFour},
+        {ids::page_dlg::IDC_PREV_FOUR, "<<", texts.tipPrevFour,
+         &CMultiPageDlg::OnBnClickedPrevFour},
+        {ids::page_dlg::IDC_PREV_ONE, "<", texts.tipPrevOne, &CMultiPageDlg::OnBnClickedPrevOne},
+        {ids::page_dlg::IDC_NEXT_ONE, ">", texts.tipNextOne, &CMultiPageDlg::OnBnClickedNextOne},
+        {ids::page_dlg::IDC_NEXT_FOUR, ">>", texts.tipNextFour,
+         &CMultiPageDlg::OnBnClickedNextFour},
     };
     constexpr int kPagingWidth = 32, kPagingGap = 6, kPagingLeft = 17;
     for (std::size_t i = 0; i < std::size(paging); ++i) {
@@ -94,12 +97,12 @@ void CMultiPageDlg::CreateControls(int language) {
     combine->setGeometry(16, kWindowHeight - 32, 70, 24);
     combine->setAutoDefault(false);
     connect(combine, &QPushButton::clicked, this, &CMultiPageDlg::OnBnClickedCombine);
-    buttons_.emplace_back(kCombineButton, combine);
+    buttons_.emplace_back(ids::page_dlg::IDC_COMBINE, combine);
     auto* cancel = new QPushButton(QString::fromUtf8(texts.cancel), this);
     cancel->setGeometry(94, kWindowHeight - 32, 70, 24);
     cancel->setAutoDefault(false);
     connect(cancel, &QPushButton::clicked, this, &CMultiPageDlg::OnBnClickedCancel);
-    buttons_.emplace_back(kCancelButton, cancel);
+    buttons_.emplace_back(ids::page_dlg::IDC_CLOSE, cancel);
 
     pageMenu_ = new QMenu(this);
     // Children go in the order they joined: the buttons use the style until
@@ -188,7 +191,7 @@ void CMultiPageDlg::OnTileClicked(int tile, int kind) {
     const MultiPageTexts& texts = MultiPageTextsFor(language_);
     pageMenu_->clear();
     pageMenu_->addAction(QString::fromUtf8(texts.deletePage), this,
-                         [this] { OnCommand(kDeletePageCommand); });
+                         [this] { OnCommand(ids::page_dlg::ID_PAGE_DELETE); });
     QMenu* insert = pageMenu_->addMenu(QString::fromUtf8(texts.insert));
     for (const PageMenuItem& item :
          InsertMenuItems(pages_.Count(), QString::fromUtf8(texts.beforePage))) {
@@ -198,7 +201,7 @@ void CMultiPageDlg::OnTileClicked(int tile, int kind) {
 }
 
 void CMultiPageDlg::OnCommand(int command) {
-    if (command == kDeletePageCommand) {
+    if (command == ids::page_dlg::ID_PAGE_DELETE) {
         OnMenuDeletePage();
         return;
     }

@@ -76,14 +76,6 @@ class CMultiPageDlg : public QDialog {
     QMenu* PageMenu() const { return pageMenu_; }
     QPushButton* Button(int controlId) const;
 
-    // Control ids of the buttons.
-    static constexpr int kPrevOneButton = 1091;
-    static constexpr int kNextOneButton = 1092;
-    static constexpr int kPrevFourButton = 1093;
-    static constexpr int kNextFourButton = 1094;
-    static constexpr int kCombineButton = 1032;
-    static constexpr int kCancelButton = 1033;
-
   public slots:
     void reject() override;
 

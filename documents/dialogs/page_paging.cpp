@@ -1,4 +1,5 @@
 #include "documents/dialogs/page_paging.h"
+#include "core/command_ids.h"
 
 #include <algorithm>
 
@@ -32,13 +33,13 @@ int PagingTarget(PageStep step, int pageCount, int firstShown, int tiles) {
 std::vector<PageMenuItem> InsertMenuItems(int pageCount, const QString& beforeFormat) {
     std::vector<PageMenuItem> items;
     for (int page = 1; page <= pageCount; ++page) {
-        items.push_back({kFirstInsertCommand + page - 1, beforeFormat.arg(page)});
+        items.push_back({ids::page_dlg::ID_PAGE_INSERT_FIRST + page - 1, beforeFormat.arg(page)});
     }
     return items;
 }
 
 int InsertCommandPage(int command, int pageCount) {
-    const int page = command - kFirstInsertCommand + 1;
+    const int page = command - ids::page_dlg::ID_PAGE_INSERT_FIRST + 1;
     return page >= 1 && page <= pageCount ? page : 0;
 }
 

@@ -10,11 +10,6 @@ namespace orbisk {
 
 inline constexpr int kPageTileCount = 4;
 
-// Menu commands of a page tile: delete, then one "insert before page k" per
-// page, k = 1, 2, ... with consecutive ids.
-inline constexpr int kDeletePageCommand = 32786;
-inline constexpr int kFirstInsertCommand = 32787;
-
 enum class PageStep { PrevOne, NextOne, PrevFour, NextFour };
 
 // The first page a refresh shows: `requested` itself, or for -1 the first of

@@ -1,4 +1,5 @@
 #include "documents/dialogs/show_image_dlg.h"
+#include "core/command_ids.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -14,7 +15,7 @@
 #include "documents/dialogs/tile_owner.h"
 #include "documents/image_saver.h"
 #include "platform/window_messages.h"
-#include "video/image_tile.h"
+#include "ui/image_tile.h"
 
 namespace orbisk {
 namespace {
@@ -59,11 +60,11 @@ void CShowImageDlg::CreateControls() {
         int id;
         void (CShowImageDlg::*handler)();
     } buttons[] = {
-        {kOkButton, &CShowImageDlg::OnBnClickedOk},
-        {kCancelButton, &CShowImageDlg::OnBnClickedCancel},
-        {kSwapButton, &CShowImageDlg::OnBnClickedSwap},
-        {kOrientationButton, &CShowImageDlg::OnBnClickedOrientation},
-        {kPrintButton, &CShowImageDlg::OnBnClickedPrint},
+        {ids::ID_OK, &CShowImageDlg::OnBnClickedOk},
+        {ids::ID_CANCEL, &CShowImageDlg::OnBnClickedCancel},
+        {ids::merge_dlg::IDC_SWAP, &CShowImageDlg::OnBnClickedSwap},
+        {ids::merge_dlg::IDC_ORIENTATION, &CShowImageDlg::OnBnClickedOrientation},
+        {ids::merge_dlg::IDC_PRINT, &CShowImageDlg::OnBnClickedPrint},
     };
     int left = kMargin;
     for (const auto& b : buttons) {
@@ -82,10 +83,10 @@ void CShowImageDlg::CreateControls() {
 void CShowImageDlg::SetLanguageTexts(int language) {
     const ShowImageTexts& texts = MergeDialogTexts();
     setWindowTitle(texts.caption.In(language));
-    Button(kOkButton)->setText(texts.ok.In(language));
-    Button(kCancelButton)->setText(texts.cancel.In(language));
-    Button(kSwapButton)->setText(texts.swap.In(language));
-    Button(kPrintButton)->setText(texts.print.In(language));
+    Button(ids::ID_OK)->setText(texts.ok.In(language));
+    Button(ids::ID_CANCEL)->setText(texts.cancel.In(language));
+    Button(ids::merge_dlg::IDC_SWAP)->setText(texts.swap.In(language));
+    Button(ids::merge_dlg::IDC_PRINT)->setText(texts.print.In(language));
 }
 
 QPushButton* CShowImageDlg::Button(int controlId) const {
@@ -140,7 +141,7 @@ void CShowImageDlg::LayoutTiles() {
     }
     const ShowImageTexts& texts = MergeDialogTexts();
     const bool stacked = orientation_ != 0;
-    Button(kOrientationButton)
+    Button(ids::merge_dlg::IDC_ORIENTATION)
         ->setText((stacked ? texts.leftRight : texts.topBottom).In(language_));
     const MergeLayout layout = LayoutMergeTiles(stacked, tileWidth_, tileHeight_, kButtonHeight);
     CImageTile& first = *tiles_[static_cast<std::size_t>(FirstTile())];

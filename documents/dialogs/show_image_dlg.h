@@ -78,15 +78,6 @@ class CShowImageDlg : public QDialog {
     // How Print prepares its printer; by default the system's print dialog.
     void SetPrintSetup(CImagePrinter::PrintSetup setup) { printSetup_ = std::move(setup); }
 
-    // Control ids.
-    static constexpr int kOkButton = 1;
-    static constexpr int kCancelButton = 2;
-    static constexpr int kSwapButton = 1020;
-    static constexpr int kOrientationButton = 1021;
-    static constexpr int kPrintButton = 1032;
-    static constexpr int kRemoveCommand = 32771;
-    static constexpr int kOpenCommand = 32773;
-
   signals:
     // Directly before the dialog closes: the merged file on OK (empty when the
     // merge failed), empty on Cancel.

@@ -1,7 +1,7 @@
 #include "documents/dialogs/tile_owner.h"
 
 #include "platform/window_messages.h"
-#include "video/image_tile.h"
+#include "ui/image_tile.h"
 
 namespace orbisk {
 

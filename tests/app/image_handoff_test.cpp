@@ -7,7 +7,7 @@
 #include "tests/support/case_name.h"
 #include "tests/support/outside_tool.h"
 #include "tests/support/wait_until.h"
-#include "video/image_tile.h"
+#include "ui/image_tile.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

@@ -10,7 +10,7 @@
 #include "tests/support/case_name.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/input_events.h"
-#include "video/image_tile.h"
+#include "ui/image_tile.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>

@@ -6,7 +6,7 @@
 #include "tests/app/capture_fixture.h"
 #include "tests/support/case_name.h"
 #include "tests/support/wait_until.h"
-#include "video/image_tile.h"
+#include "ui/image_tile.h"
 
 #include <QCoreApplication>
 #include <QFile>

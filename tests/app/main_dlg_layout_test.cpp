@@ -7,7 +7,7 @@
 #include "tests/support/case_name.h"
 #include "tests/support/input_events.h"
 #include "tests/support/wait_until.h"
-#include "video/image_tile.h"
+#include "ui/image_tile.h"
 
 #include <QFile>
 #include <QMenu>

@@ -9,7 +9,7 @@
 #include "tests/support/log_capture.h"
 #include "tests/support/message_log.h"
 #include "tests/support/wait_until.h"
-#include "video/camera_property_dialog.h"
+#include "video/dialogs/camera_property_dialog.h"
 
 #include <gtest/gtest.h>
 #include <linux/videodev2.h>
@@ -341,8 +341,15 @@ TEST_F(UsbCameraTest, FormatPageAppliesItsChoiceAsItIsAndKeepsTheGrabFilter) {
     // The preview holds this pointer across the page.
     IGrabData* held = camera.GetGrabData();
 
+    // Without installed pages the camera shows none and keeps streaming.
+    camera.ShowFormatPropertyPage(nullptr);
+    EXPECT_EQ(camera.GetState(), kStateRunning);
+
+    CameraPropertyPages pages;
+    InstallCameraPages(&pages);
     AnswerFormatPage("MJPG  3264 x 2448");
     camera.ShowFormatPropertyPage(nullptr);
+    InstallCameraPages(nullptr);
     EXPECT_EQ(camera.ChosenFormat(), (CaptureFormat{kFourCcMjpg, 3264, 2448}));
     EXPECT_EQ(camera.GetState(), kStateRunning);
     EXPECT_EQ(camera.GetGrabData(), held);

@@ -1,4 +1,5 @@
 #include "documents/dialogs/multi_page_dlg.h"
+#include "core/command_ids.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,7 @@
 #include "platform/window_messages.h"
 #include "tests/support/outside_tool.h"
 #include "tests/support/temp_dir.h"
-#include "video/image_tile.h"
+#include "ui/image_tile.h"
 
 namespace orbisk {
 namespace {
@@ -134,16 +135,15 @@ TEST_F(MultiPageDlgTest, TextsFollowTheLanguage) {
         SCOPED_TRACE(c.language);
         CMultiPageDlg dialog(&parent_, kCombineToPdf, c.language);
         EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8(c.caption));
-        EXPECT_EQ(dialog.Button(CMultiPageDlg::kCombineButton)->text(),
-                  QString::fromUtf8(c.combine));
-        EXPECT_EQ(dialog.Button(CMultiPageDlg::kCancelButton)->text(), QString::fromUtf8(c.cancel));
-        EXPECT_EQ(dialog.Button(CMultiPageDlg::kPrevFourButton)->toolTip(),
+        EXPECT_EQ(dialog.Button(ids::page_dlg::IDC_COMBINE)->text(), QString::fromUtf8(c.combine));
+        EXPECT_EQ(dialog.Button(ids::page_dlg::IDC_CLOSE)->text(), QString::fromUtf8(c.cancel));
+        EXPECT_EQ(dialog.Button(ids::page_dlg::IDC_PREV_FOUR)->toolTip(),
                   QString::fromUtf8(c.prevFour));
-        EXPECT_EQ(dialog.Button(CMultiPageDlg::kPrevOneButton)->toolTip(),
+        EXPECT_EQ(dialog.Button(ids::page_dlg::IDC_PREV_ONE)->toolTip(),
                   QString::fromUtf8(c.prevOne));
-        EXPECT_EQ(dialog.Button(CMultiPageDlg::kNextOneButton)->toolTip(),
+        EXPECT_EQ(dialog.Button(ids::page_dlg::IDC_NEXT_ONE)->toolTip(),
                   QString::fromUtf8(c.nextOne));
-        EXPECT_EQ(dialog.Button(CMultiPageDlg::kNextFourButton)->toolTip(),
+        EXPECT_EQ(dialog.Button(ids::page_dlg::IDC_NEXT_FOUR)->toolTip(),
                   QString::fromUtf8(c.nextFour));
     }
 }
@@ -154,7 +154,7 @@ TEST_F(MultiPageDlgTest, StripLayoutTipsAndTranslucency) {
         const int top = 30 + 151 * i;
         EXPECT_EQ(dialog->Tile(i)->GetRect(), (IntRect{25, top, 25 + 129, top + 146})) << i;
     }
-    QPushButton* paging = dialog->Button(CMultiPageDlg::kNextOneButton);
+    QPushButton* paging = dialog->Button(ids::page_dlg::IDC_NEXT_ONE);
     EXPECT_EQ(paging->style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay, nullptr, paging), 150);
     EXPECT_TRUE(dialog->styleSheet().contains("QToolTip { color: #0000ff; }"));
     EXPECT_NEAR(dialog->windowOpacity(), 240.0 / 255.0, 0.005);
@@ -172,13 +172,13 @@ TEST_F(MultiPageDlgTest, SixPagesPageThroughTheButtons) {
     EXPECT_EQ(dialog->Tile(0)->m_nNumber, 2) << "the tile is labelled 3";
     EXPECT_FALSE(dialog->Tile(0)->Picture().isNull());
 
-    dialog->Button(CMultiPageDlg::kPrevFourButton)->click();
+    dialog->Button(ids::page_dlg::IDC_PREV_FOUR)->click();
     EXPECT_EQ(ShownPages(*dialog), firstFour);
-    dialog->Button(CMultiPageDlg::kNextFourButton)->click();
+    dialog->Button(ids::page_dlg::IDC_NEXT_FOUR)->click();
     EXPECT_EQ(ShownPages(*dialog), lastFour);
-    dialog->Button(CMultiPageDlg::kNextOneButton)->click();
+    dialog->Button(ids::page_dlg::IDC_NEXT_ONE)->click();
     EXPECT_EQ(ShownPages(*dialog), lastFour) << "the end is reached";
-    dialog->Button(CMultiPageDlg::kPrevOneButton)->click();
+    dialog->Button(ids::page_dlg::IDC_PREV_ONE)->click();
     EXPECT_EQ(ShownPages(*dialog), (std::vector<int>{1, 2, 3, 4}));
 }
 
@@ -186,8 +186,8 @@ TEST_F(MultiPageDlgTest, FewPagesLeaveThePagingButtonsIdle) {
     const QStringList pages = MakePages(3);
     const auto dialog = DialogWith(pages, kCombineToPdf);
     const std::vector<int> shown{0, 1, 2, -1};
-    for (int id : {CMultiPageDlg::kPrevFourButton, CMultiPageDlg::kPrevOneButton,
-                   CMultiPageDlg::kNextOneButton, CMultiPageDlg::kNextFourButton}) {
+    for (int id : {ids::page_dlg::IDC_PREV_FOUR, ids::page_dlg::IDC_PREV_ONE,
+                   ids::page_dlg::IDC_NEXT_ONE, ids::page_dlg::IDC_NEXT_FOUR}) {
         dialog->Button(id)->click();
         EXPECT_EQ(ShownPages(*dialog), shown) << id;
     }
@@ -219,7 +219,7 @@ TEST_F(MultiPageDlgTest, MenuMovesAPageWithItsType) {
     EXPECT_EQ(dialog->Pages().Types(), (std::vector<int>{0, 2, 1, 0, 1, 1}));
 
     // Forward: the page now second, before page 5 as numbered on screen.
-    dialog->Button(CMultiPageDlg::kPrevFourButton)->click();
+    dialog->Button(ids::page_dlg::IDC_PREV_FOUR)->click();
     RightClickTile(*dialog, 1);
     MenuItem(*dialog, "5之前")->trigger();
     EXPECT_EQ(dialog->Pages().Paths(),
@@ -252,7 +252,7 @@ TEST_P(CancelTest, CancelKeepsThePageFilesOnlyWhenAsked) {
     const QStringList pages = MakePages(3);
     auto dialog = DialogWith(pages, kCombineToPdf);
     dialog->Settings.SRC = keep;
-    dialog->Button(CMultiPageDlg::kCancelButton)->click();
+    dialog->Button(ids::page_dlg::IDC_CLOSE)->click();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(parent_.Closes(), 1);
     EXPECT_FALSE(QFile::exists(dir_.File("batch.pdf")));
@@ -286,7 +286,7 @@ TEST_P(CombineTest, CombineWritesTheDocumentAndCloses) {
     ASSERT_TRUE(QDir(dir_.Path()).mkdir("my.scans"));
     const QStringList pages = MakePages(3);
     auto dialog = DialogWith(pages, c.mode, c.target);
-    dialog->Button(CMultiPageDlg::kCombineButton)->click();
+    dialog->Button(ids::page_dlg::IDC_COMBINE)->click();
     EXPECT_TRUE(messages_.isEmpty()) << messages_.join("\n").toStdString();
     EXPECT_TRUE(QFile::exists(dir_.File(c.written)));
     EXPECT_FALSE(dialog->isVisible());
@@ -308,7 +308,7 @@ TEST_P(CombineTest, FailedCombineKeepsThePagesAndTheDialog) {
     ASSERT_TRUE(test::WriteBytes(dir_.File("my.scans"), "a file where a folder should be"));
     const QStringList pages = MakePages(3);
     auto dialog = DialogWith(pages, c.mode, c.target);
-    dialog->Button(CMultiPageDlg::kCombineButton)->click();
+    dialog->Button(ids::page_dlg::IDC_COMBINE)->click();
     ASSERT_EQ(messages_.size(), 1);
     EXPECT_TRUE(
         messages_[0].startsWith("The pages could not be combined into " + dir_.File(c.written)))
@@ -323,7 +323,7 @@ TEST_P(CombineTest, FailedCombineKeepsThePagesAndTheDialog) {
 
     ASSERT_TRUE(QFile::remove(dir_.File("my.scans")));
     ASSERT_TRUE(QDir(dir_.Path()).mkdir("my.scans"));
-    dialog->Button(CMultiPageDlg::kCombineButton)->click();
+    dialog->Button(ids::page_dlg::IDC_COMBINE)->click();
     EXPECT_EQ(messages_.size(), 1);
     EXPECT_TRUE(QFile::exists(dir_.File(c.written)));
     EXPECT_EQ(parent_.Closes(), 1);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/command_ids.h"
 #include "documents/dialogs/page_list.h"
 #include "documents/dialogs/page_paging.h"
 
@@ -64,14 +65,14 @@ TEST(PagingTest, RefreshShowsTheLastPagesOrTheRequestedOne) {
 TEST(PageMenuTest, OneInsertItemPerPage) {
     const std::vector<PageMenuItem> items = InsertMenuItems(3, "%1之前");
     ASSERT_EQ(items.size(), 3u);
-    EXPECT_EQ(items[0].command, kFirstInsertCommand);
+    EXPECT_EQ(items[0].command, ids::page_dlg::ID_PAGE_INSERT_FIRST);
     EXPECT_EQ(items[0].text, "1之前");
-    EXPECT_EQ(items[2].command, kFirstInsertCommand + 2);
+    EXPECT_EQ(items[2].command, ids::page_dlg::ID_PAGE_INSERT_FIRST + 2);
     EXPECT_EQ(items[2].text, "3之前");
-    EXPECT_EQ(InsertCommandPage(kFirstInsertCommand, 3), 1);
-    EXPECT_EQ(InsertCommandPage(kFirstInsertCommand + 2, 3), 3);
-    EXPECT_EQ(InsertCommandPage(kFirstInsertCommand + 3, 3), 0) << "no fourth page";
-    EXPECT_EQ(InsertCommandPage(kDeletePageCommand, 3), 0);
+    EXPECT_EQ(InsertCommandPage(ids::page_dlg::ID_PAGE_INSERT_FIRST, 3), 1);
+    EXPECT_EQ(InsertCommandPage(ids::page_dlg::ID_PAGE_INSERT_FIRST + 2, 3), 3);
+    EXPECT_EQ(InsertCommandPage(ids::page_dlg::ID_PAGE_INSERT_FIRST + 3, 3), 0) << "no fourth page";
+    EXPECT_EQ(InsertCommandPage(ids::page_dlg::ID_PAGE_DELETE, 3), 0);
 }
 
 // Pages "1".."6" with the types 10..15, so a moved type shows where it went.

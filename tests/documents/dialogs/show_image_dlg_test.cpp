@@ -1,4 +1,5 @@
 #include "documents/dialogs/show_image_dlg.h"
+#include "core/command_ids.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,7 @@
 #include "tests/support/case_name.h"
 #include "tests/support/outside_tool.h"
 #include "tests/support/temp_dir.h"
-#include "video/image_tile.h"
+#include "ui/image_tile.h"
 
 namespace orbisk {
 namespace {
@@ -114,11 +115,11 @@ TEST_F(ShowImageDlgTest, TextsFollowTheLanguage) {
         SCOPED_TRACE(c.language);
         CShowImageDlg dialog(1, &owner_, c.language);
         EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8(c.caption));
-        EXPECT_EQ(dialog.Button(CShowImageDlg::kOkButton)->text(), QString::fromUtf8(c.ok));
-        EXPECT_EQ(dialog.Button(CShowImageDlg::kCancelButton)->text(), QString::fromUtf8(c.cancel));
-        EXPECT_EQ(dialog.Button(CShowImageDlg::kSwapButton)->text(), QString::fromUtf8(c.swap));
-        EXPECT_EQ(dialog.Button(CShowImageDlg::kPrintButton)->text(), QString::fromUtf8(c.print));
-        EXPECT_EQ(dialog.Button(CShowImageDlg::kOrientationButton)->text(),
+        EXPECT_EQ(dialog.Button(ids::ID_OK)->text(), QString::fromUtf8(c.ok));
+        EXPECT_EQ(dialog.Button(ids::ID_CANCEL)->text(), QString::fromUtf8(c.cancel));
+        EXPECT_EQ(dialog.Button(ids::merge_dlg::IDC_SWAP)->text(), QString::fromUtf8(c.swap));
+        EXPECT_EQ(dialog.Button(ids::merge_dlg::IDC_PRINT)->text(), QString::fromUtf8(c.print));
+        EXPECT_EQ(dialog.Button(ids::merge_dlg::IDC_ORIENTATION)->text(),
                   QString::fromUtf8(c.leftRight));
     }
 }
@@ -132,12 +133,12 @@ TEST_F(ShowImageDlgTest, LandscapeCapturesAreStackedFirstThenSideBySide) {
     EXPECT_EQ(top, (IntRect{7, 38, 367, 278}));
     EXPECT_EQ(below, (IntRect{7, 285, 367, 525}));
     EXPECT_EQ(dialog_->size(), QSize(374, 532));
-    EXPECT_EQ(dialog_->Button(CShowImageDlg::kOrientationButton)->text(), "Horizontal");
+    EXPECT_EQ(dialog_->Button(ids::merge_dlg::IDC_ORIENTATION)->text(), "Horizontal");
 
     dialog_->OnBnClickedOrientation();
     EXPECT_EQ(dialog_->Tile(1)->GetRect(), (IntRect{374, 38, 734, 278}));
     EXPECT_EQ(dialog_->size(), QSize(741, 285));
-    EXPECT_EQ(dialog_->Button(CShowImageDlg::kOrientationButton)->text(), "Vertical");
+    EXPECT_EQ(dialog_->Button(ids::merge_dlg::IDC_ORIENTATION)->text(), "Vertical");
 
     dialog_->OnBnClickedSwap();
     EXPECT_EQ(dialog_->Tile(0)->GetRect(), (IntRect{374, 38, 734, 278}));

@@ -1,4 +1,4 @@
-#include "video/image_tile.h"
+#include "ui/image_tile.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/capture_device.h"
+#include "video/camera_pages.h"
 
 #include <QDialog>
 
@@ -25,6 +26,15 @@ class CameraFormatDialog : public QDialog {
 
   private:
     platform::CaptureFormat chosen_;
+};
+
+// The two dialogs as the cameras' property pages.
+class CameraPropertyPages : public ICameraPages {
+  public:
+    bool ChooseFormat(QWidget* owner, const std::vector<platform::CaptureFormat>& formats,
+                      const platform::CaptureFormat& current,
+                      platform::CaptureFormat& chosen) override;
+    void EditControls(QWidget* owner, platform::CaptureDevice& device) override;
 };
 
 }  // namespace orbisk

@@ -1,4 +1,4 @@
-#include "video/camera_property_dialog.h"
+#include "video/dialogs/camera_property_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -91,6 +91,22 @@ CameraFormatDialog::CameraFormatDialog(const std::vector<platform::CaptureFormat
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(combo);
     layout->addWidget(buttons);
+}
+
+bool CameraPropertyPages::ChooseFormat(QWidget* owner,
+                                       const std::vector<platform::CaptureFormat>& formats,
+                                       const platform::CaptureFormat& current,
+                                       platform::CaptureFormat& chosen) {
+    CameraFormatDialog dialog(formats, current, owner);
+    dialog.move(30, 30);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    chosen = dialog.Chosen();
+    return true;
+}
+
+void CameraPropertyPages::EditControls(QWidget* owner, platform::CaptureDevice& device) {
+    CameraControlsDialog dialog(device, owner);
+    dialog.exec();
 }
 
 }  // namespace orbisk
