@@ -18,17 +18,25 @@ std::unique_ptr<CImageNormalizer> CreateImageNormalizer(const std::string& key) 
 
 std::unique_ptr<CFeatureExtractor> CreateFeatureExtractor(const std::string& key) {
     if (EqualsIgnoreCaseAscii(key, "None")) return std::make_unique<CFeatureExtractor>();
-    // The stroke and projection extractors (HVH, CCF, PPF, StrokePos, CrossLine) are not
-    // built yet: their keys create nothing, so a template naming them fails to recognise.
-    if (StartsWithIgnoreCaseAscii(key, "HVH") || StartsWithIgnoreCaseAscii(key, "CCF") ||
-        StartsWithIgnoreCaseAscii(key, "PPF") || StartsWithIgnoreCaseAscii(key, "StrokePos") ||
-        EqualsIgnoreCaseAscii(key, "CrossLine")) {
-        return nullptr;
+    if (StartsWithIgnoreCaseAscii(key, "HVH")) {
+        return std::make_unique<CHVHistogramsFeatureExtractorImp>(key);
+    }
+    if (StartsWithIgnoreCaseAscii(key, "CCF")) {
+        return std::make_unique<CCICLPFFeatureExtractorImp>();
+    }
+    if (StartsWithIgnoreCaseAscii(key, "PPF")) {
+        return std::make_unique<CPeripheralFeatureExtractorImp>();
     }
     if (StartsWithIgnoreCaseAscii(key, "GBF")) {
         auto e = std::make_unique<CGaborBFeatureExtractorImp>(key);
         if (!e->IsValid()) return nullptr;
         return e;
+    }
+    if (StartsWithIgnoreCaseAscii(key, "StrokePos")) {
+        return std::make_unique<CStrokePosFeatureExtractorImp>();
+    }
+    if (EqualsIgnoreCaseAscii(key, "CrossLine")) {
+        return std::make_unique<CCrossLineFeatureExtractor>();
     }
     if (StartsWithIgnoreCaseAscii(key, "GAB")) {
         auto e = std::make_unique<CGaborMagFeatureExtractorImp>(key);

@@ -59,9 +59,21 @@ TEST(FactoriesTest, FeatureExtractors) {
         {"GAB:4:2:8:1", nullptr},
         {"GAB:4:1:100000", nullptr},
         {"GBF:4:1:8", nullptr},  // five wavelengths, room for three
-        // Stroke and projection extractors are not built.
-        {"CROSSLINE", nullptr},
-        {"HVH", nullptr},
+        {"CrossLine", &typeid(CCrossLineFeatureExtractor)},
+        {"CROSSLINE", &typeid(CCrossLineFeatureExtractor)},
+        {"CrossLines", nullptr},
+        {"StrokePos", &typeid(CStrokePosFeatureExtractorImp)},
+        {"strokepos2", &typeid(CStrokePosFeatureExtractorImp)},
+        {"StrokePo", nullptr},
+        {"PPF", &typeid(CPeripheralFeatureExtractorImp)},
+        {"ppf8", &typeid(CPeripheralFeatureExtractorImp)},
+        {"CCF", &typeid(CCICLPFFeatureExtractorImp)},
+        {"CCFx", &typeid(CCICLPFFeatureExtractorImp)},
+        {"CC", nullptr},
+        {"HVH", &typeid(CHVHistogramsFeatureExtractorImp)},
+        {"hvh0", &typeid(CHVHistogramsFeatureExtractorImp)},
+        {"HVH1", &typeid(CHVHistogramsFeatureExtractorImp)},
+        {"HV", nullptr},
     };
     for (const KeyCase& c : cases) {
         EXPECT_EQ(Made(CreateFeatureExtractor(c.key)), c.made) << Describe(c);

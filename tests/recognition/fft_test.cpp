@@ -58,12 +58,18 @@ const std::vector<Complex> kSix = {{1, 0}, {2, 0}, {3, 1}, {4, 0}, {5, 0}, {6, -
 INSTANTIATE_TEST_SUITE_P(
     Cases, FftTableTest,
     ::testing::Values(
-        FftCase{"Impulse", {{1, 0}, {0, 0}, {0, 0}, {0, 0}}, 4, true,
-                {{1, 0}, {1, 0}, {1, 0}, {1, 0}}},
-        FftCase{"ShiftedImpulse", {{0, 0}, {1, 0}, {0, 0}, {0, 0}}, 4, true,
+        FftCase{
+            "Impulse", {{1, 0}, {0, 0}, {0, 0}, {0, 0}}, 4, true, {{1, 0}, {1, 0}, {1, 0}, {1, 0}}},
+        FftCase{"ShiftedImpulse",
+                {{0, 0}, {1, 0}, {0, 0}, {0, 0}},
+                4,
+                true,
                 {{1, 0}, {0, -1}, {-1, 0}, {0, 1}}},
-        FftCase{"Constant", {{2, 0}, {2, 0}, {2, 0}, {2, 0}, {2, 0}, {2, 0}, {2, 0}, {2, 0}}, 8,
-                true, {{16, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
+        FftCase{"Constant",
+                {{2, 0}, {2, 0}, {2, 0}, {2, 0}, {2, 0}, {2, 0}, {2, 0}, {2, 0}},
+                8,
+                true,
+                {{16, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}},
         FftCase{"LengthOne", {{3, 4}}, 1, true, {{3, 4}}},
         FftCase{"LengthSix", kSix, 6, false, kSix},
         FftCase{"LengthZero", {{1, 2}, {3, 4}}, 0, false, {{1, 2}, {3, 4}}},

@@ -66,7 +66,7 @@ TEST_F(MultiTemplateTest, AnEqualLaterAnswerDoesNotReplaceTheHeldOne) {
 
 TEST_F(MultiTemplateTest, FailingSubTemplatesAndPrototypesAreSkipped) {
     test::TemplateWriter w(path_);
-    Prototype(SubTemplate(w, "HVH"), "XX", 0.0);  // an extractor that is not available
+    Prototype(SubTemplate(w, "Sobel"), "XX", 0.0);  // no such extractor
     SubTemplate(w);
     w.Text("YY").Doubles(1, 4096, PrototypeAt(0.0));  // not the feature's shape
     Prototype(w, "BB", 0.5);
@@ -93,7 +93,7 @@ TEST_F(MultiTemplateTest, FailingSubTemplatesAndPrototypesAreSkipped) {
 
 TEST_F(MultiTemplateTest, AllSubTemplatesFailing) {
     test::TemplateWriter w(path_);
-    Prototype(SubTemplate(w, "CrossLine"), "XX", 0.0);
+    Prototype(SubTemplate(w, "Sobel"), "XX", 0.0);
     ASSERT_TRUE(w.Close());
     COCRMultiTpl tpl;
     ASSERT_TRUE(Load(tpl));
