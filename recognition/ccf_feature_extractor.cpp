@@ -1,5 +1,5 @@
-#include <algorithm>
 #include <array>
+#include <utility>
 #include <vector>
 
 #include "recognition/cell_grid.h"
@@ -49,8 +49,12 @@ OcrMatrixPtr CCICLPFFeatureExtractorImp::Extract(const OcrMatrix* image, int) {
                 length[t] = processor_->RunLength(image, x, y, kSides[t][0]) +
                             processor_->RunLength(image, x, y, kSides[t][1]) + 1;
             }
-            std::stable_sort(order.begin(), order.end(),
-                             [&](int a, int b) { return length[a] > length[b]; });
+            // Insertion: a type moves up only past strictly shorter ones.
+            for (int i = 1; i < kTypes; ++i) {
+                for (int j = i; j > 0 && length[order[j]] > length[order[j - 1]]; --j) {
+                    std::swap(order[j], order[j - 1]);
+                }
+            }
             const int longest = length[order[0]];
             if (longest < minLine_) continue;
             const size_t at = static_cast<size_t>(y) * cols + x;

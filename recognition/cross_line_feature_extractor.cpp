@@ -15,8 +15,7 @@ constexpr int kDirections = 4;
 // Marks (0) the long runs of one line of pixels (offsets into the image, in reading order).
 // Starts are sought only before the last `run` pixels, and a run that reaches the line's
 // end stops one short of it: the counts of stored templates were trained so.
-void MarkLongRuns(const uint8_t* pixels, const std::vector<size_t>& line, int run,
-                  int32_t* marks) {
+void MarkLongRuns(const uint8_t* pixels, const std::vector<size_t>& line, int run, int32_t* marks) {
     const int n = static_cast<int>(line.size());
     int x = 0;
     while (x < n - run) {

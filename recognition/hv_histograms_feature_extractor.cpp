@@ -49,7 +49,8 @@ OcrMatrixPtr CHVHistogramsFeatureExtractorImp::Extract(const OcrMatrix* image, i
     for (int x = 0; x < cols; ++x) columns[x].re = static_cast<float>(columnSums[x]);
     if (!FFTRadix2(columns.data(), c) || !FFTRadix2(lines.data(), r)) return nullptr;
 
-    const bool complexParts = EqualsIgnoreCaseAscii(key_, "HVH") || EqualsIgnoreCaseAscii(key_, "HVH0");
+    const bool complexParts =
+        EqualsIgnoreCaseAscii(key_, "HVH") || EqualsIgnoreCaseAscii(key_, "HVH0");
     OcrMatrixPtr out(CreateOcrMatrix(kOcrFloat, complexParts ? 2 : 1, c + r));
     if (!out) return nullptr;
     auto* f = static_cast<float*>(out->data);

@@ -59,8 +59,14 @@ int CImageProcessor::RunLength(const OcrMatrix* image, int x, int y, int directi
     if (direction < 1 || direction > 8) return -1;
     if (!Inside(image, x, y)) return 0;
     const Step s = kDirections[direction];
+    const auto* pixels = static_cast<const uint8_t*>(image->data);
     int count = 0;
-    for (int cx = x + s.dx, cy = y + s.dy; Ink(image, cx, cy); cx += s.dx, cy += s.dy) ++count;
+    for (int cx = x + s.dx, cy = y + s.dy;
+         cx >= 0 && cy >= 0 && cx < image->cols && cy < image->rows &&
+         pixels[static_cast<size_t>(cy) * image->cols + cx] != 0;
+         cx += s.dx, cy += s.dy) {
+        ++count;
+    }
     return count;
 }
 
@@ -94,14 +100,17 @@ bool CImageProcessor::IsRedundantPixel(const OcrMatrix* image, int x, int y) con
     const bool e = Ink(image, x + 1, y), se = Ink(image, x + 1, y + 1);
     const bool s = Ink(image, x, y + 1), sw = Ink(image, x - 1, y + 1);
     const bool w = Ink(image, x - 1, y), nw = Ink(image, x - 1, y - 1);
-    const int here = LongestLine(image, x, y);
+    // The line through the pixel against the line through its neighbour (nx, ny).
+    auto shorter = [&](int nx, int ny) {
+        return LongestLine(image, x, y) < LongestLine(image, nx, ny);
+    };
     if (!w) {
-        if (!nw && !n && !ne && !e && s) return here < LongestLine(image, x, y + 1);
-        if (!sw && !s && !se && !e && n) return here < LongestLine(image, x, y - 1);
+        if (!nw && !n && !ne && !e && s) return shorter(x, y + 1);
+        if (!sw && !s && !se && !e && n) return shorter(x, y - 1);
     }
     if (n) return false;
-    if (!nw && !w && !sw && !s && e) return here < LongestLine(image, x + 1, y);
-    if (!ne && !e && !se && !s && w) return here < LongestLine(image, x - 1, y);
+    if (!nw && !w && !sw && !s && e) return shorter(x + 1, y);
+    if (!ne && !e && !se && !s && w) return shorter(x - 1, y);
     return false;
 }
 
