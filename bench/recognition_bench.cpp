@@ -10,6 +10,7 @@
 #include <opencv2/core/utility.hpp>
 
 #include "recognition/doc_ocr.h"
+#include "recognition/factories.h"
 #include "recognition/ocr_mqdf.h"
 #include "tests/recognition/template_writer.h"
 #include "tests/recognition/test_glyphs.h"
@@ -84,5 +85,25 @@ void BM_DetectPage(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DetectPage)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+
+// One extraction of each feature key on a normalised glyph (64 x 64).
+void BM_ExtractFeature(benchmark::State& state, const char* key) {
+    cv::setNumThreads(1);
+    const cv::Mat glyph = test::GlyphImage(test::TestGlyphs()[5]);
+    OcrMatrixPtr image(CreateOcrMatrix(kOcrUInt8, glyph.rows, glyph.cols));
+    std::copy(glyph.data, glyph.data + glyph.total(), static_cast<uint8_t*>(image->data));
+    const OcrMatrixPtr normalised = CreateImageNormalizer("LN")->Normalize(image.get());
+    const auto extractor = CreateFeatureExtractor(key);
+    for (auto _ : state) {
+        OcrMatrixPtr feature = extractor->Extract(normalised.get(), 0);
+        benchmark::DoNotOptimize(feature.get());
+    }
+}
+BENCHMARK_CAPTURE(BM_ExtractFeature, GRA, "GRA")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_ExtractFeature, CrossLine, "CrossLine")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_ExtractFeature, StrokePos, "StrokePos")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_ExtractFeature, PPF, "PPF")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_ExtractFeature, CCF, "CCF")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_ExtractFeature, HVH, "HVH")->Unit(benchmark::kMicrosecond);
 
 }  // namespace

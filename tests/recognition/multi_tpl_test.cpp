@@ -158,5 +158,32 @@ TEST(GlyphTemplateTest, EveryGlyphIsItsOwnFirstCandidate) {
     }
 }
 
+// A template of each stroke and projection key, written like the gradient one, loads
+// through the engine and knows its own training glyphs.
+class StrokeKeyTemplateTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(StrokeKeyTemplateTest, EveryTrainingGlyphIsItsOwnFirstCandidate) {
+    constexpr size_t kGlyphs = 25;
+    test::TempDir dir;
+    const std::string path = dir.File("stroke.tpl").toStdString();
+    ASSERT_TRUE(test::WriteGlyphTemplate(path, kGlyphs, GetParam()));
+    COCREngine engine;
+    ASSERT_TRUE(engine.Load(path.c_str()));
+    for (size_t i = 0; i < kGlyphs; ++i) {
+        const cv::Mat image = test::GlyphImage(test::TestGlyphs()[i]);
+        char labels[5];
+        double distances[2];
+        ASSERT_TRUE(engine.Recognize(image.data, image.cols, image.rows, labels, 2, distances));
+        EXPECT_EQ(std::string(labels, 2), test::GlyphLabel(i));
+        EXPECT_LT(distances[0], 1e-9) << i;
+        EXPECT_GT(distances[1], 1e-6) << i;  // and no other glyph gives the same feature
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, StrokeKeyTemplateTest,
+                         ::testing::Values("CrossLine", "StrokePos", "PPF", "CCF", "HVH", "HVH0",
+                                           "HVH1"),
+                         [](const auto& info) { return std::string(info.param); });
+
 }  // namespace
 }  // namespace orbisk

@@ -64,21 +64,21 @@ TEST_P(CrossLineRowTest, HorizontalCounts) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CrossLineRowTest,
-    ::testing::Values(
-        CrossRowCase{"LengthTwoUnmarked", {{10, 11}}, {0, 0, 0, 0, 0, 0, 0, 0}},
-        CrossRowCase{"LengthThreeMarked", {{10, 12}}, {0, 3, 0, 0, 0, 0, 0, 0}},
-        CrossRowCase{"RunOverTwoCells", {{5, 12}}, {3, 5, 0, 0, 0, 0, 0, 0}},
-        CrossRowCase{"StartAtColumn60Unmarked", {{60, 63}}, {0, 0, 0, 0, 0, 0, 0, 0}},
-        CrossRowCase{"StartAtColumn59Marked", {{59, 63}}, {0, 0, 0, 0, 0, 0, 0, 4}},
-        CrossRowCase{"RunToColumn63CountsTo62", {{56, 63}}, {0, 0, 0, 0, 0, 0, 0, 7}},
-        CrossRowCase{"RunEndingBeforeTheEdge", {{56, 62}}, {0, 0, 0, 0, 0, 0, 0, 7}},
-        CrossRowCase{"WholeRow", {{0, 63}}, {8, 8, 8, 8, 8, 8, 8, 7}},
-        CrossRowCase{"TwoRuns", {{0, 2}, {4, 5}, {20, 27}}, {3, 0, 4, 4, 0, 0, 0, 0}}),
+    ::testing::Values(CrossRowCase{"LengthTwoUnmarked", {{10, 11}}, {0, 0, 0, 0, 0, 0, 0, 0}},
+                      CrossRowCase{"LengthThreeMarked", {{10, 12}}, {0, 3, 0, 0, 0, 0, 0, 0}},
+                      CrossRowCase{"RunOverTwoCells", {{5, 12}}, {3, 5, 0, 0, 0, 0, 0, 0}},
+                      CrossRowCase{"StartAtColumn60Unmarked", {{60, 63}}, {0, 0, 0, 0, 0, 0, 0, 0}},
+                      CrossRowCase{"StartAtColumn59Marked", {{59, 63}}, {0, 0, 0, 0, 0, 0, 0, 4}},
+                      CrossRowCase{"RunToColumn63CountsTo62", {{56, 63}}, {0, 0, 0, 0, 0, 0, 0, 7}},
+                      CrossRowCase{"RunEndingBeforeTheEdge", {{56, 62}}, {0, 0, 0, 0, 0, 0, 0, 7}},
+                      CrossRowCase{"WholeRow", {{0, 63}}, {8, 8, 8, 8, 8, 8, 8, 7}},
+                      CrossRowCase{
+                          "TwoRuns", {{0, 2}, {4, 5}, {20, 27}}, {3, 0, 4, 4, 0, 0, 0, 0}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CrossLineTest, BlocksComeInTheOrderHorizontalVerticalRisingFalling) {
     cv::Mat image = Blank();
-    image.row(4).colRange(8, 16).setTo(255);  // cell (0, 1)
+    image.row(4).colRange(8, 16).setTo(255);   // cell (0, 1)
     image.col(4).rowRange(16, 24).setTo(255);  // cell (2, 0)
     for (int k = 0; k < 8; ++k) {
         image.at<uint8_t>(23 - k, 40 + k) = 255;  // rising, cell (2, 5)
@@ -204,17 +204,17 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PeripheralTest, SumsComeLeftBottomRightTop) {
-    OcrMatrixPtr f =
-        CPeripheralFeatureExtractorImp().Extract(FromMat(RowWithRuns(3, {{10, 19}, {30, 34}})).get(), 0);
+    OcrMatrixPtr f = CPeripheralFeatureExtractorImp().Extract(
+        FromMat(RowWithRuns(3, {{10, 19}, {30, 34}})).get(), 0);
     ASSERT_TRUE(f);
     std::vector<int32_t> layer1 = {458, 512, 512, 512, 512, 512, 512, 512,   // left
                                    512, 488, 496, 504, 500, 512, 512, 512,   // bottom
                                    477, 512, 512, 512, 512, 512, 512, 512,   // right
                                    512, 146, 268, 390, 329, 512, 512, 512};  // top
-    std::vector<int32_t> layer2 = {10, 0, 0,   0,   0,   0, 0, 0,   // left
-                                   0,  18, 12, 6,   9,   0, 0, 0,   // bottom
-                                   10, 0, 0,   0,   0,   0, 0, 0,   // right
-                                   0,  360, 240, 120, 180, 0, 0, 0};  // top
+    std::vector<int32_t> layer2 = {10, 0,   0,   0,   0,   0, 0, 0,          // left
+                                   0,  18,  12,  6,   9,   0, 0, 0,          // bottom
+                                   10, 0,   0,   0,   0,   0, 0, 0,          // right
+                                   0,  360, 240, 120, 180, 0, 0, 0};         // top
     const std::vector<int32_t> v = ValuesOf<int32_t>(f);
     EXPECT_EQ(std::vector<int32_t>(v.begin(), v.begin() + 32), layer1);
     EXPECT_EQ(std::vector<int32_t>(v.begin() + 32, v.end()), layer2);
@@ -258,13 +258,15 @@ INSTANTIATE_TEST_SUITE_P(
         LineDirectionCase{
             "Cross", {{{8, 11}, {14, 11}}, {{11, 8}, {11, 14}}}, 1 * 8 + 1, {7, 7, 0, 0}},
         // The corner's vertical line is one shorter than its horizontal: both maps.
-        LineDirectionCase{
-            "CornerFiveByFour", {{{16, 20}, {20, 20}}, {{16, 20}, {16, 23}}}, 2 * 8 + 2,
-            {5, 4, 0, 0}},
+        LineDirectionCase{"CornerFiveByFour",
+                          {{{16, 20}, {20, 20}}, {{16, 20}, {16, 23}}},
+                          2 * 8 + 2,
+                          {5, 4, 0, 0}},
         // Two shorter: the corner counts for the horizontal only.
-        LineDirectionCase{
-            "CornerFiveByThree", {{{16, 20}, {20, 20}}, {{16, 20}, {16, 22}}}, 2 * 8 + 2,
-            {5, 2, 0, 0}}),
+        LineDirectionCase{"CornerFiveByThree",
+                          {{{16, 20}, {20, 20}}, {{16, 20}, {16, 22}}},
+                          2 * 8 + 2,
+                          {5, 2, 0, 0}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LineDirectionTest, LengthsAreMeasuredOnTheInputNotTheSkeleton) {

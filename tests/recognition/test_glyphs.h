@@ -159,28 +159,35 @@ inline cv::Mat GlyphImage(uint32_t mask, int box = kGlyphBox) {
 
 inline std::string GlyphLabel(size_t i) { return std::string{'g', static_cast<char>('A' + i)}; }
 
-// The front end of the test templates (LN, GRA, unit length) applied to an image.
-inline OcrMatrixPtr GlyphFeature(const cv::Mat& ink) {
+// The front end of the test templates (LN, the extractor of `extractorKey`, unit length)
+// applied to an image. Null when the key names no extractor or it gives no feature.
+inline OcrMatrixPtr GlyphFeature(const cv::Mat& ink, const std::string& extractorKey = "GRA") {
     OcrMatrixPtr image(CreateOcrMatrix(kOcrUInt8, ink.rows, ink.cols));
     const cv::Mat c = ink.clone();
     std::copy(c.data, c.data + c.total(), static_cast<uint8_t*>(image->data));
     OcrMatrixPtr normalised = CreateImageNormalizer("LN")->Normalize(image.get());
-    OcrMatrixPtr feature = CreateFeatureExtractor("GRA")->Extract(normalised.get(), 0);
+    const auto extractor = CreateFeatureExtractor(extractorKey);
+    if (!extractor) return nullptr;
+    OcrMatrixPtr feature = extractor->Extract(normalised.get(), 0);
+    if (!feature) return nullptr;
     ConvertOcrMatrixToDouble(feature);
     NormalizeUnitLength(feature.get());
     return feature;
 }
 
-// A multi-template file of the first `count` glyphs ("NEW", LN, GRA, Cos). False on failure.
-inline bool WriteGlyphTemplate(const std::string& path, size_t count) {
+// A multi-template file of the first `count` glyphs ("NEW", LN, the extractor key, Cos).
+// False on failure.
+inline bool WriteGlyphTemplate(const std::string& path, size_t count,
+                               const std::string& extractorKey = "GRA") {
     CCmmFileOperatorImp file;
     if (file.Open(path, true) != 0) return false;
     bool ok = file.WriteString("NEW") == 0 && file.WriteString("LN") == 0 &&
-              file.WriteString("GRA") == 0 && file.WriteString("Cos") == 0;
+              file.WriteString(extractorKey.c_str()) == 0 && file.WriteString("Cos") == 0;
     const auto& glyphs = TestGlyphs();
     for (size_t i = 0; i < count && i < glyphs.size() && ok; ++i) {
-        OcrMatrixPtr feature = GlyphFeature(GlyphImage(glyphs[i]));
-        ok = file.WriteString(GlyphLabel(i).c_str()) == 0 && file.WriteRecord(feature.get()) == 0;
+        OcrMatrixPtr feature = GlyphFeature(GlyphImage(glyphs[i]), extractorKey);
+        ok = feature && file.WriteString(GlyphLabel(i).c_str()) == 0 &&
+             file.WriteRecord(feature.get()) == 0;
     }
     return file.Close() == 0 && ok;
 }
