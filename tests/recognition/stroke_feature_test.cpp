@@ -94,6 +94,23 @@ TEST(CrossLineTest, BlocksComeInTheOrderHorizontalVerticalRisingFalling) {
     EXPECT_EQ(ValuesOf<int32_t>(f), expected);
 }
 
+TEST(CrossLineTest, DiagonalsAreScannedLikeRows) {
+    // Each diagonal is read from its left end; a run reaching the far end stops one short.
+    cv::Mat image = Blank();
+    for (int k = 0; k < 64; ++k) {
+        image.at<uint8_t>(k, k) = 255;       // falling, ends at (63, 63)
+        image.at<uint8_t>(63 - k, k) = 255;  // rising, ends at (0, 63)
+    }
+    OcrMatrixPtr f = CCrossLineFeatureExtractor().Extract(FromMat(image).get(), 0);
+    ASSERT_TRUE(f);
+    std::vector<int32_t> expected(256, 0);
+    for (int k = 0; k < 8; ++k) {
+        expected[2 * 64 + (7 - k) * 8 + k] = k == 7 ? 7 : 8;
+        expected[3 * 64 + k * 8 + k] = k == 7 ? 7 : 8;
+    }
+    EXPECT_EQ(ValuesOf<int32_t>(f), expected);
+}
+
 TEST(CrossLineTest, NullInputAndMarksThatCannotBeHad) {
     CCrossLineFeatureExtractor extractor;
     testing::internal::CaptureStdout();
