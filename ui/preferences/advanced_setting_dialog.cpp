@@ -94,7 +94,7 @@ T* Named(T* widget, int id) {
 
 CAdvancedSettingDialog::CAdvancedSettingDialog(QWidget* parent) : QWidget(parent) {
     auto* column = new QVBoxLayout(this);
-    auto check = [this](int id, QWidget* parent) { return Named(new QCheckBox(parent), id); };
+    auto check = [](int id, QWidget* box) { return Named(new QCheckBox(box), id); };
 
     auto* storage = Named(new QGroupBox(this), IDC_STORAGE_GROUP);
     auto* storageGrid = new QGridLayout(storage);
