@@ -17,12 +17,12 @@ namespace orbisk {
 class CResolutionProbe {
   public:
     // The answers besides counts and 0.
-    static constexpr int kNotBound = -1;       // no successful count before
-    static constexpr int kCantOpen = -2;       // the device was found but can't be opened
-    static constexpr int kNoDevice = -3;       // no such device
+    static constexpr int kNotBound = -1;        // no successful count before
+    static constexpr int kCantOpen = -2;        // the device was found but can't be opened
+    static constexpr int kNoDevice = -3;        // no such device
     static constexpr int kNoCapabilities = -4;  // the device offers no format at all
-    static constexpr int kPastEnd = -5;        // the index is not below the number of formats
-    static constexpr int kNoSuchSize = -6;     // fewer YUYV sizes than the index asks for
+    static constexpr int kPastEnd = -5;         // the index is not below the number of formats
+    static constexpr int kNoSuchSize = -6;      // fewer YUYV sizes than the index asks for
 
     CResolutionProbe() = default;
     ~CResolutionProbe() { Release(); }

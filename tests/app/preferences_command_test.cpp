@@ -41,7 +41,8 @@ TEST_F(PreferencesCommandTest, OkTakesTheEditedCopyAndWritesSysIni) {
     const QByteArray before = test::ReadBytes(dir_.File("Sys.ini"));
     Press(*dlg, [](CSystemInfoDialog& prefs) {
         EXPECT_EQ(prefs.GetSettings().Language, 2);
-        prefs.ImagePage()->findChild<QLineEdit*>(QString::number(ids::image_page::IDC_XDPI))
+        prefs.ImagePage()
+            ->findChild<QLineEdit*>(QString::number(ids::image_page::IDC_XDPI))
             ->setText("250");
         prefs.OnConfirm();
     });
@@ -55,7 +56,8 @@ TEST_F(PreferencesCommandTest, CancelChangesNeitherTheSettingsNorTheFile) {
     const QByteArray before = test::ReadBytes(dir_.File("Sys.ini"));
     const int xdpi = dlg->GetSettings().XDPI;
     Press(*dlg, [](CSystemInfoDialog& prefs) {
-        prefs.ImagePage()->findChild<QLineEdit*>(QString::number(ids::image_page::IDC_XDPI))
+        prefs.ImagePage()
+            ->findChild<QLineEdit*>(QString::number(ids::image_page::IDC_XDPI))
             ->setText("250");
         prefs.reject();
     });

@@ -54,9 +54,8 @@ class ProbeOnSimulatedCamera : public testing::Test {
 };
 
 TEST_F(ProbeOnSimulatedCamera, CountsAndGivesTheYuyvSizesInDeviceOrder) {
-    SimulatedCamera::SetFormats(kDoc, {{kFourCcMjpg, 1920, 1080},
-                                       {kFourCcYuyv, 640, 480},
-                                       {kFourCcYuyv, 1280, 720}});
+    SimulatedCamera::SetFormats(
+        kDoc, {{kFourCcMjpg, 1920, 1080}, {kFourCcYuyv, 640, 480}, {kFourCcYuyv, 1280, 720}});
     CResolutionProbe probe;
     EXPECT_EQ(SizeAt(probe, 0), (SizeAnswer{CResolutionProbe::kNotBound}));
     ASSERT_EQ(probe.CountYuy2Sizes(kVid, kDocPid, 0), 2);
@@ -132,8 +131,7 @@ TEST_F(ProbeOnV4l2, ReusesTheBoundNodeForTheSameIdentityAndRebindsForAnother) {
 }
 
 TEST_F(ProbeOnV4l2, OnlyAsksTheNodeWhatItOffers) {
-    auto camera = rig_.Add("046d", "085e",
-                           {{kFourCcYuyv, 640, 480}, {kFourCcMjpg, 1920, 1080}});
+    auto camera = rig_.Add("046d", "085e", {{kFourCcYuyv, 640, 480}, {kFourCcMjpg, 1920, 1080}});
     {
         CResolutionProbe probe;
         ASSERT_EQ(probe.CountYuy2Sizes("046d", "085e", 0), 1);

@@ -81,8 +81,8 @@ constexpr int kDefaultSpeckSize = 5;
 
 // The controls without a face on the page; their values go through OK as
 // they were loaded.
-constexpr int kHidden[] = {IDC_DEFORMATION, IDC_ORIENTATION_CHECK, IDC_LANGUAGE_LABEL,
-                           IDC_LANGUAGE, IDC_ENGLISH_OCR};
+constexpr int kHidden[] = {IDC_DEFORMATION, IDC_ORIENTATION_CHECK, IDC_LANGUAGE_LABEL, IDC_LANGUAGE,
+                           IDC_ENGLISH_OCR};
 
 template <typename T>
 T* Named(T* widget, int id) {
@@ -119,9 +119,9 @@ CAdvancedSettingDialog::CAdvancedSettingDialog(QWidget* parent) : QWidget(parent
 
     auto* other = Named(new QGroupBox(this), IDC_OTHER_GROUP);
     auto* otherGrid = new QGridLayout(other);
-    const int shown[] = {IDC_SHADOW,       IDC_MULTI_OBJECT, IDC_BARCODE_TO_TEXT,
-                         IDC_SOUND,        IDC_KEEP_SOURCES, IDC_PICTURE_IN_PICTURE,
-                         IDC_FAST_MODE,    IDC_DEFORMATION,  IDC_ORIENTATION_CHECK,
+    const int shown[] = {IDC_SHADOW,     IDC_MULTI_OBJECT, IDC_BARCODE_TO_TEXT,
+                         IDC_SOUND,      IDC_KEEP_SOURCES, IDC_PICTURE_IN_PICTURE,
+                         IDC_FAST_MODE,  IDC_DEFORMATION,  IDC_ORIENTATION_CHECK,
                          IDC_ENGLISH_OCR};
     int row = 0, col = 0;
     for (int id : shown) {

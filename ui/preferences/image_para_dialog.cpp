@@ -77,8 +77,8 @@ CImageParaDialog::CImageParaDialog(QWidget* parent) : QWidget(parent) {
     auto label = [this](int id) { return Named(new QLabel(this), id); };
     // Digits only: a stored value out of range is shown as it is and refused
     // on OK, never clamped behind the operator's back.
-    auto* digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,6}")),
-                                                   this);
+    auto* digits =
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,6}")), this);
     xdpi_ = Named(new QLineEdit(this), IDC_XDPI);
     ydpi_ = Named(new QLineEdit(this), IDC_YDPI);
     xdpi_->setValidator(digits);
@@ -180,12 +180,14 @@ bool CImageParaDialog::LoadSettings(const SysSettings& settings) {
 
 bool CImageParaDialog::StoreSettings(SysSettings& settings) {
     // Every field is checked before any is stored: a refusal stores nothing.
-    const std::optional<int> xdpi = CheckedNumber(xdpi_->text(), kMinDpi, kMaxDpi, language_, sink_);
+    const std::optional<int> xdpi =
+        CheckedNumber(xdpi_->text(), kMinDpi, kMaxDpi, language_, sink_);
     if (!xdpi) {
         xdpi_->setFocus();
         return false;
     }
-    const std::optional<int> ydpi = CheckedNumber(ydpi_->text(), kMinDpi, kMaxDpi, language_, sink_);
+    const std::optional<int> ydpi =
+        CheckedNumber(ydpi_->text(), kMinDpi, kMaxDpi, language_, sink_);
     if (!ydpi) {
         ydpi_->setFocus();
         return false;

@@ -48,9 +48,8 @@ QString UnwritableFolderMessage(int language, const QString& folder) {
 QString SizeText(int width, int height) { return QStringLiteral("%1*%2").arg(width).arg(height); }
 
 bool HasResolution(int width, int height, const std::vector<SizeEntry>& entries) {
-    return std::any_of(entries.begin(), entries.end(), [&](const SizeEntry& e) {
-        return e.width == width && e.height == height;
-    });
+    return std::any_of(entries.begin(), entries.end(),
+                       [&](const SizeEntry& e) { return e.width == width && e.height == height; });
 }
 
 std::vector<SizeEntry> ProbeResolutionEntries(const QString& vid, const QString& pid) {

@@ -43,12 +43,14 @@ constexpr ControlText kTexts[] = {
 // The items of the position list (Position 0..4) and of the colour list (in
 // the order of kWatermarkColours).
 constexpr platform::LanguageText kPositions[] = {
-    {"左上", "左上角", "Top left Corner"},     {"右上", "右上角", "Top right Corner"},
-    {"左下", "左下角", "Bottom left Corner"},  {"右下", "右下角", "Bottom right Corner"},
+    {"左上", "左上角", "Top left Corner"},
+    {"右上", "右上角", "Top right Corner"},
+    {"左下", "左下角", "Bottom left Corner"},
+    {"右下", "右下角", "Bottom right Corner"},
     {"中央", "中間", "Center"},
 };
 constexpr platform::LanguageText kColours[] = {
-    {"红", "紅", "Red"}, {"绿", "綠", "Green"}, {"蓝", "藍", "Blue"},
+    {"红", "紅", "Red"},   {"绿", "綠", "Green"}, {"蓝", "藍", "Blue"},
     {"白", "白", "White"}, {"黑", "黑", "Black"},
 };
 

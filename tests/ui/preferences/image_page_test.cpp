@@ -132,9 +132,9 @@ class ImagePageDefaults : public ImagePageTest, public testing::WithParamInterfa
 
 TEST_P(ImagePageDefaults, ShowTheModelsDpiAndSizeAndPlainValues) {
     const DefaultsCase& c = GetParam();
-    rig_.Add(kVid, kDocPid,
-             Yuyv({{1280, 720}, {2592, 1944}, {3264, 2448}, {3742, 2806}, {4000, 3000},
-                   {3840, 2748}}));
+    rig_.Add(
+        kVid, kDocPid,
+        Yuyv({{1280, 720}, {2592, 1944}, {3264, 2448}, {3742, 2806}, {4000, 3000}, {3840, 2748}}));
     SysSettings s = Record();
     s.IMG_FORMAT = 4;
     page_.LoadSettings(s);
@@ -149,15 +149,13 @@ TEST_P(ImagePageDefaults, ShowTheModelsDpiAndSizeAndPlainValues) {
     EXPECT_EQ(stored.IMG_FORMAT, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Models, ImagePageDefaults,
-                         testing::Values(DefaultsCase{0, 215, "2592*1944"},
-                                         DefaultsCase{1, 215, "2592*1944"},
-                                         DefaultsCase{2, 270, "3264*2448"},
-                                         DefaultsCase{3, 310, "3742*2806"},
-                                         DefaultsCase{4, 330, "4000*3000"},
-                                         DefaultsCase{5, 310, "3840*2748"},
-                                         DefaultsCase{6, 310, "3742*2806"}),
-                         [](const auto& info) { return test::CaseName("model", info.param.model); });
+INSTANTIATE_TEST_SUITE_P(
+    Models, ImagePageDefaults,
+    testing::Values(DefaultsCase{0, 215, "2592*1944"}, DefaultsCase{1, 215, "2592*1944"},
+                    DefaultsCase{2, 270, "3264*2448"}, DefaultsCase{3, 310, "3742*2806"},
+                    DefaultsCase{4, 330, "4000*3000"}, DefaultsCase{5, 310, "3840*2748"},
+                    DefaultsCase{6, 310, "3742*2806"}),
+    [](const auto& info) { return test::CaseName("model", info.param.model); });
 
 TEST_F(ImagePageTest, DefaultsOfAnUnknownModelChangeNothing) {
     rig_.Add(kVid, kDocPid, Yuyv({{1280, 720}, {2592, 1944}}));

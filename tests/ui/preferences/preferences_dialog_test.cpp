@@ -141,18 +141,15 @@ TEST_P(PreferencesTexts, AreThoseOfTheLanguage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Languages, PreferencesTexts,
-    testing::Values(TextsCase{0,
-                              "设置系统参数",
-                              {"图像参数", "水印参数", "高级功能"},
-                              {"默认值", "确定", "取消"}},
-                    TextsCase{1,
-                              "系統參數設定",
-                              {"圖像參數", "浮水印參數", "高階設定"},
-                              {"預設值", "確認", "取消"}},
-                    TextsCase{2,
-                              "Preference",
-                              {"Image", "Watermark", "Advanced"},
-                              {"Defaults", "Confirm", "Cancel"}}),
+    testing::Values(
+        TextsCase{
+            0, "设置系统参数", {"图像参数", "水印参数", "高级功能"}, {"默认值", "确定", "取消"}},
+        TextsCase{
+            1, "系統參數設定", {"圖像參數", "浮水印參數", "高階設定"}, {"預設值", "確認", "取消"}},
+        TextsCase{2,
+                  "Preference",
+                  {"Image", "Watermark", "Advanced"},
+                  {"Defaults", "Confirm", "Cancel"}}),
     [](const auto& info) { return test::CaseName("language", info.param.language); });
 
 // What the main window writes after its start-up, confirmed unchanged.

@@ -118,8 +118,8 @@ TEST_F(WatermarkPageTest, TheShownTransparencyFollowsMouseKeyboardAndWheel) {
     ASSERT_TRUE(page_.StoreSettings(s));
     EXPECT_EQ(s.Transparency, 31);
 
-    QWheelEvent wheel(QPointF(5, 5), slider->mapToGlobal(QPointF(5, 5)), QPoint(),
-                      QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent wheel(QPointF(5, 5), slider->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(slider, &wheel);
     EXPECT_EQ(Shown(), QString::number(slider->value()));
     EXPECT_NE(slider->value(), 31);
@@ -230,16 +230,15 @@ TEST_F(WatermarkPageTest, TheListsSpeakThePagesLanguage) {
     s.Color = 0x00FF00;
     s.Position = 2;
     Load(s);
-    EXPECT_EQ(Items(Positions()), (QStringList{"Top left Corner", "Top right Corner",
-                                               "Bottom left Corner", "Bottom right Corner",
-                                               "Center"}));
+    EXPECT_EQ(Items(Positions()),
+              (QStringList{"Top left Corner", "Top right Corner", "Bottom left Corner",
+                           "Bottom right Corner", "Center"}));
     EXPECT_EQ(Items(Colours()), (QStringList{"Red", "Green", "Blue", "White", "Black"}));
     EXPECT_EQ(Colours()->currentIndex(), 1);
     EXPECT_EQ(Positions()->currentIndex(), 2);
     s.Language = 1;
     Load(s);
-    EXPECT_EQ(Items(Positions()),
-              (QStringList{"左上角", "右上角", "左下角", "右下角", "中間"}));
+    EXPECT_EQ(Items(Positions()), (QStringList{"左上角", "右上角", "左下角", "右下角", "中間"}));
     EXPECT_EQ(Items(Colours()), (QStringList{"紅", "綠", "藍", "白", "黑"}));
 }
 
