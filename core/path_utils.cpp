@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 namespace orbisk {
 namespace {
@@ -33,6 +34,15 @@ int CreateDirectoryPath(const QString& path) {
     }
     QDir().mkpath(clean);
     return QFileInfo(clean).isDir() ? 1 : 0;
+}
+
+bool IsWritableFolder(const QString& path) {
+    if (!CreateDirectoryPath(path) || !QFileInfo(WithoutTrailingSeparator(path)).isDir()) {
+        return false;
+    }
+    QTemporaryFile probe(WithoutTrailingSeparator(path) + QStringLiteral("/.orbisk-write-XXXXXX"));
+    // One byte: a full file system refuses it.
+    return probe.open() && probe.write("x", 1) == 1 && probe.flush();
 }
 
 }  // namespace orbisk

@@ -12,4 +12,9 @@ int PathExists(const QString& path);
 // exists afterwards, else 0. Folders made before a failure stay.
 int CreateDirectoryPath(const QString& path);
 
+// True when `path` is a folder (made when missing) in which a file can be
+// written: the test writes and removes one, which also catches a read-only
+// mount and a full file system, whatever the permission bits say.
+bool IsWritableFolder(const QString& path);
+
 }  // namespace orbisk

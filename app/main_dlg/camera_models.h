@@ -1,43 +1,16 @@
 #pragma once
 
+#include "core/camera_models.h"
+
 #include <QSize>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
-#include <span>
 
 namespace orbisk {
 
-// A USB identity: vendor and product id, four lower-case hex digits each.
-struct CameraIdentity {
-    QString vid;
-    QString pid;
-};
-
-// One row of the camera model table. Our own placeholder ids: the simulated
-// camera can pose as any of them.
-struct CameraModelRow {
-    int model;  // SysSettings::CameraModel, -1 for an identity without a model
-    CameraIdentity id;
-    QSize resolution;  // default document resolution
-    int dpi;           // default XDPI and YDPI
-};
-
-// Every known identity, in the order the model lookup tests them.
-std::span<const CameraModelRow> CameraModelTable();
-
-// The model of an identity (exact, case-sensitive); -1 when none matches.
-int CameraModelOf(const QString& vid, const QString& pid);
-
-// The model without exposure controls and video button.
-inline constexpr int kModelWithoutExposure = 5;
-
-// The default resolution and dpi of a camera whose configured size is negative.
-struct DefaultResolution {
-    QSize size;
-    int dpi;
-};
+// The camera model table is in core/; what follows is the start-up's.
 
 // The row's defaults; for an unknown camera its largest frame size (given)
 // at dpi = round(width / 12.1).

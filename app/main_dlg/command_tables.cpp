@@ -35,6 +35,7 @@ const CommandEntry<COrbiskDlg> COrbiskDlg::kCommands[] = {
     {IDC_MERGE, &COrbiskDlg::OnMergeImages},
     {IDC_ONE_PDF, &COrbiskDlg::OnSaveAsOnePdf},
     {IDC_MULTI_PAGE_TIF, &COrbiskDlg::OnSaveAsMultiPageTif},
+    {IDC_PREFERENCES, &COrbiskDlg::OnSystemSettings},
 };
 
 const MessageEntry<COrbiskDlg> COrbiskDlg::kMessages[] = {

@@ -194,6 +194,9 @@ class COrbiskDlg : public QDialog {
     void OnSaveAsMultiPageTif();
     void OnDestinationClicked(Destination clicked);
 
+    // The preferences (preferences.cpp).
+    void OnSystemSettings();
+
     // Small window messages (command_tables.cpp).
     qintptr OnCropBoxDone(qintptr wParam, qintptr lParam);
 

@@ -1,6 +1,7 @@
 #include "core/path_utils.h"
 #include "core/drive_list.h"
 #include "core/temp_folder.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +26,24 @@ TEST(PathUtilsTest, CreatesEveryMissingLevel) {
     EXPECT_TRUE(QFileInfo(dir.File(QString::fromUtf8("一/二"))).isDir());
     ASSERT_TRUE(test::WriteBytes(dir.File("plain"), "x"));
     EXPECT_EQ(CreateDirectoryPath(dir.File("plain/sub")), 0);
+}
+
+TEST(PathUtilsTest, AWritableFolderIsOneAFileCanBeWrittenIn) {
+    test::TempDir dir;
+    EXPECT_TRUE(IsWritableFolder(dir.Path()));
+    EXPECT_TRUE(IsWritableFolder(dir.File("new/sub")));
+    // The test leaves nothing behind.
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{"new"});
+    ASSERT_TRUE(test::WriteBytes(dir.File("plain"), "x"));
+    EXPECT_FALSE(IsWritableFolder(dir.File("plain")));
+    EXPECT_FALSE(IsWritableFolder(dir.File("plain/sub")));
+    EXPECT_FALSE(IsWritableFolder(""));
+    {
+        // A full disk takes no file, even as root.
+        test::FileSizeLimit full(0);
+        EXPECT_FALSE(IsWritableFolder(dir.Path()));
+    }
 }
 
 TEST(PathUtilsTest, TempFolderIsPrivateAndCurrent) {

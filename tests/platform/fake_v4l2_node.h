@@ -57,6 +57,12 @@ class FakeV4l2Camera {
 
     // What the test sets before the device uses it.
     std::vector<platform::CaptureFormat> formats;
+    // A pixel format whose sizes are a stepwise range rather than a list.
+    struct SizeRange {
+        uint32_t fourcc;
+        int minWidth, minHeight, maxWidth, maxHeight;
+    };
+    std::vector<SizeRange> ranges;
     std::optional<std::pair<int, int>> driverSize;  // what S_FMT sets, whatever is asked
     uint32_t deviceCaps = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
     int queryCapError = 0;
@@ -82,9 +88,15 @@ class FakeV4l2Camera {
         return current_;
     }
     int PollFd() const { return readFd_; }
+    // Every ioctl request the device was sent, in order.
+    std::vector<unsigned long> Requests() const {
+        std::lock_guard l(lock_);
+        return requests_;
+    }
 
     int Ioctl(unsigned long request, void* arg) {
         std::lock_guard l(lock_);
+        requests_.push_back(request);
         if (unplugged_) {
             // The first dequeue after the unplug fails with EIO, then the
             // node is gone.
@@ -112,6 +124,15 @@ class FakeV4l2Camera {
             }
             case VIDIOC_ENUM_FRAMESIZES: {
                 auto* size = static_cast<v4l2_frmsizeenum*>(arg);
+                for (const auto& r : ranges) {
+                    if (r.fourcc != size->pixel_format) continue;
+                    if (size->index != 0) return Fail(EINVAL);
+                    size->type = V4L2_FRMSIZE_TYPE_STEPWISE;
+                    size->stepwise = {
+                        static_cast<uint32_t>(r.minWidth),  static_cast<uint32_t>(r.maxWidth),  8,
+                        static_cast<uint32_t>(r.minHeight), static_cast<uint32_t>(r.maxHeight), 8};
+                    return 0;
+                }
                 uint32_t i = 0;
                 for (const auto& f : formats) {
                     if (f.fourcc != size->pixel_format) continue;
@@ -177,6 +198,9 @@ class FakeV4l2Camera {
         std::vector<uint32_t> out;
         for (const auto& f : formats) {
             if (std::find(out.begin(), out.end(), f.fourcc) == out.end()) out.push_back(f.fourcc);
+        }
+        for (const auto& r : ranges) {
+            if (std::find(out.begin(), out.end(), r.fourcc) == out.end()) out.push_back(r.fourcc);
         }
         return out;
     }
@@ -248,6 +272,7 @@ class FakeV4l2Camera {
     bool unplugged_ = false;
     bool eioGiven_ = false;
     bool streaming_ = false;
+    std::vector<unsigned long> requests_;
     platform::CaptureFormat current_;
     std::vector<std::vector<uint8_t>> buffers_;
     std::deque<uint32_t> queued_;
