@@ -112,14 +112,17 @@ void CVideoRecorder::Record(platform::WorkerThread::Context& context) {
     const auto frameTime = [this](int64_t index) {
         return IRecordingClock::Duration(index * kNanosPerSecond / framesPerSecond_);
     };
+    // Half a second of lag at most.
+    const int64_t maxLag = std::max(1, framesPerSecond_ / 2);
     int64_t next = 0;
     bool ok = true;
     while (ok && clock.WaitUntil(start + frameTime(next), context)) {
         const IRecordingClock::Duration elapsed = clock.Now() - start;
-        // Stamped with the time it is shown at: a late frame skips the
-        // periods it missed instead of falling behind the sound.
-        const int64_t index = std::max(
-            next, static_cast<int64_t>(elapsed.count() * framesPerSecond_ / kNanosPerSecond));
+        // A frame a little late keeps its period and the next ones catch up;
+        // one further behind than the sound may drift skips to the period
+        // it is made in.
+        const int64_t due = elapsed.count() * framesPerSecond_ / kNanosPerSecond;
+        const int64_t index = due - next > maxLag ? due : next;
         framesSkipped_ += static_cast<long>(index - next);
         ok = WriteFrame(index) && TakeAudio(elapsed, false);
         next = index + 1;

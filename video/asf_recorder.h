@@ -16,11 +16,13 @@ namespace orbisk {
 
 // The recording of the preview into an ASF file. A thread of its own asks
 // the preview for a frame (IShowHWnd::RenderFrame, which never waits for the
-// UI thread) at the frame rate and encodes it; a frame is stamped with the
-// time elapsed since the start, so a late frame skips the periods it missed
-// and the sound, taken from the default audio input when there is one, stays
-// in step. Until the preview has a picture the frames are black; afterwards
-// a frame without a new picture repeats the last one.
+// UI thread) at the frame rate and encodes it. Frames are stamped with their
+// period on the monotonic clock: a frame made late keeps its period and the
+// next ones catch up, and the recording skips the periods it missed only
+// when it falls more than half a second behind, so the sound, taken from the
+// default audio input when there is one, stays in step. Until the preview
+// has a picture the frames are black; afterwards a frame without a new
+// picture repeats the last one.
 //
 // Start and Stop on one thread (the UI thread); Status on any.
 class CVideoRecorder : public IVideoRecorder {
@@ -54,7 +56,7 @@ class CVideoRecorder : public IVideoRecorder {
 
     // The recording's counts, for tests and the benchmark.
     long FramesWritten() const { return framesWritten_; }
-    // Frame periods skipped because a frame came late.
+    // Frame periods skipped because the recording fell too far behind.
     long FramesSkipped() const { return framesSkipped_; }
     bool HasAudio() const { return hasAudio_; }
     // The recording thread has not ended yet (a write error ends it early).

@@ -16,6 +16,8 @@
 #include <chrono>
 #include <cmath>
 #include <functional>
+#include <map>
+#include <numbers>
 #include <optional>
 #include <string>
 #include <thread>
@@ -35,7 +37,9 @@ class FakeClock : public IRecordingClock {
     Duration Now() override { return now_.load(); }
     bool WaitUntil(Duration time, platform::WorkerThread::Context& context) override {
         if (time < limit_) {
-            if (time > now_.load()) now_ = time;
+            const auto late = wakesLate.find(time);
+            const Duration wake = late != wakesLate.end() ? late->second : time;
+            if (wake > now_.load()) now_ = wake;
             return !context.StopRequested();
         }
         now_ = limit_;
@@ -45,6 +49,10 @@ class FakeClock : public IRecordingClock {
         return false;
     }
     bool Reached() const { return reached_; }
+
+    // A wait for one of these times wakes at the time it maps to: the
+    // thread was held up.
+    std::map<Duration, Duration> wakesLate;
 
   private:
     const Duration limit_;
@@ -63,8 +71,9 @@ class SineInput : public platform::IAudioInput {
         const int64_t due = clock_.Now().count() * rate_ / 1'000'000'000;
         const int n = static_cast<int>(std::min<int64_t>(due - produced_, maxFrames));
         for (int i = 0; i < n; ++i, ++produced_) {
-            samples[i] = static_cast<int16_t>(
-                16384 * std::sin(2 * M_PI * 440.0 * static_cast<double>(produced_) / rate_));
+            samples[i] =
+                static_cast<int16_t>(16384 * std::sin(2 * std::numbers::pi * 440.0 *
+                                                      static_cast<double>(produced_) / rate_));
         }
         return std::max(n, 0);
     }
@@ -214,6 +223,37 @@ TEST_F(AsfRecording, SoundFromTheInputRunsAsLongAsThePicture) {
     EXPECT_NEAR(probed.duration, 2.0, 0.15);
     ASSERT_NE(probed.Stream("video"), nullptr);
     EXPECT_EQ(probed.Stream("video")->width, 640);
+    ExpectPlaysCleanly(path);
+}
+
+TEST_F(AsfRecording, FramesKeepTheRequestedRateAndSkipOnlyWhenFarBehind) {
+    clock = std::make_shared<FakeClock>(3s);
+    // Held up 300 ms at 1 s: the frames catch up in their own periods.
+    // Held up 800 ms at 2 s, more than the half second allowed: the
+    // recording goes on at 2.8 s.
+    clock->wakesLate = {{1s, 1300ms}, {2s, 2800ms}};
+    preview.script = [](int) { return Grey(60, 320, 240); };
+    CVideoRecorder recorder(VideoOnly());
+    ASSERT_EQ(recorder.Start(&preview, path, 320, 240, 20, 200000), kSOk);
+    ASSERT_TRUE(test::WaitUntil([&] { return clock->Reached(); }));
+    EXPECT_EQ(recorder.Stop(), kSOk);
+    EXPECT_EQ(recorder.FramesWritten(), 44);
+    EXPECT_EQ(recorder.FramesSkipped(), 16);
+
+    std::vector<double> expected;
+    for (int i = 0; i < 40; ++i) expected.push_back(i * 0.05);
+    for (int i = 56; i < 60; ++i) expected.push_back(i * 0.05);
+    const test::ReadBack back = test::ReadBackFile(path);
+    ASSERT_EQ(back.streams.size(), 1u);
+    ASSERT_EQ(back.streams[0].times.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_NEAR(back.streams[0].times[i], expected[i], 0.002) << i;
+    }
+    const test::Probed probed = test::Ffprobe(path);
+    ASSERT_TRUE(probed.ran);
+    ASSERT_EQ(probed.streams.size(), 1u);
+    EXPECT_EQ(probed.streams[0].frames, 44);
+    EXPECT_NEAR(probed.duration, 3.0, 0.1);
     ExpectPlaysCleanly(path);
 }
 

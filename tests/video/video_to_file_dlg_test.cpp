@@ -125,6 +125,14 @@ TEST_F(RecordingDialog, ClosingBeforeStartAsksTheCameraToStopOnce) {
     EXPECT_TRUE(messages.isEmpty());
 }
 
+TEST_F(RecordingDialog, DestroyedWhileRecordingStopsTheRecording) {
+    auto dialog = Make();
+    dialog->OnStart();
+    dialog.reset();
+    EXPECT_EQ(camera.calls.size(), 2u);
+    EXPECT_EQ(camera.calls.back(), "Stop");
+}
+
 TEST_F(RecordingDialog, FailedStartSaysSoAndStaysReady) {
     camera.startResult = kEFail;
     auto dialog = Make(1);

@@ -66,7 +66,12 @@ CCVideoToFile::CCVideoToFile(QWidget* owner, int language)
     SetAudioDevicesProgram(QStandardPaths::findExecutable(QStringLiteral("pavucontrol")));
 }
 
-CCVideoToFile::~CCVideoToFile() = default;
+CCVideoToFile::~CCVideoToFile() {
+    // Taken down with its owner while recording: the file is finished still.
+    if (state_ == State::kRecording && camera_) {
+        camera_->StopRecording();
+    }
+}
 
 void CCVideoToFile::SetCamera(CCameraController* camera) {
     ownCamera_ = camera ? std::make_unique<ControllerRecordingCamera>(camera) : nullptr;
