@@ -359,7 +359,6 @@ TEST_P(ControllerOnCamera, ShowsTheCameraAndHandsOutItsFrames) {
 
 TEST_P(ControllerOnCamera, CreateAndDestroyFiftyTimesWhileFramesFlow) {
     std::unique_ptr<CCameraController> controller;
-    std::mutex controllerLock;  // only for handing the pointer to the reader
     std::atomic<bool> done{false};
     std::atomic<long> reads{0};
     CCameraController shared(GetParam(), 0);
