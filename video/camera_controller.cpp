@@ -1,6 +1,7 @@
 #include "video/camera_controller.h"
 
 #include "platform/window_messages.h"
+#include "video/asf_recorder.h"
 #include "video/frame_processing.h"
 #include "video/show_video_impl.h"
 #include "video/show_video_thread.h"
@@ -17,6 +18,8 @@ std::unique_ptr<IShowHWnd> MakePreview(bool threaded) {
     }
     return std::make_unique<CShowVideoImpl>();
 }
+
+std::unique_ptr<IVideoRecorder> MakeRecorder() { return std::make_unique<CVideoRecorder>(); }
 
 }  // namespace
 
@@ -37,6 +40,9 @@ CCameraController::CCameraController(int threadedDisplay, int sourceKind, Factor
     }
     if (!factories_.preview) {
         factories_.preview = MakePreview;
+    }
+    if (!factories_.recorder) {
+        factories_.recorder = MakeRecorder;
     }
 }
 
@@ -283,8 +289,7 @@ int CCameraController::StartRecording(const QString& path, int width, int height
         }
         recorder_.reset();
     }
-    std::unique_ptr<IVideoRecorder> recorder =
-        factories_.recorder ? factories_.recorder() : nullptr;
+    std::unique_ptr<IVideoRecorder> recorder = factories_.recorder();
     if (!recorder) {
         return kEFail;
     }
@@ -314,6 +319,10 @@ int CCameraController::StopRecording() {
     }
     recorder_.reset();
     return result;
+}
+
+int CCameraController::RecordingStatus() const {
+    return recorder_ ? recorder_->Status() : kEPointer;
 }
 
 }  // namespace orbisk

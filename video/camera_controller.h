@@ -30,7 +30,7 @@ class CCameraController {
     struct Factories {
         std::function<std::unique_ptr<CVideoBaseClass>(int sourceKind)> source = CreateVideoSource;
         std::function<std::unique_ptr<IShowHWnd>(bool threaded)> preview;
-        // None by default: no recorder is built into the program yet.
+        // The ASF recorder by default.
         std::function<std::unique_ptr<IVideoRecorder>()> recorder;
     };
 
@@ -75,6 +75,9 @@ class CCameraController {
     int StartRecording(const QString& path, int width, int height, int framesPerSecond,
                        int bitRate);
     int StopRecording();
+    // kSOk while the recording runs as it should, the failure that ended it
+    // early (a write the file refused) otherwise; kEPointer without one.
+    int RecordingStatus() const;
 
     // For tests.
     IShowHWnd* Preview() const { return preview_.get(); }

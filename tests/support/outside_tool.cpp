@@ -15,6 +15,7 @@ ToolRun RunOutsideTool(const QString& program, const QStringList& arguments) {
     process.waitForFinished(60'000);
     run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     run.output = process.readAllStandardOutput();
+    run.errors = process.readAllStandardError();
     return run;
 }
 

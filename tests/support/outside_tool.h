@@ -11,6 +11,7 @@ struct ToolRun {
     bool started = false;  // false: the program is not installed
     int exitCode = -1;
     QByteArray output;  // standard output
+    QByteArray errors;  // standard error
 };
 
 // Runs `program` with `arguments` and waits up to a minute for it.

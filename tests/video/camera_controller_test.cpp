@@ -5,7 +5,10 @@
 #include "platform/video_registry.h"
 #include "platform/window_messages.h"
 #include "tests/support/message_log.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/wait_until.h"
+#include "tests/video/asf_probe.h"
+#include "video/asf_recorder.h"
 #include "video/grab_filter.h"
 #include "video/show_video_pro.h"
 
@@ -356,7 +359,6 @@ TEST_P(ControllerOnCamera, ShowsTheCameraAndHandsOutItsFrames) {
 
 TEST_P(ControllerOnCamera, CreateAndDestroyFiftyTimesWhileFramesFlow) {
     std::unique_ptr<CCameraController> controller;
-    std::mutex controllerLock;  // only for handing the pointer to the reader
     std::atomic<bool> done{false};
     std::atomic<long> reads{0};
     CCameraController shared(GetParam(), 0);
@@ -388,6 +390,38 @@ TEST_P(ControllerOnCamera, CreateAndDestroyFiftyTimesWhileFramesFlow) {
     done = true;
     reader.join();
     EXPECT_GT(reads, 0);
+}
+
+TEST_P(ControllerOnCamera, RecordsWhatThePreviewShows) {
+    CVideoRecorder* recorder = nullptr;
+    CCameraController::Factories f;
+    f.recorder = [&recorder] {
+        CVideoRecorder::Seams seams;
+        seams.audio = nullptr;
+        auto made = std::make_unique<CVideoRecorder>(std::move(seams));
+        recorder = made.get();
+        return made;
+    };
+    CCameraController controller(GetParam(), 0, std::move(f));
+    ASSERT_EQ(controller.SetResolution(640, 480), kSOk);
+    ASSERT_EQ(Open(controller), 0);
+    ASSERT_TRUE(controller.Run());
+    ASSERT_TRUE(test::WaitUntil([&] { return !controller.GetFrame().empty(); }));
+
+    test::TempDir dir;
+    const QString path = dir.File("camera.asf");
+    ASSERT_EQ(controller.StartRecording(path, 320, 240, 30, 462500), kSOk);
+    EXPECT_EQ(controller.RecordingStatus(), kSOk);
+    // The recorder's thread takes the frames; the UI thread only runs.
+    ASSERT_TRUE(test::WaitUntil([&] { return recorder->FramesWritten() >= 4; }));
+    EXPECT_EQ(controller.StopRecording(), kSOk);
+    EXPECT_EQ(controller.RecordingStatus(), kEPointer);
+
+    const test::ReadBack back = test::ReadBackFile(path);
+    ASSERT_GE(back.pictureLuma.size(), 4u);
+    // The camera's picture from the first frame on: the preview had one.
+    EXPECT_GT(back.pictureLuma.front(), 30);
+    EXPECT_EQ(test::FfmpegErrors(path), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Previews, ControllerOnCamera, testing::Values(1, 0),
