@@ -371,8 +371,9 @@ TEST(ShowVideoCreate, FailsOffTheUiThreadWithTheMessageAndNumber) {
 
 TEST(ShowVideoCreate, WindowDeletedWithItsParentStopsThePosts) {
     auto parent = std::make_unique<QWidget>();
-    CShowVideoThread preview;
+    // The source outlives the preview that reads it, as in the controller.
     CGrabDataFilter grab;
+    CShowVideoThread preview;
     ASSERT_TRUE(preview.Create(parent.get(), 0, 0, 64, 48));
     preview.SetPrimaryFrameSource(&grab);
     grab.SetNotify(preview.GetHWnd(), WM_FRAME_READY);
