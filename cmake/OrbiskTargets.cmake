@@ -35,9 +35,14 @@ function(orbisk_test_suite name)
     target_link_libraries(${name} PRIVATE orbisk_test_main)
   endif()
   target_link_libraries(${name} PRIVATE orbisk_test_support ${ARG_LIBS})
+  # scripts/test-shuffled runs the suites from this list, with their data.
+  file(APPEND ${CMAKE_BINARY_DIR}/test_suites.txt "${name} ${CMAKE_CURRENT_SOURCE_DIR}/data\n")
   # Cases are named by their generators; the values would only add byte dumps.
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
+    # Listing the tests starts the program: slow under ThreadSanitizer on a
+    # loaded machine.
+    DISCOVERY_TIMEOUT 120
     NO_PRETTY_VALUES
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ORBISK_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}/data")
 endfunction()

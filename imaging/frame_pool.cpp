@@ -61,6 +61,18 @@ class FramePoolAllocator : public cv::MatAllocator {
         return idleBytes_;
     }
 
+    void ReleaseIdle() const {
+        std::deque<Buffer> freed;
+        {
+            std::lock_guard lock(lock_);
+            freed.swap(idle_);
+            idleBytes_ = 0;
+        }
+        for (const Buffer& b : freed) {
+            std::free(b.data);
+        }
+    }
+
   private:
     struct Buffer {
         uchar* data;
@@ -140,5 +152,7 @@ cv::Mat PooledClone(const cv::Mat& image) {
 }
 
 size_t FramePoolIdleBytes() { return Pool().IdleBytes(); }
+
+void ReleaseIdleFrameBuffers() { Pool().ReleaseIdle(); }
 
 }  // namespace orbisk

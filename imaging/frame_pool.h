@@ -26,5 +26,9 @@ cv::Mat PooledClone(const cv::Mat& image);
 
 // The bytes of the buffers the pool holds for reuse.
 size_t FramePoolIdleBytes();
+// Gives every idle buffer back to the system; buffers in use stay theirs.
+// The pool is process-wide: a test that looks at which buffer comes back
+// starts from an empty pool with it.
+void ReleaseIdleFrameBuffers();
 
 }  // namespace orbisk

@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 
@@ -137,6 +138,8 @@ struct Hub {
     std::mutex lock;
     std::vector<std::shared_ptr<SimDevice>> devices;
     double fps = 15;
+    // What the pages of the image folder are timed by; null: the real clock.
+    std::function<Clock::time_point()> pageClock;
 
     Hub() { ResetLocked(); }
 
@@ -145,6 +148,7 @@ struct Hub {
             d->SetPlugged(false);  // streams of the old devices end
         }
         devices.clear();
+        pageClock = nullptr;
         const char* envFps = std::getenv("ORBISK_CAMERA_FPS");
         fps = envFps && std::atof(envFps) > 0 ? std::atof(envFps) : 15;
         const struct {
@@ -380,6 +384,16 @@ class SimulatedCaptureDevice : public CaptureDevice {
     }
 
   private:
+    static Clock::time_point PageNow() {
+        std::function<Clock::time_point()> clock;
+        {
+            Hub& hub = TheHub();
+            std::lock_guard l(hub.lock);
+            clock = hub.pageClock;
+        }
+        return clock ? clock() : Clock::now();
+    }
+
     DeviceError Refused(const CaptureFormat& format, DeviceError why) const {
         qCWarning(lcCamera, "camera %s refused %dx%d: %s", DeviceLogName(dev_->info).c_str(),
                   format.width, format.height, DeviceErrorText(why));
@@ -397,7 +411,7 @@ class SimulatedCaptureDevice : public CaptureDevice {
             return fitted;
         }
         if (!pages_.isEmpty()) {
-            const auto elapsed = Clock::now() - started_;
+            const auto elapsed = PageNow() - started_;
             const int page = static_cast<int>((elapsed / kPageTime) % pages_.size());
             if (page != pageShown_) {
                 const cv::Mat picture = cv::imread(QFile::encodeName(pages_[page]).toStdString());
@@ -416,7 +430,7 @@ class SimulatedCaptureDevice : public CaptureDevice {
         Hub& hub = TheHub();
         pages_ = ImageFolderPages();
         pageShown_ = -1;
-        started_ = Clock::now();
+        started_ = PageNow();
         const std::string logName = DeviceLogName(dev_->info);
         auto next = Clock::now();
         bool lost = false;
@@ -535,6 +549,19 @@ void SimulatedCamera::SendButtonEvent(const std::string& productId, const input_
     if (auto d = hub.Find(productId); d && d->plugged && d->buttonWrite >= 0) {
         [[maybe_unused]] const auto n = ::write(d->buttonWrite, &event, sizeof(event));
     }
+}
+
+bool SimulatedCamera::ButtonWatched(const std::string& productId) {
+    Hub& hub = TheHub();
+    std::lock_guard l(hub.lock);
+    auto d = hub.Find(productId);
+    return d && d->buttonWrite >= 0;
+}
+
+void SimulatedCamera::SetPageClock(std::function<std::chrono::steady_clock::time_point()> now) {
+    Hub& hub = TheHub();
+    std::lock_guard l(hub.lock);
+    hub.pageClock = std::move(now);
 }
 
 void SimulatedCamera::PressButton(const std::string& productId) {

@@ -6,6 +6,8 @@
 #include <linux/input.h>
 #include <opencv2/core.hpp>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,11 +42,17 @@ class SimulatedCamera {
     // press and a release.
     static void SendButtonEvent(const std::string& productId, const input_event& event);
     static void PressButton(const std::string& productId);
+    // Whether a capture device of the camera watches its button now.
+    static bool ButtonWatched(const std::string& productId);
     // Unplugging ends a running stream the way ENODEV does; the device
     // leaves the registry until it is plugged in again.
     static void Unplug(const std::string& productId);
     static void Plug(const std::string& productId);
     static void SetFormats(const std::string& productId, std::vector<CaptureFormat> formats);
+    // The clock that times the pages of ORBISK_CAMERA_IMAGES (one page every
+    // 3 s from the stream's start); tests pass one they move on by hand.
+    // Null, and Reset(), go back to the real clock.
+    static void SetPageClock(std::function<std::chrono::steady_clock::time_point()> now);
     // Frames delivered by the device's streams so far.
     static long FramesDelivered(const std::string& productId);
 

@@ -87,6 +87,28 @@ void EvdevButtonReader::Loop(WorkerThread::Context& context) {
     }
 }
 
+namespace {
+
+// The nodes already logged as unopenable: every open of the camera tries
+// again, and the log says so once per node.
+struct LoggedNodes {
+    std::mutex lock;
+    std::set<std::string> nodes;
+};
+
+LoggedNodes& TheLoggedNodes() {
+    static LoggedNodes logged;
+    return logged;
+}
+
+}  // namespace
+
+void ForgetLoggedButtonNodes() {
+    LoggedNodes& logged = TheLoggedNodes();
+    std::lock_guard guard(logged.lock);
+    logged.nodes.clear();
+}
+
 std::string FindSnapshotButtonNode(const std::string& usbSysPath) {
     if (usbSysPath.empty()) {
         return {};
@@ -134,11 +156,9 @@ std::unique_ptr<EvdevButtonReader> OpenSnapshotButtonNode(const std::string& nod
     const int fd = ::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        // Once per node: every open of the camera tries again.
-        static std::mutex lock;
-        static std::set<std::string> logged;
-        std::lock_guard guard(lock);
-        if (logged.insert(node).second) {
+        LoggedNodes& logged = TheLoggedNodes();
+        std::lock_guard guard(logged.lock);
+        if (logged.nodes.insert(node).second) {
             qCWarning(lcCamera,
                       "snapshot button %s can't be opened (%s); the udev rule %s grants it to "
                       "the logged-in user (see docs/real-camera.md); running without it",

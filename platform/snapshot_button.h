@@ -32,6 +32,9 @@ class EvdevButtonReader {
 
     // Wakes and joins the thread, closes the descriptor; safe to call twice.
     void Stop();
+    // The thread has ended by itself: the stream ended, every event of it
+    // was handled.
+    bool Finished() const { return !worker_.Running(); }
 
   private:
     void Loop(WorkerThread::Context& context);
@@ -52,6 +55,10 @@ extern const char* const kSnapshotButtonRule;
 // Opens the button of the USB device; nullptr when it has none or the node
 // can't be opened (logged once per node, naming the node and the rule: the
 // camera runs without its button).
+// Forgets which nodes were logged as unopenable, so that the next failure
+// of each is logged again (tests start from a clean slate with it).
+void ForgetLoggedButtonNodes();
+
 std::unique_ptr<EvdevButtonReader> OpenSnapshotButton(const std::string& usbSysPath,
                                                       ButtonHandler pressed);
 // The same for a known event node.

@@ -25,7 +25,10 @@ bool CGrabDataFilter::Receive(const platform::FrameSample& s) {
     if (!store_.SetDataRows(bottom, step, s.width, rows)) {
         return false;
     }
-    platform::PostWindowMessage(notifyWindow_, notifyMessage_);
+    if (notifyWindow_ != nullptr && !noticePending_) {
+        noticePending_ = true;
+        platform::PostWindowMessage(notifyWindow_, notifyMessage_);
+    }
     return true;
 }
 
@@ -33,6 +36,7 @@ void CGrabDataFilter::SetNotify(QObject* window, int message) {
     std::lock_guard lock(frameLock_);
     notifyWindow_ = window;
     notifyMessage_ = message;
+    noticePending_ = false;
 }
 
 bool CGrabDataFilter::GetFrame(CBasePR* target) {
@@ -40,6 +44,7 @@ bool CGrabDataFilter::GetFrame(CBasePR* target) {
         return false;
     }
     std::lock_guard lock(frameLock_);
+    noticePending_ = false;
     int w = 0, h = 0;
     if (!store_.GetSize(w, h)) {
         return false;

@@ -15,7 +15,8 @@ class IGrabData {
   public:
     virtual ~IGrabData() = default;
     // Copies the newest frame into `target` (bottom-up, no turn); false when
-    // there is no frame yet, leaving the target unchanged.
+    // there is no frame yet, leaving the target unchanged. The next frame is
+    // announced again.
     virtual bool GetFrame(CBasePR* target) = 0;
     // Fills `image` with a top-down copy of the newest frame, or an empty
     // matrix when there is none; returns `image`.
@@ -29,13 +30,16 @@ class IGrabData {
 class CGrabDataFilter : public IGrabData {
   public:
     // Stores the sample and posts the notify message (both parameters 0)
-    // when a target is set. The rows are copied one by one with the sample's
+    // when a target is set and no message is on its way: one message stands
+    // for every frame until the preview takes the newest through GetFrame,
+    // so a busy window never has a queue of them. The rows are copied one by one with the sample's
     // stride, top-down samples (negative height) turned into the store's
     // bottom-up order. False, and nothing stored or posted, for a sample with
     // no data, a stride shorter than a row, or fewer bytes than stride x
     // height.
     bool Receive(const platform::FrameSample& sample);
 
+    // A new target starts with no message on its way.
     void SetNotify(QObject* window, int message);
 
     bool GetFrame(CBasePR* target) override;
@@ -46,6 +50,7 @@ class CGrabDataFilter : public IGrabData {
     int notifyMessage_ = 0;
     CDPrgb24 store_;
     QObject* notifyWindow_ = nullptr;
+    bool noticePending_ = false;
 };
 
 // Turns presses of the camera's snapshot button into WM_CAMERA_SNAPSHOT

@@ -269,9 +269,14 @@ void CShowVideoPro::RemoveSubImageBox() { Send(WM_PREVIEW_REMOVE_OBJECT, 1); }
 void CShowVideoPro::Zoom(bool zoomIn) { Send(WM_PREVIEW_SET_VIEW, 5, zoomIn ? 0 : 1); }
 
 void CShowVideoPro::SetPrimaryFrameSource(IGrabData* source) {
-    std::lock_guard lock(sourceLock_);
-    primary_ = source;
-    hasPrimary_ = source != nullptr;
+    {
+        std::lock_guard lock(sourceLock_);
+        primary_ = source;
+        hasPrimary_ = source != nullptr;
+    }
+    // A source announces its frames once until one is taken: a frame that
+    // arrived before it was attached is taken now, so the next is announced.
+    if (source) SignalFrame();
 }
 
 void CShowVideoPro::SetSecondaryFrameSource(IGrabData* source) {
@@ -378,6 +383,7 @@ void CShowVideoPro::FrameThreadProc(platform::WorkerThread::Context& context) {
             frameSignalled_ = false;
         }
         ProcessFrame();
+        ++framePasses_;
     }
 }
 

@@ -70,6 +70,9 @@ class CShowVideoPro : public IShowHWnd {
     std::vector<RotatedBox> Boxes() const;
     long FramesProcessed() const { return framesProcessed_; }
     long FramesShown() const { return framesShown_; }
+    // Passes of the frame thread, each after a frame message, whether or not
+    // it found a frame.
+    long FramePasses() const { return framePasses_; }
 
     // One pass of the frame thread: takes the newest frame of the primary
     // source and processes it. False when the source gave no frame.
@@ -170,6 +173,7 @@ class CShowVideoPro : public IShowHWnd {
 
     std::atomic<long> framesProcessed_{0};
     std::atomic<long> framesShown_{0};
+    std::atomic<long> framePasses_{0};
 
     platform::WorkerThread frameThread_;
 };

@@ -14,6 +14,8 @@ namespace {
 const cv::Size kFrame(3264, 2448);
 
 TEST(FramePoolTest, FreedFrameBufferIsHandedOutAgainForTheSameSize) {
+    ReleaseIdleFrameBuffers();
+    EXPECT_EQ(FramePoolIdleBytes(), 0u);
     const uchar* first = nullptr;
     {
         cv::Mat frame = PooledMat(kFrame, CV_8UC3);

@@ -92,6 +92,48 @@ TEST_F(SimulatedCameraTest, ShowsThePicturesOfTheImageFolder) {
     EXPECT_LT(cv::norm(first.at<cv::Vec3b>(5, 5), cv::Vec3b(200, 30, 30), cv::NORM_INF), 12);
 }
 
+TEST_F(SimulatedCameraTest, ThePagesOfTheImageFolderFollowThePageClock) {
+    test::TempDir dir;
+    const cv::Vec3b colours[] = {{200, 30, 30}, {30, 200, 30}};
+    for (int i = 0; i < 2; ++i) {
+        const cv::Mat page(60, 80, CV_8UC3, cv::Scalar(colours[i]));
+        ASSERT_TRUE(cv::imwrite(dir.File(QString("page%1.png").arg(i)).toStdString(), page));
+    }
+    std::atomic<std::chrono::steady_clock::rep> now{0};
+    SimulatedCamera::SetPageClock([&] {
+        return std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(now));
+    });
+    qputenv("ORBISK_CAMERA_IMAGES", dir.Path().toLocal8Bit());
+    auto device = SimulatedCamera::OpenDevice(info_);
+    std::mutex lock;
+    cv::Mat last;
+    ASSERT_TRUE(device->Start(
+        {kFourCcYuyv, 640, 480},
+        [&](const FrameSample& s) {
+            std::lock_guard l(lock);
+            cv::Mat(-s.height, s.width, CV_8UC3, const_cast<uint8_t*>(s.data), s.stride)
+                .copyTo(last);
+        },
+        nullptr));
+    auto centre = [&] {
+        std::lock_guard l(lock);
+        return last.empty() ? cv::Vec3b() : last.at<cv::Vec3b>(240, 320);
+    };
+    auto shows = [&](const cv::Vec3b& colour) {
+        return WaitUntil([&] { return cv::norm(centre(), colour, cv::NORM_INF) < 12; });
+    };
+    EXPECT_TRUE(shows(colours[0]));
+    now += std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::seconds(3))
+               .count();
+    EXPECT_TRUE(shows(colours[1]));
+    now += std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::seconds(3))
+               .count();
+    EXPECT_TRUE(shows(colours[0]));
+    device->Stop();
+    qunsetenv("ORBISK_CAMERA_IMAGES");
+    SimulatedCamera::SetPageClock(nullptr);
+}
+
 TEST_F(SimulatedCameraTest, RefusesAFormatItDoesNotOffer) {
     auto device = SimulatedCamera::OpenDevice(info_);
     EXPECT_FALSE(device->Start(
@@ -129,9 +171,12 @@ TEST_F(SimulatedCameraTest, ButtonPressesReachTheWatcher) {
     SimulatedCamera::PressButton(kSimulatedDocumentProductId);
     SimulatedCamera::PressButton(kSimulatedDocumentProductId);
     EXPECT_TRUE(WaitUntil([&] { return presses == 2; }));
+    EXPECT_TRUE(SimulatedCamera::ButtonWatched(kSimulatedDocumentProductId));
+    // Unwatching joins the reader: the old handler can't run any more, and
+    // a press has nowhere to go.
     device->UnwatchButton();
+    EXPECT_FALSE(SimulatedCamera::ButtonWatched(kSimulatedDocumentProductId));
     SimulatedCamera::PressButton(kSimulatedDocumentProductId);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(presses, 2);
 }
 

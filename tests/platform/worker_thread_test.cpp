@@ -1,4 +1,5 @@
 #include "platform/worker_thread.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,17 +11,24 @@ namespace orbisk::platform {
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
+using test::WaitUntil;
+
+// The waits below are far longer than any test run: a stop that failed to
+// wake them shows as a wait that ran out (and a test that lasts a minute),
+// never as a timing that happened to be slow.
+constexpr auto kLongWait = 60s;
 
 TEST(WorkerThreadTest, StopWakesALongWaitAtOnce) {
     WorkerThread worker;
+    std::atomic<bool> waiting{false};
     std::atomic<bool> woke_early{false};
-    ASSERT_TRUE(
-        worker.Start([&](WorkerThread::Context& context) { woke_early = !context.WaitFor(60s); }));
-    std::this_thread::sleep_for(20ms);
-    const auto start = Clock::now();
+    ASSERT_TRUE(worker.Start([&](WorkerThread::Context& context) {
+        waiting = true;
+        woke_early =
+            !context.WaitFor(std::chrono::duration_cast<std::chrono::milliseconds>(kLongWait));
+    }));
+    ASSERT_TRUE(WaitUntil([&] { return waiting.load(); }));
     worker.Stop();
-    EXPECT_LT(Clock::now() - start, 100ms);
     EXPECT_TRUE(woke_early);
     EXPECT_FALSE(worker.Running());
 }
@@ -30,13 +38,14 @@ TEST(WorkerThreadTest, StopWakesAPollOnADescriptor) {
     ASSERT_EQ(::pipe(pipe_fds), 0);
     WorkerThread worker;
     std::atomic<int> wake{-1};
+    std::atomic<bool> waiting{false};
     ASSERT_TRUE(worker.Start([&](WorkerThread::Context& context) {
-        wake = static_cast<int>(context.WaitFd(pipe_fds[0]));
+        waiting = true;
+        wake = static_cast<int>(context.WaitFd(
+            pipe_fds[0], static_cast<int>(std::chrono::milliseconds(kLongWait).count())));
     }));
-    std::this_thread::sleep_for(20ms);
-    const auto start = Clock::now();
+    ASSERT_TRUE(WaitUntil([&] { return waiting.load(); }));
     worker.Stop();
-    EXPECT_LT(Clock::now() - start, 100ms);
     EXPECT_EQ(wake, static_cast<int>(WorkerThread::Context::Wake::kStopped));
     ::close(pipe_fds[0]);
     ::close(pipe_fds[1]);
@@ -54,7 +63,7 @@ TEST(WorkerThreadTest, PollReportsDataAndTimeout) {
         [[maybe_unused]] auto n = ::read(pipe_fds[0], &c, 1);
         second = static_cast<int>(context.WaitFd(pipe_fds[0], 30));
     }));
-    while (worker.Running()) std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(WaitUntil([&] { return !worker.Running(); }));
     worker.Stop();
     EXPECT_EQ(first, static_cast<int>(WorkerThread::Context::Wake::kReady));
     EXPECT_EQ(second, static_cast<int>(WorkerThread::Context::Wake::kTimeout));
@@ -86,7 +95,7 @@ TEST(WorkerThreadTest, BodyMayStopItsOwnThread) {
         worker.Stop();
         done = context.StopRequested();
     }));
-    while (worker.Running()) std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(WaitUntil([&] { return !worker.Running(); }));
     worker.Stop();
     EXPECT_TRUE(done);
 }
