@@ -172,10 +172,11 @@ bool Differ(const cv::Mat& a, const cv::Mat& b) {
     return cv::norm(sa, sb, cv::NORM_L1) / sa.total() > 10;
 }
 
-TEST(SimulatedShooting, NPagesShownGiveNFilesNoneTwice) {
+using SimulatedShooting = test::MainWindowTest;
+
+TEST_F(SimulatedShooting, NPagesShownGiveNFilesNoneTwice) {
     constexpr int kPages = 3;
-    test::TempDir dir;
-    const QString pages = dir.File("pages");
+    const QString pages = dir_.File("pages");
     QDir().mkpath(pages);
     test::DeskFilm film;
     for (int page = 0; page < kPages; ++page) {
@@ -184,30 +185,14 @@ TEST(SimulatedShooting, NPagesShownGiveNFilesNoneTwice) {
         ASSERT_TRUE(
             cv::imwrite(test::Encoded(pages + QStringLiteral("/page%1.png").arg(page)), frame));
     }
-    BrandingContents branding;
-    branding.logo = QImage(20, 10, QImage::Format_RGB888);
-    branding.logo.fill(Qt::darkBlue);
-    branding.deviceEntries = {QString::fromLatin1(platform::kSimulatedDeviceEntry)};
-    ASSERT_TRUE(test::WriteBytes(dir.File("data.dat"), EncodeBrandingFile(branding)));
-    ASSERT_TRUE(test::WriteBytes(
-        dir.File("Sys.ini"),
-        QStringLiteral("[FILE]\nFOLDPATH=%1/images\nTypeofImageName=0\n[SOUND]\nPlay=false\n"
-                       "[IMAGE]\nDATEFOLDER=0\nDocCamWidth=1600\nDocCamHeight=1200\n")
-            .arg(dir.Path())
-            .toUtf8()));
-
-    qputenv("ORBISK_CAMERA", "simulated");
-    qputenv("ORBISK_CAMERA_IMAGES", pages.toLocal8Bit());
+    UseSimulatedCamera(pages);
+    branding_.logo.fill(Qt::darkBlue);
     platform::SimulatedCamera::Reset();
     platform::SimulatedCamera::SetFrameRate(10);
-    StartupEnvironment env = StartupEnvironment::Program();
-    env.brandingPath = dir.File("data.dat");
-    env.settingsPath = dir.File("Sys.ini");
-    QStringList shown;
-    env.messages = [&](const QString& text, QMessageBox::Icon) { shown.append(text); };
-    bool completed = false;
-    auto dlg = test::StartMainWindow(std::move(env), completed);
-    ASSERT_TRUE(completed) << shown.join('\n').toStdString();
+    auto dlg =
+        StartWindow(QStringLiteral("[FILE]\nTypeofImageName=0\n[SOUND]\nPlay=false\n"
+                                   "[IMAGE]\nDocCamWidth=1600\nDocCamHeight=1200\n"));
+    ASSERT_TRUE(completed_) << shown_.join('\n').toStdString();
     const QString saveFolder = dlg->GetSettings().SaveFolder;
     auto saved = [&] { return QDir(saveFolder).entryList(QDir::Files, QDir::Name); };
 
@@ -222,9 +207,6 @@ TEST(SimulatedShooting, NPagesShownGiveNFilesNoneTwice) {
     dlg->ShootDlg()->OnStop();
     QCoreApplication::processEvents();
     dlg->DestroyWindow();
-    qunsetenv("ORBISK_CAMERA_IMAGES");
-    qunsetenv("ORBISK_CAMERA");
-    platform::SimulatedCamera::Reset();
 
     const QStringList files = saved();
     ASSERT_EQ(files.size(), kPages) << files.join(' ').toStdString();
@@ -239,7 +221,7 @@ TEST(SimulatedShooting, NPagesShownGiveNFilesNoneTwice) {
                 << files[i].toStdString() << " and " << files[j].toStdString();
         }
     }
-    EXPECT_TRUE(shown.isEmpty()) << shown.join('\n').toStdString();
+    EXPECT_TRUE(shown_.isEmpty()) << shown_.join('\n').toStdString();
 }
 
 }  // namespace

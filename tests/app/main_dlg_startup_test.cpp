@@ -4,10 +4,9 @@
 #include "core/command_ids.h"
 #include "platform/named_window.h"
 #include "platform/window_messages.h"
-#include "tests/app/fake_camera.h"
 #include "tests/support/case_name.h"
 #include "tests/support/input_events.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/main_window/main_window_test.h"
 #include "ui/fx_button.h"
 
 #include <gtest/gtest.h>
@@ -26,64 +25,22 @@ namespace {
 using namespace ids::main_dlg;
 using namespace std::chrono_literals;
 
-struct Shown {
-    QString text;
-    QMessageBox::Icon icon;
-};
-
-// A main window on fake cameras, with its branding file and Sys.ini in a
-// folder of its own and its message boxes recorded.
-class StartupTest : public testing::Test {
+// A main window on a fake document camera, its branding with a label and a
+// caption.
+class StartupTest : public test::MainWindowTest {
   protected:
     StartupTest() {
-        branding_.logo = QImage(20, 10, QImage::Format_RGB888);
-        branding_.logo.fill(Qt::red);
-        branding_.link = QStringLiteral("https://example.org");
-        branding_.deviceEntries = {QStringLiteral("1d6b0d411d6b0e01")};
         branding_.labelFlag = true;
         branding_.reserved = QString();
         branding_.caption = QStringLiteral("Cam");
-        cameras_.devices[QStringLiteral("1d6b:0d41")] = 1;
-        // Named windows of this test only: test programs run side by side.
-        runtimeDir_ = qgetenv("XDG_RUNTIME_DIR");
-        qputenv("XDG_RUNTIME_DIR", dir_.Path().toLocal8Bit());
     }
-    ~StartupTest() override { qputenv("XDG_RUNTIME_DIR", runtimeDir_); }
 
-    QString SettingsPath() const { return dir_.File("Sys.ini"); }
-
-    // Writes the files (Sys.ini from `ini` lines, nothing when null) and runs
-    // the start-up.
+    // Writes the files (Sys.ini from `ini`, data.dat unless told not to) and
+    // runs the start-up.
     std::unique_ptr<COrbiskDlg> Start(const QString& ini = QString(), bool writeBranding = true) {
-        if (writeBranding) test::WriteBytes(dir_.File("data.dat"), EncodeBrandingFile(branding_));
-        if (!ini.isNull()) test::WriteBytes(SettingsPath(), ini.toUtf8());
-        StartupEnvironment env;
-        env.brandingPath = dir_.File("data.dat");
-        env.settingsPath = SettingsPath();
-        env.cameras = cameras_.Factory();
-        env.messages = [this](const QString& text, QMessageBox::Icon icon) {
-            shown_.push_back({text, icon});
-        };
-        env.orientationBody = orientationBody_;
-        return test::StartMainWindow(std::move(env), completed_);
+        writeBranding_ = writeBranding;
+        return StartWindow(ini);
     }
-
-    // The stored settings after the exit.
-    SysSettings Stored() const { return test::StoredSettings(SettingsPath()); }
-
-    QStringList ShownTexts() const {
-        QStringList texts;
-        for (const Shown& s : shown_) texts.append(s.text);
-        return texts;
-    }
-
-    test::TempDir dir_;
-    QByteArray runtimeDir_;
-    BrandingContents branding_;
-    test::FakeCameras cameras_;
-    std::vector<Shown> shown_;
-    platform::WorkerThread::Body orientationBody_;
-    bool completed_ = false;
 };
 
 const QString kNoDevice = QStringLiteral("Please check whether the device is properly connected");
@@ -94,7 +51,7 @@ TEST_F(StartupTest, RunsToTheEndOnAConnectedCamera) {
     auto dlg = Start(kEnglish);
     EXPECT_TRUE(completed_);
     EXPECT_FALSE(dlg->QuitRequested());
-    EXPECT_TRUE(shown_.empty()) << ShownTexts().join('\n').toStdString();
+    EXPECT_TRUE(shown_.empty()) << shown_.join('\n').toStdString();
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Cam (Ver2.0.13.0)"));
     ASSERT_NE(dlg->DocCamera(), nullptr);
     EXPECT_EQ(dlg->DisplayMode(), 0);
@@ -120,7 +77,7 @@ TEST_F(StartupTest, WithoutTheBrandingFileShowsNoDeviceAndQuits) {
     auto dlg = Start(kEnglish, false);
     EXPECT_FALSE(completed_);
     EXPECT_TRUE(dlg->QuitRequested());
-    EXPECT_EQ(ShownTexts(), QStringList{kNoDevice});
+    EXPECT_EQ(shown_, QStringList{kNoDevice});
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Orbisk"));
     EXPECT_EQ(dlg->DocCamera(), nullptr);
 }
@@ -147,7 +104,7 @@ TEST_F(StartupTest, NoConnectedEntryShowsNoDeviceAndQuits) {
     auto dlg = Start(kEnglish);
     EXPECT_FALSE(completed_);
     EXPECT_TRUE(dlg->QuitRequested());
-    EXPECT_EQ(ShownTexts(), QStringList{kNoDevice});
+    EXPECT_EQ(shown_, QStringList{kNoDevice});
 }
 
 TEST_F(StartupTest, AFailedOpenShowsNoDeviceAndAFailedRunTheBusyMessageWithTheStopIcon) {
@@ -155,17 +112,17 @@ TEST_F(StartupTest, AFailedOpenShowsNoDeviceAndAFailedRunTheBusyMessageWithTheSt
     auto failedOpen = Start(kEnglish);
     EXPECT_FALSE(completed_);
     EXPECT_EQ(failedOpen->DocCamera(), nullptr);
-    EXPECT_EQ(ShownTexts(), QStringList{kNoDevice});
+    EXPECT_EQ(shown_, QStringList{kNoDevice});
 
     shown_.clear();
+    icons_.clear();
     cameras_.openResult = 0;
     cameras_.runResult = false;
-    auto failedRun = Start();
+    auto failedRun = Start(kEnglish);
     EXPECT_FALSE(completed_);
     EXPECT_TRUE(failedRun->QuitRequested());
-    ASSERT_EQ(shown_.size(), 1u);
-    EXPECT_EQ(shown_[0].text, kBusy);
-    EXPECT_EQ(shown_[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(shown_, QStringList{kBusy});
+    EXPECT_EQ(icons_, std::vector<QMessageBox::Icon>{QMessageBox::Critical});
 }
 
 TEST_F(StartupTest, AFailedStartUpLeavesTheStoredSettingsAlone) {
@@ -241,7 +198,7 @@ TEST_F(StartupTest, TheExitJoinsTheOrientationThreadBeforeWritingTheSettings) {
     // The thread reads Sys.ini as it ends: it must still see the old index.
     std::atomic<bool> ended = false;
     QByteArray seenAtEnd;
-    orientationBody_ = [&](platform::WorkerThread::Context& context) {
+    env_.orientationBody = [&](platform::WorkerThread::Context& context) {
         while (context.WaitFor(1h)) {
         }
         std::this_thread::sleep_for(50ms);
@@ -338,7 +295,7 @@ TEST_P(CaptureServerTest, OnlyAnAnswerOf51LeavesTheCameraToUs) {
     }
     auto dlg = Start(kEnglish);
     EXPECT_EQ(completed_, c.starts);
-    EXPECT_EQ(ShownTexts(), c.starts ? QStringList() : QStringList{kBusy});
+    EXPECT_EQ(shown_, c.starts ? QStringList() : QStringList{kBusy});
     EXPECT_EQ(dlg->DocCamera() != nullptr, c.starts);
 }
 

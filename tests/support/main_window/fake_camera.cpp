@@ -1,4 +1,4 @@
-#include "tests/app/fake_camera.h"
+#include "tests/support/main_window/fake_camera.h"
 
 namespace orbisk::test {
 namespace {
@@ -109,20 +109,6 @@ QStringList FakeCameras::CallsOf(int camera) const {
         if (line.startsWith(prefix)) calls.append(line.mid(prefix.size()));
     }
     return calls;
-}
-
-std::unique_ptr<COrbiskDlg> StartMainWindow(StartupEnvironment env, bool& completed) {
-    env.splashMilliseconds = 0;
-    auto dlg = std::make_unique<COrbiskDlg>(nullptr, std::move(env));
-    completed = dlg->OnInitDialog();
-    return dlg;
-}
-
-SysSettings StoredSettings(const QString& path) {
-    SysSettings s;
-    s.EnsureFile(path);
-    s.Load();
-    return s;
 }
 
 }  // namespace orbisk::test

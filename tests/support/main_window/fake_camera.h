@@ -1,14 +1,12 @@
 #pragma once
 
 #include "app/main_dlg/camera_port.h"
-#include "app/main_dlg/orbisk_dlg.h"
-#include "core/sys_settings.h"
+#include "core/int_rect.h"
 
 #include <QStringList>
 #include <opencv2/core/mat.hpp>
 
 #include <functional>
-
 #include <map>
 #include <memory>
 #include <optional>
@@ -39,12 +37,5 @@ struct FakeCameras {
     CameraFactory Factory();
     QStringList CallsOf(int camera) const;
 };
-
-// A main window on `env` after its start-up, which waits for no splash;
-// `completed` says whether the start-up ran to the end.
-std::unique_ptr<COrbiskDlg> StartMainWindow(StartupEnvironment env, bool& completed);
-
-// The settings stored in the Sys.ini at `path`.
-SysSettings StoredSettings(const QString& path);
 
 }  // namespace orbisk::test
