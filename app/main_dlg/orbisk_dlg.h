@@ -1,12 +1,12 @@
 #pragma once
 
 #include "app/main_dlg/accelerators.h"
+#include "app/main_dlg/camera_models.h"
 #include "app/main_dlg/camera_port.h"
 #include "app/main_dlg/command_dispatch.h"
 #include "app/main_dlg/image_handoff.h"
 #include "app/main_dlg/message_texts.h"
 #include "app/main_dlg/modes_destination.h"
-#include "core/drive_list.h"
 #include "core/sys_settings.h"
 #include "platform/named_window.h"
 #include "platform/sound_player.h"
@@ -21,6 +21,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,7 @@ class CLogoTile;
 class CMultiPageDlg;
 class CMyComboBox;
 class CShowImageDlg;
+class CSplashDlg;
 
 // Where a message box goes: the operator's screen, or a test's record.
 using MessageSink = std::function<void(const QString& text, QMessageBox::Icon icon)>;
@@ -142,18 +144,45 @@ class COrbiskDlg : public QDialog {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
-    // Start-up and exit (startup_exit.cpp).
-    int CheckCaptureServer();
+    // Start-up and exit (startup_exit.cpp): their steps in order. A step
+    // that can fail says so: false when it failed.
+    bool LoadBranding();
+    void ShowBrandingCaption();
+    void ConnectOutsideParties();
     bool LoadSettingsAndFolders();
-    void OpenDocumentCamera(const QString& vid, const QString& pid);
-    void OpenPortraitCamera(const QString& vid, const QString& pid);
+    // The first device entry whose document camera is connected, and the
+    // largest frame size that camera lists.
+    std::optional<DevicePair> FindCameraPair(QSize& largestFrame);
+    void ChooseDefaultResolutions(const CameraIdentity& doc, QSize largestFrame);
+    // Null when the branding file has no splash picture.
+    std::unique_ptr<CSplashDlg> ShowSplash();
+    void ShowBrandLabel();
+    void FillNamingControls();
+    void FitPreviewRect();
+    int CheckCaptureServer();
+    bool OpenDocumentCamera(const QString& vid, const QString& pid);
+    bool OpenPortraitCamera(const QString& vid, const QString& pid);
+    bool RunDocumentCamera();
+    void ApplyTrims();
+    void StoreCameraIds(const DevicePair& pair);
     void StyleButtons();
     void CreateTiles();
     void InitExposure();
     void RestoreModes();
     void StartOrientation();
+    // Shows the message, asks to quit and answers false: the start-up stops.
+    bool StopStartup(int message, QMessageBox::Icon icon = QMessageBox::Warning);
+    bool StopStartup(const QString& text, QMessageBox::Icon icon);
+
+    void StopWorkers();
     void StopOrientation();
-    void NotifySibling();
+    void KeepCustomCropRects();
+    bool StoreSettings();
+    void DeleteOwnedObjects();
+    void DisconnectOutsideParties();
+    // False when no sibling window heard of the exit.
+    bool NotifySibling();
+
     void Message(int index, QMessageBox::Icon icon = QMessageBox::Warning);
     void Quit() { quit_ = true; }
     void OnExit();
@@ -294,7 +323,6 @@ class COrbiskDlg : public QDialog {
     int m_nNamingRule = 0;
     // The crop radios by CUTPAGETYPE; the naming and colour groups need no name.
     QButtonGroup* m_cropGroup = nullptr;
-    CDriveList m_driveList;
     int m_nDisplayMode = -1;
     // The open merge dialog (it deletes itself when it closes), the open page
     // collection and the open continuous-shooting dialog; null when none.
