@@ -140,7 +140,7 @@ void CContinuousShootDlg::OnStart() {
         ShowStatus(Text(ShootTexts::kDetecting));
         inspection_.Stop();  // joins a body that ended by itself
         inspection_.Start([this, period = inspectionPeriod_](platform::WorkerThread::Context& c) {
-            RunInspection(c, camera_, owner_, this, period);
+            InspectThreadProc(c, camera_, owner_, this, period);
         });
     }
     pauseButton_->setEnabled(true);

@@ -6,9 +6,9 @@
 
 namespace orbisk {
 
-void RunInspection(platform::WorkerThread::Context& context,
-                   const std::atomic<IShootCamera*>& camera, QObject* owner, QObject* dialog,
-                   std::chrono::milliseconds period) {
+void InspectThreadProc(platform::WorkerThread::Context& context,
+                       const std::atomic<IShootCamera*>& camera, QObject* owner, QObject* dialog,
+                       std::chrono::milliseconds period) {
     NewPageInspector inspector;
     while (context.WaitFor(period)) {
         IShootCamera* watched = camera.load();

@@ -69,7 +69,7 @@ void MainWindowTest::UseSimulatedCamera(const QString& imagesFolder) {
 
 void MainWindowTest::WithPortraitCamera() { cameras_.devices[QStringLiteral("1d6b:0e01")] = 1; }
 
-std::unique_ptr<COrbiskDlg> MainWindowTest::StartWindow(const QString& ini) {
+StartupEnvironment MainWindowTest::PrepareStart(const QString& ini) {
     if (writeBranding_) {
         EXPECT_TRUE(
             WriteBytes(dir_.File(QStringLiteral("data.dat")), EncodeBrandingFile(branding_)));
@@ -100,7 +100,11 @@ std::unique_ptr<COrbiskDlg> MainWindowTest::StartWindow(const QString& ini) {
             return answer_;
         };
     }
-    auto dlg = std::make_unique<COrbiskDlg>(nullptr, std::move(env));
+    return env;
+}
+
+std::unique_ptr<COrbiskDlg> MainWindowTest::StartWindow(const QString& ini) {
+    auto dlg = std::make_unique<COrbiskDlg>(nullptr, PrepareStart(ini));
     completed_ = dlg->OnInitDialog();
     return dlg;
 }

@@ -44,6 +44,9 @@ class MainWindowTest : public testing::Test {
     // them, in ParseIniKeys' form), builds the window on `env_` and runs its
     // start-up; `completed_` says whether it ran to the end.
     std::unique_ptr<COrbiskDlg> StartWindow(const QString& ini = QString());
+    // The files written and the environment filled in as StartWindow does,
+    // for a test that builds the window itself.
+    StartupEnvironment PrepareStart(const QString& ini = QString());
 
     // The program's own cameras on the simulated pair instead of the fakes,
     // showing the pictures of `imagesFolder` in turn when one is given.

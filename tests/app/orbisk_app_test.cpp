@@ -1,0 +1,73 @@
+#include "app/orbisk_app.h"
+#include "core/command_ids.h"
+#include "tests/support/main_window/main_window_test.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTimer>
+
+namespace orbisk {
+namespace {
+
+using namespace ids::main_dlg;
+
+// The main window the application shows; null while none is shown.
+COrbiskDlg* ShownMainWindow() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* dlg = dynamic_cast<COrbiskDlg*>(widget);
+        if (dlg && dlg->isVisible()) return dlg;
+    }
+    return nullptr;
+}
+
+// Acts on the shown main window from inside its modal loop; a timer fires
+// only while an event loop runs.
+class InsideTheLoop {
+  public:
+    explicit InsideTheLoop(std::function<void(COrbiskDlg&)> act) : act_(std::move(act)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (COrbiskDlg* dlg = ShownMainWindow()) {
+                timer_.stop();
+                ran_ = true;
+                act_(*dlg);
+            }
+        });
+        timer_.start(0);
+    }
+    bool Ran() const { return ran_; }
+
+  private:
+    std::function<void(COrbiskDlg&)> act_;
+    QTimer timer_;
+    bool ran_ = false;
+};
+
+using ApplicationTest = test::MainWindowTest;
+
+TEST_F(ApplicationTest, RunsTheWindowUntilItClosesAndThenItsExit) {
+    StartupEnvironment env = PrepareStart(QStringLiteral("[IMAGE]\nINDEX=3\n"));
+    InsideTheLoop operatorAtTheWindow([](COrbiskDlg& dlg) {
+        dlg.ControlAs<QLineEdit>(IDC_INDEX_EDIT)->setText(QStringLiteral("8"));
+        dlg.OnCommand(IDC_EXIT);
+    });
+    EXPECT_EQ(RunMainWindow(std::move(env)), 0);
+    EXPECT_TRUE(operatorAtTheWindow.Ran());
+    EXPECT_EQ(ShownMainWindow(), nullptr);
+    // The exit sequence stored what the window showed.
+    EXPECT_EQ(Stored().INDEX, 8);
+}
+
+TEST_F(ApplicationTest, AStartUpThatStopsSkipsTheLoopAndKeepsTheStoredIndex) {
+    cameras_.devices.clear();
+    StartupEnvironment env = PrepareStart(QStringLiteral("[IMAGE]\nINDEX=3\n"));
+    InsideTheLoop operatorAtTheWindow([](COrbiskDlg& dlg) { dlg.OnCommand(IDC_EXIT); });
+    EXPECT_EQ(RunMainWindow(std::move(env)), 0);
+    EXPECT_FALSE(operatorAtTheWindow.Ran());
+    EXPECT_EQ(shown_,
+              QStringList{QString::fromUtf8("没有找到高拍仪设备，请检查高拍仪设备是否连接正确")});
+    EXPECT_EQ(Stored().INDEX, 3);
+}
+
+}  // namespace
+}  // namespace orbisk
