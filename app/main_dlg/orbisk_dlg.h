@@ -85,10 +85,12 @@ class COrbiskDlg : public QDialog {
     void DestroyWindow();
 
     // Runs the handler of a control, command or accelerator id; false when
-    // the window has none for it.
+    // the window has none for it, while its start-up runs and after one that
+    // stopped.
     bool OnCommand(int id);
-    // Answers a private window message (posted ones arrive through event());
-    // false when the window has no handler for it.
+    // Answers a private window message (posted ones arrive through event(),
+    // and wait there while the start-up runs); false when the window has no
+    // handler for it, while its start-up runs and after one that stopped.
     bool OnWindowMessage(int message, qintptr wParam, qintptr lParam, qintptr& result);
 
     SysSettings GetSettings() const { return m_settings; }
@@ -225,6 +227,9 @@ class COrbiskDlg : public QDialog {
 
     // Small window messages (command_tables.cpp).
     qintptr OnCropBoxDone(qintptr wParam, qintptr lParam);
+    // Posts again what arrived while the start-up ran; drops it when the
+    // start-up stopped.
+    void ReleaseHeldMessages();
 
     // The layout on a size change (resize_layout.cpp).
     void InitLayoutState();
@@ -292,8 +297,15 @@ class COrbiskDlg : public QDialog {
 
     StartupEnvironment env_;
     bool quit_ = false;
-    bool started_ = false;    // the start-up ran to the end
-    bool destroyed_ = false;  // the exit sequence ran
+    bool starting_ = false;  // the start-up runs
+    bool started_ = false;   // the start-up ran to the end
+    struct HeldMessage {
+        int message;
+        qintptr wParam;
+        qintptr lParam;
+    };
+    std::vector<HeldMessage> m_heldMessages;  // posted while the start-up ran
+    bool destroyed_ = false;                  // the exit sequence ran
     std::map<int, QWidget*> controls_;
     platform::NamedWindow namedWindow_;
 

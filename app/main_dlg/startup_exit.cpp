@@ -107,6 +107,7 @@ int COrbiskDlg::CheckCaptureServer() {
 }
 
 bool COrbiskDlg::OnInitDialog() {
+    starting_ = true;
     setWindowIcon(m_hIcon);
     // Without the branding file no camera is known: the start-up stops there.
     if (!LoadBranding()) Quit();
@@ -146,19 +147,25 @@ bool COrbiskDlg::OnInitDialog() {
     RestoreModes();
     StartOrientation();
     if (m_settings.CameraModel == kModelWithoutExposure) ApplyModel5Layout();
+    starting_ = false;
     started_ = true;
+    ReleaseHeldMessages();
     return true;
 }
 
 bool COrbiskDlg::StopStartup(int message, QMessageBox::Icon icon) {
     Message(message, icon);
     Quit();
+    starting_ = false;
+    ReleaseHeldMessages();
     return false;
 }
 
 bool COrbiskDlg::StopStartup(const QString& text, QMessageBox::Icon icon) {
     if (env_.messages) env_.messages(text, icon);
     Quit();
+    starting_ = false;
+    ReleaseHeldMessages();
     return false;
 }
 

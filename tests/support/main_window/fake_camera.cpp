@@ -17,9 +17,10 @@ class FakeCamera : public CameraPort {
         return 0;
     }
     void SetFormatPreference(int format) override { Log(QStringLiteral("Format %1").arg(format)); }
-    int Open(QWidget*, const QString& vid, const QString& pid, const IntRect&, bool,
+    int Open(QWidget* parent, const QString& vid, const QString& pid, const IntRect&, bool,
              int deviceIndex) override {
         Log(QStringLiteral("Open %1:%2 %3").arg(vid, pid).arg(deviceIndex));
+        window_ = parent;
         return s_.openResult;
     }
     bool GetFormats(std::vector<int>& formats) override {
@@ -28,6 +29,7 @@ class FakeCamera : public CameraPort {
     }
     bool Run() override {
         Log(QStringLiteral("Run"));
+        if (s_.onRun) s_.onRun(window_);
         return s_.runResult;
     }
     bool Stop() override {
@@ -94,6 +96,7 @@ class FakeCamera : public CameraPort {
     void Log(const QString& call) { s_.log.append(QStringLiteral("%1:%2").arg(n_).arg(call)); }
     FakeCameras& s_;
     int n_;
+    QWidget* window_ = nullptr;
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "core/int_rect.h"
 
 #include <QStringList>
+#include <QWidget>
 #include <opencv2/core/mat.hpp>
 
 #include <functional>
@@ -28,6 +29,9 @@ struct FakeCameras {
     // loop would) and the size the camera delivers.
     std::vector<cv::Mat> cutOuts;
     std::function<void()> onGrab;
+    // Runs when a camera starts streaming, with the window it was opened in
+    // (where its snapshot button posts).
+    std::function<void(QWidget* window)> onRun;
     QSize resolution{1920, 1080};
     // The current frame, asked for from any thread; not logged.
     std::function<cv::Mat()> frame;
