@@ -163,6 +163,9 @@ class COrbiskDlg : public QDialog {
     void FitPreviewRect();
     int CheckCaptureServer();
     bool OpenDocumentCamera(const QString& vid, const QString& pid);
+    // The size the document camera opened at (or one it accepts) and a dpi
+    // from it, for a camera that lists no size.
+    void TakeDeliveredResolution();
     bool OpenPortraitCamera(const QString& vid, const QString& pid);
     bool RunDocumentCamera();
     void ApplyTrims();

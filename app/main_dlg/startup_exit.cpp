@@ -273,18 +273,35 @@ bool COrbiskDlg::OpenDocumentCamera(const QString& vid, const QString& pid) {
         m_pDocCamera.reset();
         return false;
     }
-    m_pDocCamera->SetResolution(m_settings.DocCamWidth, m_settings.DocCamHeight);
+    // Without a size (an unknown camera that lists none) the camera opens at
+    // its own, and the settings take that.
+    const bool sized = m_settings.DocCamWidth > 0 && m_settings.DocCamHeight > 0;
+    if (sized) m_pDocCamera->SetResolution(m_settings.DocCamWidth, m_settings.DocCamHeight);
     m_pDocCamera->SetFormatPreference(m_settings.FASTMODE == 1 ? kFormatMjpg : kFormatYuy2);
     if (m_pDocCamera->Open(this, vid, pid, m_rcPreview, m_settings.CHANNELS, 0) != 0) {
         m_pDocCamera.reset();
         return false;
     }
+    if (!sized) TakeDeliveredResolution();
     SetCameraModel(vid, pid);
     m_nDisplayMode = 0;
     std::vector<int> formats;
     m_pDocCamera->GetFormats(formats);
     if (std::ranges::find(formats, kFormatMjpg) != formats.end()) m_settings.FastModeAvailable = 1;
     return true;
+}
+
+void COrbiskDlg::TakeDeliveredResolution() {
+    int width = 0, height = 0;
+    m_pDocCamera->GetResolution(width, height);
+    const DefaultResolution taken = DeliveredResolution(QSize(width, height));
+    if (taken.size != QSize(width, height)) {
+        m_pDocCamera->SetResolution(taken.size.width(), taken.size.height());
+    }
+    m_settings.DocCamWidth = taken.size.width();
+    m_settings.DocCamHeight = taken.size.height();
+    if (m_settings.XDPI <= 0) m_settings.XDPI = taken.dpi;
+    if (m_settings.YDPI <= 0) m_settings.YDPI = taken.dpi;
 }
 
 bool COrbiskDlg::OpenPortraitCamera(const QString& vid, const QString& pid) {

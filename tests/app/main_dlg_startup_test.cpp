@@ -169,6 +169,42 @@ TEST_F(StartupTest, AnUnknownCameraTakesItsLargestFrameAndTheTablesDpiRatio) {
     EXPECT_EQ(QSize(s.PorCamWidth, s.PorCamHeight), QSize(800, 600));
 }
 
+struct UnlistedSizeCase {
+    const char* name;
+    QSize delivered;  // what the camera reports once open
+    QSize expected;
+    int dpi;
+    QStringList asked;  // the sizes the camera is asked for
+};
+
+class UnlistedSizeTest : public StartupTest,
+                         public testing::WithParamInterface<UnlistedSizeCase> {};
+
+TEST_P(UnlistedSizeTest, AnUnknownCameraThatListsNoSizeTakesOneItAcceptsWithItsDpi) {
+    const UnlistedSizeCase& c = GetParam();
+    branding_.deviceEntries = {QStringLiteral("1d6b0c011d6b0c02")};
+    cameras_.devices = {{QStringLiteral("1d6b:0c01"), 1}};
+    cameras_.largestFrame = QSize();
+    cameras_.resolution = c.delivered;
+    auto dlg = Start(QStringLiteral("[IMAGE]\nDocCamWidth=-1\nDocCamHeight=-1\n"));
+    ASSERT_TRUE(completed_);
+    const SysSettings s = dlg->GetSettings();
+    EXPECT_EQ(QSize(s.DocCamWidth, s.DocCamHeight), c.expected);
+    EXPECT_EQ(s.XDPI, c.dpi);
+    EXPECT_EQ(s.YDPI, c.dpi);
+    EXPECT_EQ(cameras_.CallsOf(kDocCamera).filter(QStringLiteral("SetResolution")), c.asked);
+    dlg->DestroyWindow();
+    EXPECT_EQ(QSize(Stored().DocCamWidth, Stored().DocCamHeight), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, UnlistedSizeTest,
+    testing::Values(
+        UnlistedSizeCase{"the_size_it_opens_at", {1280, 720}, {1280, 720}, 106, {}},
+        UnlistedSizeCase{
+            "none_told_vga", {}, {640, 480}, 53, {QStringLiteral("SetResolution 640x480")}}),
+    [](const auto& info) { return test::CaseName(info.param.name); });
+
 TEST_F(StartupTest, AStoredQuarterTurnIsAppliedOnceAndStoredModulo360) {
     auto dlg = Start(QStringLiteral("[OTHER]\nROTATION=90\n"));
     ASSERT_TRUE(completed_);
