@@ -2,6 +2,7 @@
 
 #include "app/continuous_shoot/continuous_shoot_dlg.h"
 #include "app/continuous_shoot/shoot_camera.h"
+#include "app/interface_language.h"
 #include "app/main_dlg/button_faces.h"
 #include "app/main_dlg/camera_models.h"
 #include "app/main_dlg/orbisk_dlg.h"
@@ -118,6 +119,7 @@ bool COrbiskDlg::OnInitDialog() {
                            QMessageBox::Critical);
     }
     LoadMessageTexts(m_settings.Language);
+    ApplyInterfaceLanguage(m_settings.Language);
 
     QSize largestFrame;
     const std::optional<DevicePair> pair = FindCameraPair(largestFrame);

@@ -1,5 +1,6 @@
 #include "tests/support/main_window/main_window_test.h"
 
+#include "app/interface_language.h"
 #include "platform/simulated_camera.h"
 #include "platform/simulated_camera_id.h"
 
@@ -51,6 +52,7 @@ MainWindowTest::MainWindowTest() {
 }
 
 MainWindowTest::~MainWindowTest() {
+    ResetInterfaceLanguage();
     if (simulated_) {
         qunsetenv("ORBISK_CAMERA");
         qunsetenv("ORBISK_CAMERA_IMAGES");

@@ -34,7 +34,8 @@ IniKeys MergedIniKeys(IniKeys base, const IniKeys& over);
 // in a runtime folder of its own (test programs run side by side), its
 // cameras are fakes (or the simulated pair), its message boxes, sounds and
 // name questions are recorded or scripted, and it waits for no splash. The
-// process-wide state a start changes goes back when the test ends.
+// process-wide state a start changes (the interface language, the simulated
+// camera) goes back when the test ends.
 class MainWindowTest : public testing::Test {
   protected:
     MainWindowTest();
