@@ -3,6 +3,7 @@
 #include "app/main_dlg/accelerators.h"
 #include "app/main_dlg/camera_models.h"
 #include "app/main_dlg/camera_port.h"
+#include "app/main_dlg/column_layout.h"
 #include "app/main_dlg/command_dispatch.h"
 #include "app/main_dlg/image_handoff.h"
 #include "app/main_dlg/message_texts.h"
@@ -196,6 +197,8 @@ class COrbiskDlg : public QDialog {
     void BuildControls();
     void PushToControls();
     void PullFromControls();
+    // Lays the right-hand column out afresh with its left edge at `left`.
+    void PlaceColumn(int left, const ColumnContents& contents);
     void ApplyModel5Layout();
     CFxButton* Button(int id) const;
 

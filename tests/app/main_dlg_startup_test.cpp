@@ -299,14 +299,22 @@ TEST_F(StartupTest, AModelFiveCameraHasNoExposureControlsAndNoVideoButton) {
     auto dlg = Start();
     ASSERT_TRUE(completed_);
     EXPECT_EQ(dlg->GetSettings().CameraModel, 5);
-    const QPoint capture = dlg->Control(IDC_CAPTURE)->pos();
     auto plain = (branding_.deviceEntries = {QStringLiteral("1d6b0d411d6b0e01")}, Start());
     for (int id : {IDC_RECORD_VIDEO, IDC_EXPOSURE_SLIDER, IDC_EXPOSURE_EDIT, IDC_AUTO_EXPOSURE,
-                   IDC_EXPOSURE_LABEL}) {
+                   IDC_EXPOSURE_LABEL, IDC_VIDEO_GROUP}) {
         EXPECT_FALSE(dlg->Control(id)->isVisibleTo(dlg.get())) << id;
         EXPECT_TRUE(plain->Control(id)->isVisibleTo(plain.get())) << id;
     }
-    EXPECT_EQ(capture, plain->Control(IDC_CAPTURE)->pos() + QPoint(0, 6));
+    // The column closes up over the exposure group, and continuous shooting
+    // takes the video button's place.
+    const auto at = [](const std::unique_ptr<COrbiskDlg>& window, int id) {
+        return window->Control(id)->pos();
+    };
+    const QPoint up(0, at(plain, IDC_ROTATE_LEFT).y() - at(plain, IDC_VIDEO_GROUP).y());
+    EXPECT_EQ(at(dlg, IDC_ROTATE_LEFT), at(plain, IDC_ROTATE_LEFT) - up);
+    EXPECT_EQ(at(dlg, IDC_NAMING_GROUP), at(plain, IDC_NAMING_GROUP) - up);
+    EXPECT_EQ(at(dlg, IDC_CAPTURE), at(plain, IDC_CAPTURE) - up);
+    EXPECT_EQ(at(dlg, IDC_CONTINUOUS_SHOOT), at(plain, IDC_RECORD_VIDEO) - up);
 }
 
 struct ProbeCase {
