@@ -6,6 +6,7 @@
 #include "app/main_dlg/button_faces.h"
 #include "app/main_dlg/camera_models.h"
 #include "app/main_dlg/orbisk_dlg.h"
+#include "app/main_dlg/prefix_list.h"
 #include "app/splash_dlg.h"
 #include "app/startup_messages.h"
 #include "core/bitmap_resources.h"
@@ -260,7 +261,10 @@ void COrbiskDlg::FillNamingControls() {
     const bool prefixNaming = m_settings.TypeofImageName == int(NamingRule::PrefixAndNumber);
     m_prefixCombo->setEnabled(prefixNaming);
     Control(IDC_INDEX_EDIT)->setEnabled(prefixNaming);
-    m_prefixCombo->Fill(GetSettings().PRECHOOSE, m_settings.PREFIX);
+    // A hand-edited Sys.ini may hold a prefix that no file name can carry.
+    const QString list = GetSettings().PRECHOOSE;
+    m_settings.PREFIX = PrefixInUse(m_settings.PREFIX, list, SysSettings().PREFIX);
+    m_prefixCombo->Fill(list, m_settings.PREFIX);
     m_strCurrentPrefix = m_settings.PREFIX;
 }
 
