@@ -11,6 +11,7 @@
 #include "core/sys_settings.h"
 #include "platform/named_window.h"
 #include "platform/sound_player.h"
+#include "platform/window_destroy_watch.h"
 #include "platform/worker_thread.h"
 
 #include <QDialog>
@@ -356,6 +357,7 @@ class COrbiskDlg : public QDialog {
     // (name dialog, messages) are dropped.
     bool m_bCapturing = false;
     platform::SoundPlayer m_shutterSound;
+    std::unique_ptr<platform::WindowDestroyWatch> m_destroyWatch;
 };
 
 }  // namespace orbisk

@@ -35,6 +35,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -77,6 +78,17 @@ COrbiskDlg::COrbiskDlg(QWidget* parent, StartupEnvironment environment)
     BuildControls();
     InitLayoutState();
     qApp->installEventFilter(this);
+    // A window the window system destroys without asking ends the program as
+    // a close does; the program must not run on without a window.
+    m_destroyWatch = std::make_unique<platform::WindowDestroyWatch>(
+        [this] {
+            const QWindow* window = windowHandle();
+            return window && window->handle() ? static_cast<quintptr>(window->winId()) : 0;
+        },
+        [this] {
+            QMetaObject::invokeMethod(
+                this, [this] { reject(); }, Qt::QueuedConnection);
+        });
 }
 
 COrbiskDlg::~COrbiskDlg() { DestroyWindow(); }
@@ -539,6 +551,7 @@ void COrbiskDlg::DeleteOwnedObjects() {
 }
 
 void COrbiskDlg::DisconnectOutsideParties() {
+    m_destroyWatch.reset();
     SetPreviewMessageHandler(nullptr);
     CloseMessageGate();
     namedWindow_.Unregister();

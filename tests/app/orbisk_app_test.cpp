@@ -3,9 +3,12 @@
 #include "tests/support/main_window/main_window_test.h"
 
 #include <gtest/gtest.h>
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QLineEdit>
 #include <QTimer>
+
+#include <xcb/xproto.h>
 
 namespace orbisk {
 namespace {
@@ -67,6 +70,40 @@ TEST_F(ApplicationTest, AStartUpThatStopsSkipsTheLoopAndKeepsTheStoredIndex) {
     EXPECT_EQ(shown_,
               QStringList{QString::fromUtf8("没有找到高拍仪设备，请检查高拍仪设备是否连接正确")});
     EXPECT_EQ(Stored().INDEX, 3);
+}
+
+// What the xcb platform hands the application's filters when another X
+// client destroys `window`.
+void WindowSystemDestroys(quintptr window) {
+    xcb_destroy_notify_event_t event{};
+    event.response_type = XCB_DESTROY_NOTIFY;
+    event.event = static_cast<xcb_window_t>(window);
+    event.window = static_cast<xcb_window_t>(window);
+    qintptr result = 0;
+    QAbstractEventDispatcher::instance()->filterNativeEvent("xcb_generic_event_t", &event, &result);
+}
+
+TEST_F(ApplicationTest, AWindowDestroyedFromOutsideEndsTheProgramAsACloseDoes) {
+    StartupEnvironment env = PrepareStart(QStringLiteral("[IMAGE]\nINDEX=3\n"));
+    bool stillOpen = false;
+    QTimer lastResort;  // only a window that stays open gets this far
+    InsideTheLoop windowSystem([&](COrbiskDlg& dlg) {
+        dlg.ControlAs<QLineEdit>(IDC_INDEX_EDIT)->setText(QStringLiteral("8"));
+        // Another window's end leaves this one alone.
+        WindowSystemDestroys(dlg.winId() + 1);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(dlg.isVisible());
+        WindowSystemDestroys(dlg.winId());
+        QObject::connect(&lastResort, &QTimer::timeout, [&] {
+            stillOpen = dlg.isVisible();
+            dlg.OnCommand(IDC_EXIT);
+        });
+        lastResort.start(10000);
+    });
+    EXPECT_EQ(RunMainWindow(std::move(env)), 0);
+    EXPECT_TRUE(windowSystem.Ran());
+    EXPECT_FALSE(stillOpen);
+    EXPECT_EQ(Stored().INDEX, 8);
 }
 
 }  // namespace
