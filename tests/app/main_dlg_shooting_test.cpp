@@ -11,6 +11,7 @@
 #include "tests/app/capture_fixture.h"
 #include "tests/app/desk_film.h"
 #include "tests/support/case_name.h"
+#include "tests/support/manual_clock.h"
 #include "tests/support/wait_until.h"
 
 #include <QAbstractButton>
@@ -28,6 +29,11 @@ using namespace std::chrono_literals;
 
 class ShootingTest : public test::CaptureWindowTest {
   protected:
+    // The inspection may wait on the clock: it ends before the clock goes.
+    ~ShootingTest() override {
+        if (dlg_) dlg_->DestroyWindow();
+    }
+
     // The fake document camera shows `shots` in turn, one per inspection
     // cycle, the last one from then on.
     void Film(std::vector<test::DeskShot> shots) {
@@ -39,6 +45,7 @@ class ShootingTest : public test::CaptureWindowTest {
 
     test::DeskFilm film_;
     std::atomic<unsigned> frames_{0};
+    test::ManualClock clock_;
 };
 
 struct OpeningCase {
@@ -98,17 +105,24 @@ TEST_F(ShootingTest, ItsRequestsCaptureUntilItsStopDeletesIt) {
 
 TEST_F(ShootingTest, TheExitEndsARunningInspectionBeforeTheCamerasGo) {
     Film({test::Desk()});
+    int waitingWhenTheCameraWent = -1;
+    cameras_.onDestroyed = [&](int camera) {
+        if (camera == kDocCamera) waitingWhenTheCameraWent = clock_.Waiting();
+    };
     COrbiskDlg& dlg = Start();
     dlg.OnCommand(IDC_CONTINUOUS_SHOOT);
-    dlg.ShootDlg()->SetInspectionPeriod(5ms);
+    dlg.ShootDlg()->SetClock(&clock_);
     dlg.ShootDlg()->OnStart();
-    ASSERT_TRUE(test::WaitUntil([&] { return frames_ >= 3; }));
+    ASSERT_TRUE(test::StepWorkerCycles(clock_, 3, 800ms));
+    EXPECT_EQ(frames_, 3u);
     dlg.DestroyWindow();
     EXPECT_EQ(dlg.ShootDlg(), nullptr);
     EXPECT_EQ(dlg.DocCamera(), nullptr);
-    const unsigned after = frames_;
-    test::WaitUntil([] { return false; }, 50ms);
-    EXPECT_EQ(frames_, after);
+    // The inspection had ended (it waited for no next cycle) when the
+    // document camera went.
+    EXPECT_EQ(waitingWhenTheCameraWent, 0);
+    EXPECT_EQ(clock_.Waiting(), 0);
+    EXPECT_EQ(clock_.GaveUp(), 0);
 }
 
 // 75 cycles of 800 ms: a minute of an empty desk.

@@ -17,6 +17,7 @@
 #include <QRadioButton>
 
 #include <atomic>
+#include <stop_token>
 #include <thread>
 
 namespace orbisk {
@@ -231,13 +232,15 @@ TEST_F(StartupTest, TheExitStoresTheNamingTheWindowShows) {
 }
 
 TEST_F(StartupTest, TheExitJoinsTheOrientationThreadBeforeWritingTheSettings) {
-    // The thread reads Sys.ini as it ends: it must still see the old index.
+    // The thread reads Sys.ini when its stop is asked (the callback runs in
+    // the exit) and as it ends: both times it must still see the old index.
     std::atomic<bool> ended = false;
-    QByteArray seenAtEnd;
+    QByteArray seenAtStop, seenAtEnd;
     env_.orientationBody = [&](platform::WorkerThread::Context& context) {
+        const std::stop_callback atStop(context.Token(),
+                                        [&] { seenAtStop = test::ReadBytes(SettingsPath()); });
         while (context.WaitFor(1h)) {
         }
-        std::this_thread::sleep_for(50ms);
         seenAtEnd = test::ReadBytes(SettingsPath());
         ended = true;
     };
@@ -247,6 +250,7 @@ TEST_F(StartupTest, TheExitJoinsTheOrientationThreadBeforeWritingTheSettings) {
     dlg->ControlAs<QLineEdit>(IDC_INDEX_EDIT)->setText(QStringLiteral("4"));
     dlg->DestroyWindow();
     EXPECT_TRUE(ended);
+    EXPECT_TRUE(seenAtStop.contains("INDEX=3"));
     EXPECT_TRUE(seenAtEnd.contains("INDEX=3"));
     EXPECT_EQ(Stored().INDEX, 4);
 }

@@ -6,6 +6,9 @@ namespace {
 class FakeCamera : public CameraPort {
   public:
     FakeCamera(FakeCameras& shared, int number) : s_(shared), n_(number) {}
+    ~FakeCamera() override {
+        if (s_.onDestroyed) s_.onDestroyed(n_);
+    }
 
     int CountDevices(const QString& vid, const QString& pid) override {
         const auto it = s_.devices.find(vid + ':' + pid);

@@ -32,6 +32,8 @@ struct FakeCameras {
     // Runs when a camera starts streaming, with the window it was opened in
     // (where its snapshot button posts).
     std::function<void(QWidget* window)> onRun;
+    // Runs when a camera goes, with its number.
+    std::function<void(int camera)> onDestroyed;
     QSize resolution{1920, 1080};
     // The current frame, asked for from any thread; not logged.
     std::function<cv::Mat()> frame;
