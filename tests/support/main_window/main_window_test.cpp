@@ -111,11 +111,13 @@ std::unique_ptr<COrbiskDlg> MainWindowTest::StartWindow(const QString& ini) {
     return dlg;
 }
 
-SysSettings MainWindowTest::Stored() const {
+SysSettings StoredSettings(const QString& path) {
     SysSettings s;
-    s.EnsureFile(SettingsPath());
+    s.EnsureFile(path);
     s.Load();
     return s;
 }
+
+SysSettings MainWindowTest::Stored() const { return StoredSettings(SettingsPath()); }
 
 }  // namespace orbisk::test

@@ -29,6 +29,9 @@ IniKeys ParseIniKeys(const QString& text);
 // `over` written over `base`, key by key.
 IniKeys MergedIniKeys(IniKeys base, const IniKeys& over);
 
+// The settings the Sys.ini at `path` holds now.
+SysSettings StoredSettings(const QString& path);
+
 // The one way tests start a main window. Its files live in a folder of its
 // own (data.dat, Sys.ini, the save folder under "images"), its named windows
 // in a runtime folder of its own (test programs run side by side), its
