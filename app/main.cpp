@@ -1,20 +1,8 @@
-// The capture program: the main window, run modally until the operator
-// closes it. A start-up that stopped at a failure skips the modal loop and
-// still runs the exit sequence.
-#include "app/main_dlg/orbisk_dlg.h"
-
-#include <QApplication>
+// The capture program: the application object runs the main window until the
+// operator closes it.
+#include "app/orbisk_app.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("orbisk"));
-
-    orbisk::COrbiskDlg dlg;
-    dlg.OnInitDialog();
-    if (!dlg.QuitRequested()) {
-        dlg.show();
-        dlg.exec();
-    }
-    dlg.DestroyWindow();
-    return 0;
+    orbisk::COrbiskApp app(argc, argv);
+    return app.InitInstance();
 }

@@ -6,12 +6,9 @@ namespace orbisk {
 
 QString StartupMessageText(StartupMessage message, int language) {
     static constexpr platform::LanguageText kTexts[] = {
-        {"无法读取品牌文件 data.dat，程序将退出。", "無法讀取品牌檔案 data.dat，程式將結束。",
-         "The branding file data.dat cannot be read. The program will close."},
         {"无法读取或创建设置文件 Sys.ini，程序将退出。",
          "無法讀取或建立設定檔 Sys.ini，程式將結束。",
          "The settings file Sys.ini can be neither read nor created. The program will close."},
-        {"无法创建临时文件夹。", "無法建立暫存資料夾。", "The temporary folder cannot be created."},
     };
     return kTexts[static_cast<int>(message)].In(language);
 }

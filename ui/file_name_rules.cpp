@@ -38,6 +38,13 @@ bool IsAcceptablePrefix(const QString& prefix) {
     return true;
 }
 
+QStringList LoadablePrefixes(const QString& list) {
+    QStringList pieces;
+    SplitPrefixList(list, pieces);
+    pieces.removeIf([](const QString& piece) { return !IsAcceptablePrefix(piece); });
+    return pieces;
+}
+
 FileNameFault CheckFileName(const QString& name) {
     if (HasForbiddenNameCharacter(name)) return FileNameFault::ForbiddenCharacter;
     if (name.toUtf8().size() > kMaxFileNameBytes) return FileNameFault::TooLong;

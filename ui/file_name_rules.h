@@ -31,6 +31,11 @@ bool HasForbiddenNameCharacter(const QString& name);
 // break.
 bool IsAcceptablePrefix(const QString& prefix);
 
+// The prefixes a stored list offers: its pieces as far as it goes (as
+// SplitPrefixList), without those that are not acceptable prefixes, which a
+// hand-edited Sys.ini can hold.
+QStringList LoadablePrefixes(const QString& list);
+
 // The longest free file name, in UTF-8 bytes: with the folder, a running
 // number and an extension the path still fits the file system's limit.
 inline constexpr int kMaxFileNameBytes = 200;

@@ -5,13 +5,25 @@
 
 #include <QCoreApplication>
 #include <QSignalBlocker>
+#include <QWheelEvent>
 
 namespace orbisk {
 
 int CMyComboBox::s_nLastGood = 0;
 
 CMyComboBox::CMyComboBox(QWidget* parent) : QComboBox(parent) {
+    // A wheel passing over the box must not take the focus, and with it the
+    // prefix.
+    setFocusPolicy(Qt::StrongFocus);
     connect(this, &QComboBox::activated, this, [this](int) { OnSelEndOk(); });
+}
+
+void CMyComboBox::wheelEvent(QWheelEvent* event) {
+    if (!hasFocus()) {
+        event->ignore();
+        return;
+    }
+    QComboBox::wheelEvent(event);
 }
 
 void CMyComboBox::SetItems(const QStringList& items) {
@@ -27,8 +39,7 @@ void CMyComboBox::Select(int index) {
 }
 
 void CMyComboBox::Fill(const QString& prefixList, const QString& prefix) {
-    QStringList items;
-    SplitPrefixList(prefixList, items);
+    QStringList items = LoadablePrefixes(prefixList);
     // Only a real prefix can be the one in use, never the editor item.
     const int found = FindPrefixIndex(items, prefix);
     items.append(QString::fromLatin1(kPrefixEditorItem));

@@ -26,9 +26,9 @@ class CMyComboBox : public QComboBox {
     // The window told of a prefix change; by default this box's window.
     void SetMessageTarget(QObject* target) { target_ = target; }
 
-    // Fills the box from a stored list, as far as it goes, and selects
-    // `prefix` (no selection when the list lacks it). `prefix` is the prefix
-    // in use either way.
+    // Fills the box with the prefixes a stored list offers (LoadablePrefixes)
+    // and selects `prefix` (no selection when the list lacks it). `prefix` is
+    // the prefix in use either way.
     void Fill(const QString& prefixList, const QString& prefix);
 
     // The prefix last reported to the window.
@@ -41,6 +41,11 @@ class CMyComboBox : public QComboBox {
     QString m_strCurrent;
     // The last real prefix chosen, over every box of the process.
     static int s_nLastGood;
+
+  protected:
+    // A wheel step changes the prefix, and so resets the running index: it
+    // counts only while the box has the focus (its open list scrolls itself).
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     void SetItems(const QStringList& items);

@@ -9,7 +9,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimerEvent>
 #include <QVBoxLayout>
 
 #include "app/continuous_shoot/inspection_loop.h"
@@ -135,13 +134,15 @@ void CContinuousShootDlg::OnStart() {
         countdownMs_ = IntervalCountdownMs(interval_);
         ShowStatus(QString::asprintf(Text(ShootTexts::kNextShotIn).toUtf8().constData(),
                                      countdownMs_ / 1000.0));
-        countdownTimer_.start(kCountdownTickMs, this);
+        countdown_ = clock_->StartTimer(std::chrono::milliseconds(kCountdownTickMs),
+                                        [this] { OnTimer(shoot_ids::IDT_COUNTDOWN); });
     } else {
         ShowStatus(Text(ShootTexts::kDetecting));
         inspection_.Stop();  // joins a body that ended by itself
-        inspection_.Start([this, period = inspectionPeriod_](platform::WorkerThread::Context& c) {
-            RunInspection(c, camera_, owner_, this, period);
-        });
+        inspection_.Start(
+            [this, clock = clock_, period = inspectionPeriod_](platform::WorkerThread::Context& c) {
+                InspectThreadProc(c, *clock, camera_, owner_, this, period);
+            });
     }
     pauseButton_->setEnabled(true);
 }
@@ -178,7 +179,7 @@ void CContinuousShootDlg::OnShootStatus(int status) {
 
 void CContinuousShootDlg::OnPause() {
     StopInspectThread();
-    countdownTimer_.stop();
+    countdown_.reset();
     ShowStatus(Text(ShootTexts::kIdle));
     pauseButton_->setEnabled(false);
     startButton_->setEnabled(true);
@@ -186,7 +187,7 @@ void CContinuousShootDlg::OnPause() {
 
 void CContinuousShootDlg::OnStop() {
     StopInspectThread();
-    countdownTimer_.stop();
+    countdown_.reset();
     platform::PostWindowMessage(owner_, platform::WM_SHOOT_REQUEST, 1, 0);
 }
 
@@ -203,14 +204,6 @@ bool CContinuousShootDlg::event(QEvent* event) {
         }
     }
     return QDialog::event(event);
-}
-
-void CContinuousShootDlg::timerEvent(QTimerEvent* event) {
-    if (event->timerId() == countdownTimer_.timerId()) {
-        OnTimer(shoot_ids::IDT_COUNTDOWN);
-        return;
-    }
-    QDialog::timerEvent(event);
 }
 
 void CContinuousShootDlg::closeEvent(QCloseEvent* event) {

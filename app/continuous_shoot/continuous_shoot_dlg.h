@@ -1,14 +1,15 @@
 #pragma once
 
-#include <QBasicTimer>
 #include <QDialog>
 #include <QString>
 
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 
 #include "platform/language_text.h"
+#include "platform/pacing_clock.h"
 #include "platform/worker_thread.h"
 
 class QAbstractButton;
@@ -46,6 +47,9 @@ class CContinuousShootDlg : public QDialog {
     }
     // The inspection's cycle; 800 ms unless a test shortens it.
     void SetInspectionPeriod(std::chrono::milliseconds period) { inspectionPeriod_ = period; }
+    // The clock of the countdown and of the inspection's cycles: the system's
+    // unless a test gives its own. Not owned; set it while idle.
+    void SetClock(platform::PacingClock* clock) { clock_ = clock; }
 
     // The handlers, reachable without a mouse.
     void OnStart();
@@ -65,7 +69,7 @@ class CContinuousShootDlg : public QDialog {
     int CountdownMs() const { return countdownMs_; }
     int ShotCount() const { return shotCount_; }
     bool IsInspecting() const { return inspection_.Running(); }
-    bool IsCountingDown() const { return countdownTimer_.isActive(); }
+    bool IsCountingDown() const { return countdown_ != nullptr; }
     // A control by its id (buttons, radios), the edit and the two labels.
     QAbstractButton* Button(int controlId) const;
     QLineEdit* IntervalEdit() const { return intervalEdit_; }
@@ -77,7 +81,6 @@ class CContinuousShootDlg : public QDialog {
 
   protected:
     bool event(QEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
@@ -97,7 +100,8 @@ class CContinuousShootDlg : public QDialog {
     int mode_ = kTimedMode;
     std::atomic<IShootCamera*> camera_{nullptr};
     std::chrono::milliseconds inspectionPeriod_{800};
-    QBasicTimer countdownTimer_;
+    platform::PacingClock* clock_ = &platform::SystemPacingClock();
+    std::unique_ptr<platform::IntervalTimer> countdown_;  // while a timed run counts down
     std::function<void(const QString&)> messageSink_;
 
     QPushButton* startButton_ = nullptr;

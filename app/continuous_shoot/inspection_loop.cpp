@@ -6,11 +6,11 @@
 
 namespace orbisk {
 
-void RunInspection(platform::WorkerThread::Context& context,
-                   const std::atomic<IShootCamera*>& camera, QObject* owner, QObject* dialog,
-                   std::chrono::milliseconds period) {
+void InspectThreadProc(platform::WorkerThread::Context& context, platform::PacingClock& clock,
+                       const std::atomic<IShootCamera*>& camera, QObject* owner, QObject* dialog,
+                       std::chrono::milliseconds period) {
     NewPageInspector inspector;
-    while (context.WaitFor(period)) {
+    while (clock.WaitFor(context, period)) {
         IShootCamera* watched = camera.load();
         if (watched == nullptr || !watched->HasCamera()) {
             platform::PostWindowMessage(dialog, platform::WM_SHOOT_STATUS, 0,

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 
+#include "platform/pacing_clock.h"
 #include "platform/worker_thread.h"
 
 class QObject;
@@ -11,11 +12,11 @@ namespace orbisk {
 
 class IShootCamera;
 
-// The inspection thread's body: every `period` (a stop ends the wait at
-// once) it judges the camera's current frame and posts the verdict, or the
-// no-camera status when there is none. The history starts empty.
-void RunInspection(platform::WorkerThread::Context& context,
-                   const std::atomic<IShootCamera*>& camera, QObject* owner, QObject* dialog,
-                   std::chrono::milliseconds period);
+// The inspection thread's body: every `period` of `clock` (a stop ends the
+// wait at once) it judges the camera's current frame and posts the verdict,
+// or the no-camera status when there is none. The history starts empty.
+void InspectThreadProc(platform::WorkerThread::Context& context, platform::PacingClock& clock,
+                       const std::atomic<IShootCamera*>& camera, QObject* owner, QObject* dialog,
+                       std::chrono::milliseconds period);
 
 }  // namespace orbisk

@@ -26,6 +26,11 @@ DefaultResolution DefaultResolutionOf(const QString& vid, const QString& pid, QS
     return {largestFrame, static_cast<int>(std::lround(largestFrame.width() / 12.1))};
 }
 
+DefaultResolution DeliveredResolution(QSize delivered) {
+    const bool told = delivered.width() > 0 && delivered.height() > 0;
+    return DefaultResolutionOf(QString(), QString(), told ? delivered : kFallbackResolution);
+}
+
 std::optional<DevicePair> ParseDeviceEntry(const QString& entry) {
     if (entry.size() != 16 || !IsHex(entry)) return std::nullopt;
     return DevicePair{{entry.mid(0, 4), entry.mid(4, 4)}, {entry.mid(8, 4), entry.mid(12, 4)}};

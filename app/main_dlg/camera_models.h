@@ -16,6 +16,14 @@ namespace orbisk {
 // at dpi = round(width / 12.1).
 DefaultResolution DefaultResolutionOf(const QString& vid, const QString& pid, QSize largestFrame);
 
+// The size every UVC camera offers, for a camera that tells no size at all.
+inline constexpr QSize kFallbackResolution{640, 480};
+
+// The resolution of a camera that lists no frame size, from what it delivers
+// once open: that size (kFallbackResolution when it tells none), at the dpi
+// of an unknown camera.
+DefaultResolution DeliveredResolution(QSize delivered);
+
 // A device entry split into its two pairs.
 struct DevicePair {
     CameraIdentity document;

@@ -49,15 +49,37 @@ const MessageEntry<COrbiskDlg> COrbiskDlg::kMessages[] = {
     {platform::WM_PREFIX_CHANGED, &COrbiskDlg::OnPrefixChanged},
 };
 
-bool COrbiskDlg::OnCommand(int id) { return DispatchCommand(kCommands, *this, id); }
+// Nothing acts on the window before its start-up has filled the controls and
+// opened the cameras: the splash wait and the start-up's message boxes run the
+// event loop meanwhile.
+bool COrbiskDlg::OnCommand(int id) {
+    if (starting_ || quit_) return false;
+    return DispatchCommand(kCommands, *this, id);
+}
 
 bool COrbiskDlg::OnWindowMessage(int message, qintptr wParam, qintptr lParam, qintptr& result) {
+    if (starting_ || quit_) return false;
     return DispatchMessage(kMessages, *this, message, wParam, lParam, result);
+}
+
+void COrbiskDlg::ReleaseHeldMessages() {
+    std::vector<HeldMessage> held;
+    held.swap(m_heldMessages);
+    if (quit_) return;
+    for (const HeldMessage& m : held) {
+        platform::PostWindowMessage(this, m.message, m.wParam, m.lParam);
+    }
 }
 
 bool COrbiskDlg::event(QEvent* event) {
     if (event->type() == platform::WindowMessageEvent::Type()) {
         const auto* m = static_cast<platform::WindowMessageEvent*>(event);
+        // A message of the start-up's time waits for its end; one of a start-up
+        // that stops goes with it.
+        if (starting_ || quit_) {
+            if (!quit_) m_heldMessages.push_back({m->Message(), m->WParam(), m->LParam()});
+            return true;
+        }
         qintptr result = 0;
         OnWindowMessage(m->Message(), m->WParam(), m->LParam(), result);
         return true;

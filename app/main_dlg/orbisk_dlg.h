@@ -1,15 +1,17 @@
 #pragma once
 
 #include "app/main_dlg/accelerators.h"
+#include "app/main_dlg/camera_models.h"
 #include "app/main_dlg/camera_port.h"
+#include "app/main_dlg/column_layout.h"
 #include "app/main_dlg/command_dispatch.h"
 #include "app/main_dlg/image_handoff.h"
 #include "app/main_dlg/message_texts.h"
 #include "app/main_dlg/modes_destination.h"
-#include "core/drive_list.h"
 #include "core/sys_settings.h"
 #include "platform/named_window.h"
 #include "platform/sound_player.h"
+#include "platform/window_destroy_watch.h"
 #include "platform/worker_thread.h"
 
 #include <QDialog>
@@ -21,6 +23,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +44,7 @@ class CLogoTile;
 class CMultiPageDlg;
 class CMyComboBox;
 class CShowImageDlg;
+class CSplashDlg;
 
 // Where a message box goes: the operator's screen, or a test's record.
 using MessageSink = std::function<void(const QString& text, QMessageBox::Icon icon)>;
@@ -83,10 +87,12 @@ class COrbiskDlg : public QDialog {
     void DestroyWindow();
 
     // Runs the handler of a control, command or accelerator id; false when
-    // the window has none for it.
+    // the window has none for it, while its start-up runs and after one that
+    // stopped.
     bool OnCommand(int id);
-    // Answers a private window message (posted ones arrive through event());
-    // false when the window has no handler for it.
+    // Answers a private window message (posted ones arrive through event(),
+    // and wait there while the start-up runs); false when the window has no
+    // handler for it, while its start-up runs and after one that stopped.
     bool OnWindowMessage(int message, qintptr wParam, qintptr lParam, qintptr& result);
 
     SysSettings GetSettings() const { return m_settings; }
@@ -142,18 +148,48 @@ class COrbiskDlg : public QDialog {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
-    // Start-up and exit (startup_exit.cpp).
-    int CheckCaptureServer();
+    // Start-up and exit (startup_exit.cpp): their steps in order. A step
+    // that can fail says so: false when it failed.
+    bool LoadBranding();
+    void ShowBrandingCaption();
+    void ConnectOutsideParties();
     bool LoadSettingsAndFolders();
-    void OpenDocumentCamera(const QString& vid, const QString& pid);
-    void OpenPortraitCamera(const QString& vid, const QString& pid);
+    // The first device entry whose document camera is connected, and the
+    // largest frame size that camera lists.
+    std::optional<DevicePair> FindCameraPair(QSize& largestFrame);
+    void ChooseDefaultResolutions(const CameraIdentity& doc, QSize largestFrame);
+    // Null when the branding file has no splash picture.
+    std::unique_ptr<CSplashDlg> ShowSplash();
+    void ShowBrandLabel();
+    void FillNamingControls();
+    void FitPreviewRect();
+    int CheckCaptureServer();
+    bool OpenDocumentCamera(const QString& vid, const QString& pid);
+    // The size the document camera opened at (or one it accepts) and a dpi
+    // from it, for a camera that lists no size.
+    void TakeDeliveredResolution();
+    bool OpenPortraitCamera(const QString& vid, const QString& pid);
+    bool RunDocumentCamera();
+    void ApplyTrims();
+    void StoreCameraIds(const DevicePair& pair);
     void StyleButtons();
     void CreateTiles();
     void InitExposure();
     void RestoreModes();
     void StartOrientation();
+    // Shows the message, asks to quit and answers false: the start-up stops.
+    bool StopStartup(int message, QMessageBox::Icon icon = QMessageBox::Warning);
+    bool StopStartup(const QString& text, QMessageBox::Icon icon);
+
+    void StopWorkers();
     void StopOrientation();
-    void NotifySibling();
+    void KeepCustomCropRects();
+    bool StoreSettings();
+    void DeleteOwnedObjects();
+    void DisconnectOutsideParties();
+    // False when no sibling window heard of the exit.
+    bool NotifySibling();
+
     void Message(int index, QMessageBox::Icon icon = QMessageBox::Warning);
     void Quit() { quit_ = true; }
     void OnExit();
@@ -162,6 +198,8 @@ class COrbiskDlg : public QDialog {
     void BuildControls();
     void PushToControls();
     void PullFromControls();
+    // Lays the right-hand column out afresh with its left edge at `left`.
+    void PlaceColumn(int left, const ColumnContents& contents);
     void ApplyModel5Layout();
     CFxButton* Button(int id) const;
 
@@ -199,6 +237,9 @@ class COrbiskDlg : public QDialog {
 
     // Small window messages (command_tables.cpp).
     qintptr OnCropBoxDone(qintptr wParam, qintptr lParam);
+    // Posts again what arrived while the start-up ran; drops it when the
+    // start-up stopped.
+    void ReleaseHeldMessages();
 
     // The layout on a size change (resize_layout.cpp).
     void InitLayoutState();
@@ -266,8 +307,15 @@ class COrbiskDlg : public QDialog {
 
     StartupEnvironment env_;
     bool quit_ = false;
-    bool started_ = false;    // the start-up ran to the end
-    bool destroyed_ = false;  // the exit sequence ran
+    bool starting_ = false;  // the start-up runs
+    bool started_ = false;   // the start-up ran to the end
+    struct HeldMessage {
+        int message;
+        qintptr wParam;
+        qintptr lParam;
+    };
+    std::vector<HeldMessage> m_heldMessages;  // posted while the start-up ran
+    bool destroyed_ = false;                  // the exit sequence ran
     std::map<int, QWidget*> controls_;
     platform::NamedWindow namedWindow_;
 
@@ -297,7 +345,6 @@ class COrbiskDlg : public QDialog {
     int m_nNamingRule = 0;
     // The crop radios by CUTPAGETYPE; the naming and colour groups need no name.
     QButtonGroup* m_cropGroup = nullptr;
-    CDriveList m_driveList;
     int m_nDisplayMode = -1;
     // The open merge dialog (it deletes itself when it closes), the open page
     // collection and the open continuous-shooting dialog; null when none.
@@ -313,6 +360,7 @@ class COrbiskDlg : public QDialog {
     // (name dialog, messages) are dropped.
     bool m_bCapturing = false;
     platform::SoundPlayer m_shutterSound;
+    std::unique_ptr<platform::WindowDestroyWatch> m_destroyWatch;
 };
 
 }  // namespace orbisk

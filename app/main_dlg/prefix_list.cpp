@@ -8,4 +8,10 @@ QStringList SplitPrefixList(const QString& list) {
     return pieces;
 }
 
+QString PrefixInUse(const QString& stored, const QString& list, const QString& fallback) {
+    if (IsAcceptablePrefix(stored)) return stored;
+    const QStringList offered = LoadablePrefixes(list);
+    return offered.isEmpty() ? fallback : offered.front();
+}
+
 }  // namespace orbisk

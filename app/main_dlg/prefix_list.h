@@ -11,4 +11,8 @@ namespace orbisk {
 // list loads as far as it goes.
 QStringList SplitPrefixList(const QString& list);
 
+// The prefix a start uses: the stored one when file names may carry it, else
+// the first prefix the list offers, else `fallback`.
+QString PrefixInUse(const QString& stored, const QString& list, const QString& fallback);
+
 }  // namespace orbisk

@@ -2,9 +2,11 @@
 
 #include "app/continuous_shoot/continuous_shoot_dlg.h"
 #include "app/continuous_shoot/shoot_camera.h"
+#include "app/interface_language.h"
 #include "app/main_dlg/button_faces.h"
 #include "app/main_dlg/camera_models.h"
 #include "app/main_dlg/orbisk_dlg.h"
+#include "app/main_dlg/prefix_list.h"
 #include "app/splash_dlg.h"
 #include "app/startup_messages.h"
 #include "core/bitmap_resources.h"
@@ -33,6 +35,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -75,6 +78,17 @@ COrbiskDlg::COrbiskDlg(QWidget* parent, StartupEnvironment environment)
     BuildControls();
     InitLayoutState();
     qApp->installEventFilter(this);
+    // A window the window system destroys without asking ends the program as
+    // a close does; the program must not run on without a window.
+    m_destroyWatch = std::make_unique<platform::WindowDestroyWatch>(
+        [this] {
+            const QWindow* window = windowHandle();
+            return window && window->handle() ? static_cast<quintptr>(window->winId()) : 0;
+        },
+        [this] {
+            QMetaObject::invokeMethod(
+                this, [this] { reject(); }, Qt::QueuedConnection);
+        });
 }
 
 COrbiskDlg::~COrbiskDlg() { DestroyWindow(); }
@@ -107,22 +121,85 @@ int COrbiskDlg::CheckCaptureServer() {
 }
 
 bool COrbiskDlg::OnInitDialog() {
+    starting_ = true;
     setWindowIcon(m_hIcon);
+    // Without the branding file no camera is known: the start-up stops there.
+    if (!LoadBranding()) Quit();
+    ShowBrandingCaption();
+    ConnectOutsideParties();
+    if (!LoadSettingsAndFolders()) {
+        return StopStartup(StartupMessageText(StartupMessage::SettingsUnavailable, 0),
+                           QMessageBox::Critical);
+    }
+    LoadMessageTexts(m_settings.Language);
+    ApplyInterfaceLanguage(m_settings.Language);
+
+    QSize largestFrame;
+    const std::optional<DevicePair> pair = FindCameraPair(largestFrame);
+    if (!pair) return StopStartup(kMsgNoDevice);
+    ChooseDefaultResolutions(pair->document, largestFrame);
+    std::unique_ptr<CSplashDlg> splash = ShowSplash();
+    ShowBrandLabel();
+    FillNamingControls();
+    if (PrepareTempFolder().isEmpty()) Message(kMsgTempFolderFailed);
+    FitPreviewRect();
+
+    if (CheckCaptureServer() == -1) return StopStartup(kMsgDeviceBusy);
+    if (!OpenDocumentCamera(pair->document.vid, pair->document.pid)) {
+        return StopStartup(kMsgNoDevice);
+    }
+    // The portrait camera is optional.
+    OpenPortraitCamera(pair->portrait.vid, pair->portrait.pid);
+    if (!RunDocumentCamera()) return StopStartup(kMsgDeviceBusy, QMessageBox::Critical);
+    WaitWithEvents(env_.splashMilliseconds);
+    splash.reset();
+
+    ApplyTrims();
+    StoreCameraIds(*pair);
+    StyleButtons();
+    CreateTiles();
+    InitExposure();
+    RestoreModes();
+    StartOrientation();
+    if (m_settings.CameraModel == kModelWithoutExposure) ApplyModel5Layout();
+    starting_ = false;
+    started_ = true;
+    ReleaseHeldMessages();
+    return true;
+}
+
+bool COrbiskDlg::StopStartup(int message, QMessageBox::Icon icon) {
+    Message(message, icon);
+    Quit();
+    starting_ = false;
+    ReleaseHeldMessages();
+    return false;
+}
+
+bool COrbiskDlg::StopStartup(const QString& text, QMessageBox::Icon icon) {
+    if (env_.messages) env_.messages(text, icon);
+    Quit();
+    starting_ = false;
+    ReleaseHeldMessages();
+    return false;
+}
+
+bool COrbiskDlg::LoadBranding() {
     // A fresh record: the reader adds to what a record holds.
     CBrandingData& branding = TheBrandingData();
     branding = CBrandingData();
-    if (branding.Load(env_.brandingPath) != 0) {
-        branding = CBrandingData();
-        Quit();
-    }
-    if (!branding.caption.isEmpty()) {
-        setWindowTitle(QStringLiteral("%1 (Ver%2.%3.%4.%5)")
-                           .arg(branding.caption)
-                           .arg(2)
-                           .arg(0)
-                           .arg(13)
-                           .arg(0));
-    }
+    if (branding.Load(env_.brandingPath) == 0) return true;
+    branding = CBrandingData();
+    return false;
+}
+
+void COrbiskDlg::ShowBrandingCaption() {
+    const QString& caption = TheBrandingData().caption;
+    if (caption.isEmpty()) return;
+    setWindowTitle(QStringLiteral("%1 (Ver%2.%3.%4.%5)").arg(caption).arg(2).arg(0).arg(13).arg(0));
+}
+
+void COrbiskDlg::ConnectOutsideParties() {
     // The preview's failures reach the operator as the window's own messages,
     // on the UI thread whichever thread met them.
     SetPreviewMessageHandler([window = QPointer<COrbiskDlg>(this)](const QString& text) {
@@ -138,34 +215,21 @@ bool COrbiskDlg::OnInitDialog() {
     namedWindow_.Register(windowTitle(), [this](int message, qintptr wParam, qintptr lParam) {
         return AnswerNamedWindowMessage(message, wParam, lParam);
     });
-    if (!LoadSettingsAndFolders()) {
-        if (env_.messages) {
-            env_.messages(StartupMessageText(StartupMessage::SettingsUnavailable, 0),
-                          QMessageBox::Critical);
-        }
-        Quit();
-        return false;
-    }
-    LoadMessageTexts(m_settings.Language);
+}
 
-    // The first device entry whose document camera is connected.
-    std::optional<DevicePair> pair;
-    QSize largestFrame;
-    if (auto probe = env_.cameras ? env_.cameras(false, 0) : nullptr) {
-        pair = FirstConnectedPair(branding.DeviceEntries, [&](const CameraIdentity& id) {
-            return probe->CountDevices(id.vid, id.pid) > 0;
-        });
-        if (pair) largestFrame = probe->LargestFrameSize(pair->document.vid, pair->document.pid);
-    }
-    if (!pair) {
-        Message(kMsgNoDevice);
-        Quit();
-        return false;
-    }
-    branding.CameraIds = CameraIdsOf(*pair);
-    const CameraIdentity& doc = pair->document;
-    const CameraIdentity& por = pair->portrait;
+std::optional<DevicePair> COrbiskDlg::FindCameraPair(QSize& largestFrame) {
+    std::unique_ptr<CameraPort> probe = env_.cameras ? env_.cameras(false, 0) : nullptr;
+    if (!probe) return std::nullopt;
+    const std::optional<DevicePair> pair = FirstConnectedPair(
+        TheBrandingData().DeviceEntries,
+        [&](const CameraIdentity& id) { return probe->CountDevices(id.vid, id.pid) > 0; });
+    if (!pair) return std::nullopt;
+    largestFrame = probe->LargestFrameSize(pair->document.vid, pair->document.pid);
+    TheBrandingData().CameraIds = CameraIdsOf(*pair);
+    return pair;
+}
 
+void COrbiskDlg::ChooseDefaultResolutions(const CameraIdentity& doc, QSize largestFrame) {
     const DefaultResolution defaults = DefaultResolutionOf(doc.vid, doc.pid, largestFrame);
     if (m_settings.DocCamWidth < 0 || m_settings.DocCamHeight < 0) {
         m_settings.DocCamWidth = defaults.size.width();
@@ -182,15 +246,18 @@ bool COrbiskDlg::OnInitDialog() {
         m_settings.PorCamWidth = 640;
         m_settings.PorCamHeight = 480;
     }
+}
 
-    std::unique_ptr<CSplashDlg> splash = std::make_unique<CSplashDlg>();
-    if (splash->HasPicture()) {
-        splash->show();
-        splash->repaint();
-    } else {
-        splash.reset();
-    }
+std::unique_ptr<CSplashDlg> COrbiskDlg::ShowSplash() {
+    auto splash = std::make_unique<CSplashDlg>();
+    if (!splash->HasPicture()) return nullptr;
+    splash->show();
+    splash->repaint();
+    return splash;
+}
 
+void COrbiskDlg::ShowBrandLabel() {
+    const CBrandingData& branding = TheBrandingData();
     auto* label = Control(IDC_BRAND_LABEL);
     if (branding.labelFlag && !branding.labelText.isEmpty()) {
         m_msgTexts[kMsgBrandLabel] = branding.labelText;
@@ -198,97 +265,101 @@ bool COrbiskDlg::OnInitDialog() {
     } else if (!branding.labelFlag) {
         label->hide();
     }
+}
 
+void COrbiskDlg::FillNamingControls() {
     m_nIndexEdit = m_settings.INDEX;
     m_nNamingRule = m_settings.TypeofImageName;
     const bool prefixNaming = m_settings.TypeofImageName == int(NamingRule::PrefixAndNumber);
     m_prefixCombo->setEnabled(prefixNaming);
     Control(IDC_INDEX_EDIT)->setEnabled(prefixNaming);
-    m_prefixCombo->Fill(GetSettings().PRECHOOSE, m_settings.PREFIX);
+    // A hand-edited Sys.ini may hold a prefix that no file name can carry.
+    const QString list = GetSettings().PRECHOOSE;
+    m_settings.PREFIX = PrefixInUse(m_settings.PREFIX, list, SysSettings().PREFIX);
+    m_prefixCombo->Fill(list, m_settings.PREFIX);
     m_strCurrentPrefix = m_settings.PREFIX;
-
-    if (PrepareTempFolder().isEmpty()) Message(kMsgTempFolderFailed);
-
-    const QRect preview = Control(IDC_PREVIEW)->geometry().adjusted(1, 1, -1, -1);
-    m_rcPreview = {preview.left(), preview.top(), preview.right() + 1, preview.bottom() + 1};
-
-    if (CheckCaptureServer() == -1) {
-        Message(kMsgDeviceBusy);
-        Quit();
-        return false;
-    }
-    OpenDocumentCamera(doc.vid, doc.pid);
-    if (!m_pDocCamera) {
-        Message(kMsgNoDevice);
-        Quit();
-        return false;
-    }
-    OpenPortraitCamera(por.vid, por.pid);
-    if (!m_pDocCamera->Run()) {
-        Message(kMsgDeviceBusy, QMessageBox::Critical);
-        Quit();
-        return false;
-    }
-    Control(IDC_PREVIEW)->hide();
-    Control(IDC_PORTRAIT_PREVIEW)->hide();
-    m_pDocCamera->ShowPreview(true);
-    if (m_pPorCamera) m_pPorCamera->ShowPreview(false);
-
-    WaitWithEvents(env_.splashMilliseconds);
-    splash.reset();
-
-    if (m_settings.CutLeft != 0 || m_settings.CutTop != 0 || m_settings.CutRight != 0 ||
-        m_settings.CutBottom != 0) {
-        m_pDocCamera->SetCropMargins(m_settings.CutLeft, m_settings.CutTop, m_settings.CutRight,
-                                     m_settings.CutBottom);
-    }
-    m_settings.DocCamPid = doc.pid;
-    m_settings.DocCamVid = doc.vid;
-    m_settings.PorCamPid = por.pid;
-    m_settings.PorCamVid = por.vid;
-
-    StyleButtons();
-    CreateTiles();
-    InitExposure();
-    RestoreModes();
-    StartOrientation();
-    if (m_settings.CameraModel == kModelWithoutExposure) ApplyModel5Layout();
-    started_ = true;
-    return true;
 }
 
-void COrbiskDlg::OpenDocumentCamera(const QString& vid, const QString& pid) {
+void COrbiskDlg::FitPreviewRect() {
+    const QRect preview = Control(IDC_PREVIEW)->geometry().adjusted(1, 1, -1, -1);
+    m_rcPreview = {preview.left(), preview.top(), preview.right() + 1, preview.bottom() + 1};
+}
+
+bool COrbiskDlg::OpenDocumentCamera(const QString& vid, const QString& pid) {
     m_pDocCamera = env_.cameras(true, 0);
     if (!m_pDocCamera || m_pDocCamera->CountDevices(vid, pid) < 1) {
         m_pDocCamera.reset();
-        return;
+        return false;
     }
-    m_pDocCamera->SetResolution(m_settings.DocCamWidth, m_settings.DocCamHeight);
+    // Without a size (an unknown camera that lists none) the camera opens at
+    // its own, and the settings take that.
+    const bool sized = m_settings.DocCamWidth > 0 && m_settings.DocCamHeight > 0;
+    if (sized) m_pDocCamera->SetResolution(m_settings.DocCamWidth, m_settings.DocCamHeight);
     m_pDocCamera->SetFormatPreference(m_settings.FASTMODE == 1 ? kFormatMjpg : kFormatYuy2);
     if (m_pDocCamera->Open(this, vid, pid, m_rcPreview, m_settings.CHANNELS, 0) != 0) {
         m_pDocCamera.reset();
-        return;
+        return false;
     }
+    if (!sized) TakeDeliveredResolution();
     SetCameraModel(vid, pid);
     m_nDisplayMode = 0;
     std::vector<int> formats;
     m_pDocCamera->GetFormats(formats);
     if (std::ranges::find(formats, kFormatMjpg) != formats.end()) m_settings.FastModeAvailable = 1;
+    return true;
 }
 
-void COrbiskDlg::OpenPortraitCamera(const QString& vid, const QString& pid) {
+void COrbiskDlg::TakeDeliveredResolution() {
+    int width = 0, height = 0;
+    m_pDocCamera->GetResolution(width, height);
+    const DefaultResolution taken = DeliveredResolution(QSize(width, height));
+    if (taken.size != QSize(width, height)) {
+        m_pDocCamera->SetResolution(taken.size.width(), taken.size.height());
+    }
+    m_settings.DocCamWidth = taken.size.width();
+    m_settings.DocCamHeight = taken.size.height();
+    if (m_settings.XDPI <= 0) m_settings.XDPI = taken.dpi;
+    if (m_settings.YDPI <= 0) m_settings.YDPI = taken.dpi;
+}
+
+bool COrbiskDlg::OpenPortraitCamera(const QString& vid, const QString& pid) {
     m_pPorCamera = env_.cameras(true, 0);
     if (!m_pPorCamera || m_pPorCamera->CountDevices(vid, pid) < 1) {
         m_pPorCamera.reset();
-        return;
+        return false;
     }
     m_pPorCamera->SetResolution(m_settings.PorCamWidth, m_settings.PorCamHeight);
     if (m_pPorCamera->Open(this, vid, pid, m_rcPreview, m_settings.CHANNELS, 1) != 0) {
         m_pPorCamera.reset();
-        return;
+        return false;
     }
     m_pPorCamera->Stop();
     m_pPorCamera->ShowPreview(false);
+    return true;
+}
+
+bool COrbiskDlg::RunDocumentCamera() {
+    if (!m_pDocCamera->Run()) return false;
+    Control(IDC_PREVIEW)->hide();
+    Control(IDC_PORTRAIT_PREVIEW)->hide();
+    m_pDocCamera->ShowPreview(true);
+    if (m_pPorCamera) m_pPorCamera->ShowPreview(false);
+    return true;
+}
+
+void COrbiskDlg::ApplyTrims() {
+    if (m_settings.CutLeft != 0 || m_settings.CutTop != 0 || m_settings.CutRight != 0 ||
+        m_settings.CutBottom != 0) {
+        m_pDocCamera->SetCropMargins(m_settings.CutLeft, m_settings.CutTop, m_settings.CutRight,
+                                     m_settings.CutBottom);
+    }
+}
+
+void COrbiskDlg::StoreCameraIds(const DevicePair& pair) {
+    m_settings.DocCamPid = pair.document.pid;
+    m_settings.DocCamVid = pair.document.vid;
+    m_settings.PorCamPid = pair.portrait.pid;
+    m_settings.PorCamVid = pair.portrait.vid;
 }
 
 void COrbiskDlg::StyleButtons() {
@@ -416,20 +487,33 @@ void COrbiskDlg::StartOrientation() {
 
 void COrbiskDlg::StopOrientation() { m_orientationThread.Stop(); }
 
-void COrbiskDlg::NotifySibling() {
+bool COrbiskDlg::NotifySibling() {
     QString title = m_settings.Caption;
     title.replace(QStringLiteral("Vantorel"), QString::fromUtf8(kSiblingDisplayName));
-    if (title.isEmpty() || !platform::NamedWindowExists(title)) return;
-    platform::SendNamedWindowMessage(title, platform::WM_SIBLING_EXIT);
+    if (title.isEmpty() || !platform::NamedWindowExists(title)) return false;
+    return platform::SendNamedWindowMessage(title, platform::WM_SIBLING_EXIT).has_value();
 }
 
 void COrbiskDlg::DestroyWindow() {
     if (destroyed_) return;
     destroyed_ = true;
+    StopWorkers();
+    KeepCustomCropRects();
+    // A window whose start-up stopped never showed the settings: nothing of
+    // it may overwrite them.
+    if (started_ && !StoreSettings()) qWarning("orbisk: Sys.ini could not be written at exit");
+    DeleteOwnedObjects();
+    DisconnectOutsideParties();
+    NotifySibling();
+}
+
+void COrbiskDlg::StopWorkers() {
     StopOrientation();
     // The inspection reads a camera controller: it ends before they go.
     if (m_pShootDlg) m_pShootDlg->StopInspectThread();
+}
 
+void COrbiskDlg::KeepCustomCropRects() {
     // The shown camera's custom rectangle decides whether custom crop stays.
     std::optional<IntRect> shownRect;
     IntRect rect;
@@ -445,18 +529,18 @@ void COrbiskDlg::DestroyWindow() {
         shownRect->left >= shownRect->right) {
         m_settings.CUTPAGETYPE = int(CropMode::None);
     }
+}
 
-    // A window whose start-up stopped never showed the settings: nothing of
-    // it may overwrite them.
-    if (started_) {
-        PullFromControls();
-        m_settings.INDEX = m_nIndexEdit;
-        m_settings.TypeofImageName = m_nNamingRule;
-        m_settings.PREFIX = m_strCurrentPrefix;
-        m_settings.ROTATION %= 360;
-        m_settings.Save();
-    }
+bool COrbiskDlg::StoreSettings() {
+    PullFromControls();
+    m_settings.INDEX = m_nIndexEdit;
+    m_settings.TypeofImageName = m_nNamingRule;
+    m_settings.PREFIX = m_strCurrentPrefix;
+    m_settings.ROTATION %= 360;
+    return m_settings.Save();
+}
 
+void COrbiskDlg::DeleteOwnedObjects() {
     m_pDocCamera.reset();
     m_logoTile.reset();
     DeleteShootDialog();
@@ -464,11 +548,13 @@ void COrbiskDlg::DestroyWindow() {
     m_pPageDlg.reset();
     for (auto& tile : m_tiles) tile.reset();
     m_tiles.clear();
+}
 
+void COrbiskDlg::DisconnectOutsideParties() {
+    m_destroyWatch.reset();
     SetPreviewMessageHandler(nullptr);
     CloseMessageGate();
     namedWindow_.Unregister();
-    NotifySibling();
 }
 
 }  // namespace orbisk

@@ -97,6 +97,15 @@ TEST(PrefixList, SplitsUpToTheFirstEmptyPiece) {
     EXPECT_EQ(SplitPrefixList(""), QStringList());
 }
 
+TEST(PrefixList, AStartUsesAStoredPrefixOnlyWhenFileNamesMayCarryIt) {
+    EXPECT_EQ(PrefixInUse("DOC", "IMG|DOC", "IMG"), "DOC");
+    // Not in the list: still the prefix in use.
+    EXPECT_EQ(PrefixInUse("SCAN", "IMG|DOC", "IMG"), "SCAN");
+    EXPECT_EQ(PrefixInUse("../x", "a:b|DOC|IMG", "IMG"), "DOC");
+    EXPECT_EQ(PrefixInUse("A\nB", "a/b", "IMG"), "IMG");
+    EXPECT_EQ(PrefixInUse("x*", "", "IMG"), "IMG");
+}
+
 TEST(PrefixList, FindsTheTextRegardlessOfCaseFromTheSecondItemOn) {
     const QStringList items = {"img", "TXT", "IMG", "..."};
     EXPECT_EQ(FindPrefixIndex(items, "IMG"), 2);

@@ -10,7 +10,6 @@
 #include <chrono>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/continuous_shoot/new_page_rule.h"
@@ -18,6 +17,7 @@
 #include "core/command_ids.h"
 #include "tests/app/desk_film.h"
 #include "tests/support/case_name.h"
+#include "tests/support/manual_clock.h"
 #include "tests/support/message_log.h"
 #include "tests/support/wait_until.h"
 #include "ui/label.h"
@@ -60,18 +60,21 @@ class ScriptedCamera : public IShootCamera {
     size_t asked_ = 0;
 };
 
+// The dialog on a clock of the test's: time passes only when the test says.
 class ShootDialog : public ::testing::Test {
   protected:
     void Open(float interval = 5.0f, int language = kEnglish, bool portrait = false) {
         dialog = std::make_unique<CContinuousShootDlg>(&owner, interval, language);
         dialog->SetPortrait(portrait);
         dialog->SetMessageSink([this](const QString& text) { messages.push_back(text); });
+        dialog->SetClock(&clock);
     }
     QString Status() const { return dialog->StatusLabel()->Text(); }
     QString Counter() const { return dialog->CounterLabel()->Text(); }
     QAbstractButton* Button(int id) const { return dialog->Button(id); }
-    void Tick(int ticks = 1) {
-        for (int i = 0; i < ticks; ++i) dialog->OnTimer(shoot_ids::IDT_COUNTDOWN);
+    // Seconds pass.
+    void Tick(int seconds = 1) {
+        clock.Advance(std::chrono::seconds(seconds));
         QCoreApplication::processEvents();
     }
     void StartTimed(const QString& interval) {
@@ -79,7 +82,14 @@ class ShootDialog : public ::testing::Test {
         dialog->IntervalEdit()->setText(interval);
         dialog->OnStart();
     }
+    // Lets `cycles` inspection cycles of 800 ms run, each to its end.
+    bool Cycles(size_t cycles) {
+        const bool ran = test::StepWorkerCycles(clock, cycles, 800ms);
+        QCoreApplication::processEvents();
+        return ran;
+    }
 
+    test::ManualClock clock;  // outlives the dialog, which waits on it
     test::MessageLog owner;
     std::unique_ptr<CContinuousShootDlg> dialog;
     std::vector<QString> messages;
@@ -144,6 +154,9 @@ TEST_F(ShootDialog, TimedModeShootsOneIntervalAfterTheStartAndEveryIntervalOnwar
 
     dialog->OnPause();
     EXPECT_FALSE(dialog->IsCountingDown());
+    EXPECT_EQ(clock.Timers(), 0);
+    Tick(10);
+    EXPECT_EQ(dialog->ShotCount(), 2);
     EXPECT_EQ(Status(), "Please click \"Start\" to continuous Capturing");
     EXPECT_TRUE(Button(ids::ID_OK)->isEnabled());
     EXPECT_FALSE(Button(shoot_ids::IDC_PAUSE)->isEnabled());
@@ -203,10 +216,10 @@ TEST_F(ShootDialog, ShowsEachStatusOfTheInspection) {
 
 TEST_F(ShootDialog, SmartModeWithoutACameraReportsItAndShootsNothing) {
     Open();
-    dialog->SetInspectionPeriod(5ms);
     dialog->OnStart();
     EXPECT_EQ(Status(), "Detecting image");
     EXPECT_TRUE(dialog->IsInspecting());
+    ASSERT_TRUE(Cycles(1));
     EXPECT_TRUE(test::WaitUntil([&] { return Status() == "Failed to get video data"; }));
 
     struct Controller {
@@ -214,9 +227,10 @@ TEST_F(ShootDialog, SmartModeWithoutACameraReportsItAndShootsNothing) {
     };
     ControllerShootCamera<Controller> noController(nullptr);
     dialog->SetCamera(&noController);
-    std::this_thread::sleep_for(30ms);
+    ASSERT_TRUE(Cycles(3));
     dialog->OnPause();
     QCoreApplication::processEvents();
+    EXPECT_EQ(Status(), "Please click \"Start\" to continuous Capturing");
     EXPECT_TRUE(owner.posted.empty());
     EXPECT_EQ(dialog->ShotCount(), 0);
 }
@@ -226,13 +240,15 @@ TEST_F(ShootDialog, StopDuringTheWaitEndsTheThreadAtOnce) {
     ScriptedCamera camera;
     dialog->SetCamera(&camera);
     dialog->OnStart();  // cycles of 800 ms
-    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(test::WaitUntil([&] { return clock.Waiting() == 1; }));
     ASSERT_TRUE(dialog->IsInspecting());
 
-    const auto before = std::chrono::steady_clock::now();
     dialog->OnStop();
-    EXPECT_LT(std::chrono::steady_clock::now() - before, 100ms);
     EXPECT_FALSE(dialog->IsInspecting());
+    // The stop ended the wait: no time passed, and no wait ran out.
+    EXPECT_EQ(clock.Now(), 0ms);
+    EXPECT_EQ(clock.Waiting(), 0);
+    EXPECT_EQ(clock.GaveUp(), 0);
     EXPECT_EQ(camera.Asked(), 0u);
     QCoreApplication::processEvents();
     EXPECT_EQ(owner.posted, std::vector<Posted>{kStopped});
@@ -253,14 +269,15 @@ TEST_F(ShootDialog, DeletingItWhileInspectingEndsTheThreadFirst) {
     Open();
     ScriptedCamera camera;
     dialog->SetCamera(&camera);
-    dialog->SetInspectionPeriod(1ms);
     dialog->OnStart();
-    const bool asked = test::WaitUntil([&] { return camera.Asked() >= 2; }, 60s);
+    ASSERT_TRUE(Cycles(2));
+    EXPECT_EQ(camera.Asked(), 2u);
     dialog.reset();
-    EXPECT_TRUE(asked);
-    const size_t before = camera.Asked();
-    std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(camera.Asked(), before);
+    // No inspection waits for its next cycle, and none comes.
+    EXPECT_EQ(clock.Waiting(), 0);
+    EXPECT_EQ(clock.GaveUp(), 0);
+    clock.Advance(1h);
+    EXPECT_EQ(camera.Asked(), 2u);
 }
 
 TEST_F(ShootDialog, PagesLaidDownInTurnAreEachRequestedOnceAndAnEmptyDeskNever) {
@@ -279,12 +296,11 @@ TEST_F(ShootDialog, PagesLaidDownInTurnAreEachRequestedOnceAndAnEmptyDeskNever) 
 
     Open();
     dialog->SetCamera(&camera);
-    dialog->SetInspectionPeriod(1ms);
     dialog->OnStart();
-    // Slow under the sanitizers: the frames are drawn as they are asked for.
-    const bool played = test::WaitUntil([&] { return camera.Asked() > script.size(); }, 300s);
+    const bool played = Cycles(script.size() + 1);
     dialog->OnStop();
     ASSERT_TRUE(played);
+    EXPECT_EQ(camera.Asked(), script.size() + 1);
     QCoreApplication::processEvents();
 
     std::vector<Posted> expected(kPages, kShootRequest);

@@ -129,12 +129,11 @@ class HandoffTest : public test::StartedWindowTest {
                                         return qintptr(0);
                                     }));
         // Captures are named by the test.
-        fileKeys_ = QStringLiteral("TypeofImageName=2\n");
+        ini_["FILE"]["TypeofImageName"] = QStringLiteral("2");
         cameras_.cutOuts = {test::CutOut(400, 300)};
-        StartupEnvironment env;
-        env.imageMapName = mapName_;
-        env.askFileName = [this](int) { return std::optional<QString>(nextName_); };
-        dlg_ = Start(std::move(env));
+        env_.imageMapName = mapName_;
+        env_.askFileName = [this](int) { return std::optional<QString>(nextName_); };
+        dlg_ = Start();
     }
 
     qintptr Request() {

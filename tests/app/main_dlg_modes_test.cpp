@@ -3,9 +3,8 @@
 #include "app/main_dlg/orbisk_dlg.h"
 #include "core/branding_writer.h"
 #include "core/command_ids.h"
-#include "tests/app/fake_camera.h"
 #include "tests/support/case_name.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/main_window/main_window_test.h"
 #include "ui/dialog_file_name.h"
 #include "ui/my_combo_box.h"
 
@@ -122,61 +121,21 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- The main window --------------------------------------------------------
 
-// A main window on fake document and portrait cameras, with its files in a
-// folder of its own and its message boxes recorded.
-class ModesTest : public testing::Test {
+// A main window on fake document and portrait cameras; the camera log and
+// the messages of the start-up are cleared.
+class ModesTest : public test::MainWindowTest {
   protected:
-    ModesTest() {
-        branding_.deviceEntries = {QStringLiteral("1d6b0d411d6b0e01")};
-        cameras_.devices[QStringLiteral("1d6b:0d41")] = 1;
-        cameras_.devices[QStringLiteral("1d6b:0e01")] = 1;
-        runtimeDir_ = qgetenv("XDG_RUNTIME_DIR");
-        qputenv("XDG_RUNTIME_DIR", dir_.Path().toLocal8Bit());
-    }
-    ~ModesTest() override { qputenv("XDG_RUNTIME_DIR", runtimeDir_); }
-
-    QString SettingsPath() const { return dir_.File("Sys.ini"); }
+    ModesTest() { WithPortraitCamera(); }
 
     std::unique_ptr<COrbiskDlg> Start(const QString& ini = QString()) {
-        test::WriteBytes(dir_.File("data.dat"), EncodeBrandingFile(branding_));
-        // The images go into the test's folder; a section is read once.
-        const QString folder = QStringLiteral("FOLDPATH=%1\n").arg(dir_.File("images"));
-        QString text = ini;
-        if (text.contains("[FILE]\n")) {
-            text.replace("[FILE]\n", "[FILE]\n" + folder);
-        } else {
-            text.prepend("[FILE]\n" + folder);
-        }
-        test::WriteBytes(SettingsPath(), text.toUtf8());
-        StartupEnvironment env;
-        env.brandingPath = dir_.File("data.dat");
-        env.settingsPath = SettingsPath();
-        env.cameras = cameras_.Factory();
-        env.messages = [this](const QString& text, QMessageBox::Icon icon) {
-            shown_.append(text);
-            icons_.push_back(icon);
-        };
-        bool completed = false;
-        auto dlg = test::StartMainWindow(std::move(env), completed);
-        EXPECT_TRUE(completed);
+        auto dlg = StartWindow(ini);
+        EXPECT_TRUE(completed_);
         shown_.clear();
         icons_.clear();
         cameras_.log.clear();
         return dlg;
     }
-
-    SysSettings Stored() const { return test::StoredSettings(SettingsPath()); }
-
-    test::TempDir dir_;
-    QByteArray runtimeDir_;
-    BrandingContents branding_;
-    test::FakeCameras cameras_;
-    QStringList shown_;
-    std::vector<QMessageBox::Icon> icons_;
 };
-
-constexpr int kDocCamera = 1;  // the cameras in order of making: probe, document, portrait
-constexpr int kPorCamera = 2;
 
 struct NamingCase {
     const char* name;

@@ -11,6 +11,7 @@
 #include "tests/app/capture_fixture.h"
 #include "tests/app/desk_film.h"
 #include "tests/support/case_name.h"
+#include "tests/support/manual_clock.h"
 #include "tests/support/wait_until.h"
 
 #include <QAbstractButton>
@@ -28,6 +29,11 @@ using namespace std::chrono_literals;
 
 class ShootingTest : public test::CaptureWindowTest {
   protected:
+    // The inspection may wait on the clock: it ends before the clock goes.
+    ~ShootingTest() override {
+        if (dlg_) dlg_->DestroyWindow();
+    }
+
     // The fake document camera shows `shots` in turn, one per inspection
     // cycle, the last one from then on.
     void Film(std::vector<test::DeskShot> shots) {
@@ -39,6 +45,7 @@ class ShootingTest : public test::CaptureWindowTest {
 
     test::DeskFilm film_;
     std::atomic<unsigned> frames_{0};
+    test::ManualClock clock_;
 };
 
 struct OpeningCase {
@@ -98,17 +105,24 @@ TEST_F(ShootingTest, ItsRequestsCaptureUntilItsStopDeletesIt) {
 
 TEST_F(ShootingTest, TheExitEndsARunningInspectionBeforeTheCamerasGo) {
     Film({test::Desk()});
+    int waitingWhenTheCameraWent = -1;
+    cameras_.onDestroyed = [&](int camera) {
+        if (camera == kDocCamera) waitingWhenTheCameraWent = clock_.Waiting();
+    };
     COrbiskDlg& dlg = Start();
     dlg.OnCommand(IDC_CONTINUOUS_SHOOT);
-    dlg.ShootDlg()->SetInspectionPeriod(5ms);
+    dlg.ShootDlg()->SetClock(&clock_);
     dlg.ShootDlg()->OnStart();
-    ASSERT_TRUE(test::WaitUntil([&] { return frames_ >= 3; }));
+    ASSERT_TRUE(test::StepWorkerCycles(clock_, 3, 800ms));
+    EXPECT_EQ(frames_, 3u);
     dlg.DestroyWindow();
     EXPECT_EQ(dlg.ShootDlg(), nullptr);
     EXPECT_EQ(dlg.DocCamera(), nullptr);
-    const unsigned after = frames_;
-    test::WaitUntil([] { return false; }, 50ms);
-    EXPECT_EQ(frames_, after);
+    // The inspection had ended (it waited for no next cycle) when the
+    // document camera went.
+    EXPECT_EQ(waitingWhenTheCameraWent, 0);
+    EXPECT_EQ(clock_.Waiting(), 0);
+    EXPECT_EQ(clock_.GaveUp(), 0);
 }
 
 // 75 cycles of 800 ms: a minute of an empty desk.
@@ -172,10 +186,11 @@ bool Differ(const cv::Mat& a, const cv::Mat& b) {
     return cv::norm(sa, sb, cv::NORM_L1) / sa.total() > 10;
 }
 
-TEST(SimulatedShooting, NPagesShownGiveNFilesNoneTwice) {
+using SimulatedShooting = test::MainWindowTest;
+
+TEST_F(SimulatedShooting, NPagesShownGiveNFilesNoneTwice) {
     constexpr int kPages = 3;
-    test::TempDir dir;
-    const QString pages = dir.File("pages");
+    const QString pages = dir_.File("pages");
     QDir().mkpath(pages);
     test::DeskFilm film;
     for (int page = 0; page < kPages; ++page) {
@@ -184,30 +199,14 @@ TEST(SimulatedShooting, NPagesShownGiveNFilesNoneTwice) {
         ASSERT_TRUE(
             cv::imwrite(test::Encoded(pages + QStringLiteral("/page%1.png").arg(page)), frame));
     }
-    BrandingContents branding;
-    branding.logo = QImage(20, 10, QImage::Format_RGB888);
-    branding.logo.fill(Qt::darkBlue);
-    branding.deviceEntries = {QString::fromLatin1(platform::kSimulatedDeviceEntry)};
-    ASSERT_TRUE(test::WriteBytes(dir.File("data.dat"), EncodeBrandingFile(branding)));
-    ASSERT_TRUE(test::WriteBytes(
-        dir.File("Sys.ini"),
-        QStringLiteral("[FILE]\nFOLDPATH=%1/images\nTypeofImageName=0\n[SOUND]\nPlay=false\n"
-                       "[IMAGE]\nDATEFOLDER=0\nDocCamWidth=1600\nDocCamHeight=1200\n")
-            .arg(dir.Path())
-            .toUtf8()));
-
-    qputenv("ORBISK_CAMERA", "simulated");
-    qputenv("ORBISK_CAMERA_IMAGES", pages.toLocal8Bit());
+    UseSimulatedCamera(pages);
+    branding_.logo.fill(Qt::darkBlue);
     platform::SimulatedCamera::Reset();
     platform::SimulatedCamera::SetFrameRate(10);
-    StartupEnvironment env = StartupEnvironment::Program();
-    env.brandingPath = dir.File("data.dat");
-    env.settingsPath = dir.File("Sys.ini");
-    QStringList shown;
-    env.messages = [&](const QString& text, QMessageBox::Icon) { shown.append(text); };
-    bool completed = false;
-    auto dlg = test::StartMainWindow(std::move(env), completed);
-    ASSERT_TRUE(completed) << shown.join('\n').toStdString();
+    auto dlg =
+        StartWindow(QStringLiteral("[FILE]\nTypeofImageName=0\n[SOUND]\nPlay=false\n"
+                                   "[IMAGE]\nDocCamWidth=1600\nDocCamHeight=1200\n"));
+    ASSERT_TRUE(completed_) << shown_.join('\n').toStdString();
     const QString saveFolder = dlg->GetSettings().SaveFolder;
     auto saved = [&] { return QDir(saveFolder).entryList(QDir::Files, QDir::Name); };
 
@@ -222,9 +221,6 @@ TEST(SimulatedShooting, NPagesShownGiveNFilesNoneTwice) {
     dlg->ShootDlg()->OnStop();
     QCoreApplication::processEvents();
     dlg->DestroyWindow();
-    qunsetenv("ORBISK_CAMERA_IMAGES");
-    qunsetenv("ORBISK_CAMERA");
-    platform::SimulatedCamera::Reset();
 
     const QStringList files = saved();
     ASSERT_EQ(files.size(), kPages) << files.join(' ').toStdString();
@@ -239,7 +235,7 @@ TEST(SimulatedShooting, NPagesShownGiveNFilesNoneTwice) {
                 << files[i].toStdString() << " and " << files[j].toStdString();
         }
     }
-    EXPECT_TRUE(shown.isEmpty()) << shown.join('\n').toStdString();
+    EXPECT_TRUE(shown_.isEmpty()) << shown_.join('\n').toStdString();
 }
 
 }  // namespace

@@ -1,10 +1,6 @@
 #include "app/main_dlg/orbisk_dlg.h"
-#include "core/branding_writer.h"
 #include "core/command_ids.h"
-#include "platform/simulated_camera_id.h"
-#include "tests/app/fake_camera.h"
-#include "tests/support/temp_dir.h"
-#include "tests/support/wait_until.h"
+#include "tests/support/main_window/main_window_test.h"
 
 #include <gtest/gtest.h>
 #include <QLineEdit>
@@ -15,35 +11,14 @@ namespace {
 using namespace ids::main_dlg;
 
 // The main window as the program runs it, on the simulated camera pair.
-class SimulatedStartupTest : public testing::Test {
+class SimulatedStartupTest : public test::MainWindowTest {
   protected:
-    void SetUp() override {
-        qputenv("ORBISK_CAMERA", "simulated");
-        BrandingContents branding;
-        branding.logo = QImage(20, 10, QImage::Format_RGB888);
-        branding.logo.fill(Qt::darkBlue);
-        branding.link = QStringLiteral("https://example.org");
-        branding.deviceEntries = {QString::fromLatin1(platform::kSimulatedDeviceEntry)};
-        ASSERT_TRUE(test::WriteBytes(dir_.File("data.dat"), EncodeBrandingFile(branding)));
-    }
-    void TearDown() override { qunsetenv("ORBISK_CAMERA"); }
-
-    std::unique_ptr<COrbiskDlg> Start(const QString& ini) {
-        test::WriteBytes(
-            dir_.File("Sys.ini"),
-            (ini + QStringLiteral("[FILE]\nFOLDPATH=%1/images\n").arg(dir_.Path())).toUtf8());
-        StartupEnvironment env = StartupEnvironment::Program();
-        env.brandingPath = dir_.File("data.dat");
-        env.settingsPath = dir_.File("Sys.ini");
-        env.messages = [this](const QString& text, QMessageBox::Icon) { shown_.append(text); };
-        return test::StartMainWindow(std::move(env), completed_);
+    SimulatedStartupTest() {
+        UseSimulatedCamera();
+        branding_.logo.fill(Qt::darkBlue);
     }
 
-    SysSettings Stored() const { return test::StoredSettings(dir_.File("Sys.ini")); }
-
-    test::TempDir dir_;
-    QStringList shown_;
-    bool completed_ = false;
+    std::unique_ptr<COrbiskDlg> Start(const QString& ini) { return StartWindow(ini); }
 };
 
 TEST_F(SimulatedStartupTest, OpensBothCamerasShowsTheDocumentAndStoresTheSettingsAtExit) {

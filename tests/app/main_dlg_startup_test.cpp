@@ -4,10 +4,9 @@
 #include "core/command_ids.h"
 #include "platform/named_window.h"
 #include "platform/window_messages.h"
-#include "tests/app/fake_camera.h"
 #include "tests/support/case_name.h"
 #include "tests/support/input_events.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/main_window/main_window_test.h"
 #include "ui/fx_button.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +17,7 @@
 #include <QRadioButton>
 
 #include <atomic>
+#include <stop_token>
 #include <thread>
 
 namespace orbisk {
@@ -26,64 +26,22 @@ namespace {
 using namespace ids::main_dlg;
 using namespace std::chrono_literals;
 
-struct Shown {
-    QString text;
-    QMessageBox::Icon icon;
-};
-
-// A main window on fake cameras, with its branding file and Sys.ini in a
-// folder of its own and its message boxes recorded.
-class StartupTest : public testing::Test {
+// A main window on a fake document camera, its branding with a label and a
+// caption.
+class StartupTest : public test::MainWindowTest {
   protected:
     StartupTest() {
-        branding_.logo = QImage(20, 10, QImage::Format_RGB888);
-        branding_.logo.fill(Qt::red);
-        branding_.link = QStringLiteral("https://example.org");
-        branding_.deviceEntries = {QStringLiteral("1d6b0d411d6b0e01")};
         branding_.labelFlag = true;
         branding_.reserved = QString();
         branding_.caption = QStringLiteral("Cam");
-        cameras_.devices[QStringLiteral("1d6b:0d41")] = 1;
-        // Named windows of this test only: test programs run side by side.
-        runtimeDir_ = qgetenv("XDG_RUNTIME_DIR");
-        qputenv("XDG_RUNTIME_DIR", dir_.Path().toLocal8Bit());
     }
-    ~StartupTest() override { qputenv("XDG_RUNTIME_DIR", runtimeDir_); }
 
-    QString SettingsPath() const { return dir_.File("Sys.ini"); }
-
-    // Writes the files (Sys.ini from `ini` lines, nothing when null) and runs
-    // the start-up.
+    // Writes the files (Sys.ini from `ini`, data.dat unless told not to) and
+    // runs the start-up.
     std::unique_ptr<COrbiskDlg> Start(const QString& ini = QString(), bool writeBranding = true) {
-        if (writeBranding) test::WriteBytes(dir_.File("data.dat"), EncodeBrandingFile(branding_));
-        if (!ini.isNull()) test::WriteBytes(SettingsPath(), ini.toUtf8());
-        StartupEnvironment env;
-        env.brandingPath = dir_.File("data.dat");
-        env.settingsPath = SettingsPath();
-        env.cameras = cameras_.Factory();
-        env.messages = [this](const QString& text, QMessageBox::Icon icon) {
-            shown_.push_back({text, icon});
-        };
-        env.orientationBody = orientationBody_;
-        return test::StartMainWindow(std::move(env), completed_);
+        writeBranding_ = writeBranding;
+        return StartWindow(ini);
     }
-
-    // The stored settings after the exit.
-    SysSettings Stored() const { return test::StoredSettings(SettingsPath()); }
-
-    QStringList ShownTexts() const {
-        QStringList texts;
-        for (const Shown& s : shown_) texts.append(s.text);
-        return texts;
-    }
-
-    test::TempDir dir_;
-    QByteArray runtimeDir_;
-    BrandingContents branding_;
-    test::FakeCameras cameras_;
-    std::vector<Shown> shown_;
-    platform::WorkerThread::Body orientationBody_;
-    bool completed_ = false;
 };
 
 const QString kNoDevice = QStringLiteral("Please check whether the device is properly connected");
@@ -94,7 +52,7 @@ TEST_F(StartupTest, RunsToTheEndOnAConnectedCamera) {
     auto dlg = Start(kEnglish);
     EXPECT_TRUE(completed_);
     EXPECT_FALSE(dlg->QuitRequested());
-    EXPECT_TRUE(shown_.empty()) << ShownTexts().join('\n').toStdString();
+    EXPECT_TRUE(shown_.empty()) << shown_.join('\n').toStdString();
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Cam (Ver2.0.13.0)"));
     ASSERT_NE(dlg->DocCamera(), nullptr);
     EXPECT_EQ(dlg->DisplayMode(), 0);
@@ -120,7 +78,7 @@ TEST_F(StartupTest, WithoutTheBrandingFileShowsNoDeviceAndQuits) {
     auto dlg = Start(kEnglish, false);
     EXPECT_FALSE(completed_);
     EXPECT_TRUE(dlg->QuitRequested());
-    EXPECT_EQ(ShownTexts(), QStringList{kNoDevice});
+    EXPECT_EQ(shown_, QStringList{kNoDevice});
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Orbisk"));
     EXPECT_EQ(dlg->DocCamera(), nullptr);
 }
@@ -147,7 +105,7 @@ TEST_F(StartupTest, NoConnectedEntryShowsNoDeviceAndQuits) {
     auto dlg = Start(kEnglish);
     EXPECT_FALSE(completed_);
     EXPECT_TRUE(dlg->QuitRequested());
-    EXPECT_EQ(ShownTexts(), QStringList{kNoDevice});
+    EXPECT_EQ(shown_, QStringList{kNoDevice});
 }
 
 TEST_F(StartupTest, AFailedOpenShowsNoDeviceAndAFailedRunTheBusyMessageWithTheStopIcon) {
@@ -155,17 +113,17 @@ TEST_F(StartupTest, AFailedOpenShowsNoDeviceAndAFailedRunTheBusyMessageWithTheSt
     auto failedOpen = Start(kEnglish);
     EXPECT_FALSE(completed_);
     EXPECT_EQ(failedOpen->DocCamera(), nullptr);
-    EXPECT_EQ(ShownTexts(), QStringList{kNoDevice});
+    EXPECT_EQ(shown_, QStringList{kNoDevice});
 
     shown_.clear();
+    icons_.clear();
     cameras_.openResult = 0;
     cameras_.runResult = false;
-    auto failedRun = Start();
+    auto failedRun = Start(kEnglish);
     EXPECT_FALSE(completed_);
     EXPECT_TRUE(failedRun->QuitRequested());
-    ASSERT_EQ(shown_.size(), 1u);
-    EXPECT_EQ(shown_[0].text, kBusy);
-    EXPECT_EQ(shown_[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(shown_, QStringList{kBusy});
+    EXPECT_EQ(icons_, std::vector<QMessageBox::Icon>{QMessageBox::Critical});
 }
 
 TEST_F(StartupTest, AFailedStartUpLeavesTheStoredSettingsAlone) {
@@ -212,6 +170,42 @@ TEST_F(StartupTest, AnUnknownCameraTakesItsLargestFrameAndTheTablesDpiRatio) {
     EXPECT_EQ(QSize(s.PorCamWidth, s.PorCamHeight), QSize(800, 600));
 }
 
+struct UnlistedSizeCase {
+    const char* name;
+    QSize delivered;  // what the camera reports once open
+    QSize expected;
+    int dpi;
+    QStringList asked;  // the sizes the camera is asked for
+};
+
+class UnlistedSizeTest : public StartupTest,
+                         public testing::WithParamInterface<UnlistedSizeCase> {};
+
+TEST_P(UnlistedSizeTest, AnUnknownCameraThatListsNoSizeTakesOneItAcceptsWithItsDpi) {
+    const UnlistedSizeCase& c = GetParam();
+    branding_.deviceEntries = {QStringLiteral("1d6b0c011d6b0c02")};
+    cameras_.devices = {{QStringLiteral("1d6b:0c01"), 1}};
+    cameras_.largestFrame = QSize();
+    cameras_.resolution = c.delivered;
+    auto dlg = Start(QStringLiteral("[IMAGE]\nDocCamWidth=-1\nDocCamHeight=-1\n"));
+    ASSERT_TRUE(completed_);
+    const SysSettings s = dlg->GetSettings();
+    EXPECT_EQ(QSize(s.DocCamWidth, s.DocCamHeight), c.expected);
+    EXPECT_EQ(s.XDPI, c.dpi);
+    EXPECT_EQ(s.YDPI, c.dpi);
+    EXPECT_EQ(cameras_.CallsOf(kDocCamera).filter(QStringLiteral("SetResolution")), c.asked);
+    dlg->DestroyWindow();
+    EXPECT_EQ(QSize(Stored().DocCamWidth, Stored().DocCamHeight), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, UnlistedSizeTest,
+    testing::Values(
+        UnlistedSizeCase{"the_size_it_opens_at", {1280, 720}, {1280, 720}, 106, {}},
+        UnlistedSizeCase{
+            "none_told_vga", {}, {640, 480}, 53, {QStringLiteral("SetResolution 640x480")}}),
+    [](const auto& info) { return test::CaseName(info.param.name); });
+
 TEST_F(StartupTest, AStoredQuarterTurnIsAppliedOnceAndStoredModulo360) {
     auto dlg = Start(QStringLiteral("[OTHER]\nROTATION=90\n"));
     ASSERT_TRUE(completed_);
@@ -238,13 +232,15 @@ TEST_F(StartupTest, TheExitStoresTheNamingTheWindowShows) {
 }
 
 TEST_F(StartupTest, TheExitJoinsTheOrientationThreadBeforeWritingTheSettings) {
-    // The thread reads Sys.ini as it ends: it must still see the old index.
+    // The thread reads Sys.ini when its stop is asked (the callback runs in
+    // the exit) and as it ends: both times it must still see the old index.
     std::atomic<bool> ended = false;
-    QByteArray seenAtEnd;
-    orientationBody_ = [&](platform::WorkerThread::Context& context) {
+    QByteArray seenAtStop, seenAtEnd;
+    env_.orientationBody = [&](platform::WorkerThread::Context& context) {
+        const std::stop_callback atStop(context.Token(),
+                                        [&] { seenAtStop = test::ReadBytes(SettingsPath()); });
         while (context.WaitFor(1h)) {
         }
-        std::this_thread::sleep_for(50ms);
         seenAtEnd = test::ReadBytes(SettingsPath());
         ended = true;
     };
@@ -254,6 +250,7 @@ TEST_F(StartupTest, TheExitJoinsTheOrientationThreadBeforeWritingTheSettings) {
     dlg->ControlAs<QLineEdit>(IDC_INDEX_EDIT)->setText(QStringLiteral("4"));
     dlg->DestroyWindow();
     EXPECT_TRUE(ended);
+    EXPECT_TRUE(seenAtStop.contains("INDEX=3"));
     EXPECT_TRUE(seenAtEnd.contains("INDEX=3"));
     EXPECT_EQ(Stored().INDEX, 4);
 }
@@ -306,14 +303,22 @@ TEST_F(StartupTest, AModelFiveCameraHasNoExposureControlsAndNoVideoButton) {
     auto dlg = Start();
     ASSERT_TRUE(completed_);
     EXPECT_EQ(dlg->GetSettings().CameraModel, 5);
-    const QPoint capture = dlg->Control(IDC_CAPTURE)->pos();
     auto plain = (branding_.deviceEntries = {QStringLiteral("1d6b0d411d6b0e01")}, Start());
     for (int id : {IDC_RECORD_VIDEO, IDC_EXPOSURE_SLIDER, IDC_EXPOSURE_EDIT, IDC_AUTO_EXPOSURE,
-                   IDC_EXPOSURE_LABEL}) {
+                   IDC_EXPOSURE_LABEL, IDC_VIDEO_GROUP}) {
         EXPECT_FALSE(dlg->Control(id)->isVisibleTo(dlg.get())) << id;
         EXPECT_TRUE(plain->Control(id)->isVisibleTo(plain.get())) << id;
     }
-    EXPECT_EQ(capture, plain->Control(IDC_CAPTURE)->pos() + QPoint(0, 6));
+    // The column closes up over the exposure group, and continuous shooting
+    // takes the video button's place.
+    const auto at = [](const std::unique_ptr<COrbiskDlg>& window, int id) {
+        return window->Control(id)->pos();
+    };
+    const QPoint up(0, at(plain, IDC_ROTATE_LEFT).y() - at(plain, IDC_VIDEO_GROUP).y());
+    EXPECT_EQ(at(dlg, IDC_ROTATE_LEFT), at(plain, IDC_ROTATE_LEFT) - up);
+    EXPECT_EQ(at(dlg, IDC_NAMING_GROUP), at(plain, IDC_NAMING_GROUP) - up);
+    EXPECT_EQ(at(dlg, IDC_CAPTURE), at(plain, IDC_CAPTURE) - up);
+    EXPECT_EQ(at(dlg, IDC_CONTINUOUS_SHOOT), at(plain, IDC_RECORD_VIDEO) - up);
 }
 
 struct ProbeCase {
@@ -338,7 +343,7 @@ TEST_P(CaptureServerTest, OnlyAnAnswerOf51LeavesTheCameraToUs) {
     }
     auto dlg = Start(kEnglish);
     EXPECT_EQ(completed_, c.starts);
-    EXPECT_EQ(ShownTexts(), c.starts ? QStringList() : QStringList{kBusy});
+    EXPECT_EQ(shown_, c.starts ? QStringList() : QStringList{kBusy});
     EXPECT_EQ(dlg->DocCamera() != nullptr, c.starts);
 }
 

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
 
 #include <chrono>
 #include <memory>
@@ -59,6 +60,33 @@ class StreamedCamera : public IShootCamera {
     cv::Mat last_;
 };
 
+// The owner of the dialog: its messages, and what the camera shows as each
+// shot request arrives.
+class RequestLog : public test::MessageLog {
+  public:
+    explicit RequestLog(StreamedCamera& camera) : camera_(camera) {}
+    bool event(QEvent* e) override {
+        const bool handled = test::MessageLog::event(e);
+        if (e->type() == platform::WindowMessageEvent::Type() && !posted.empty() &&
+            posted.back() == Posted{platform::WM_SHOOT_REQUEST, 0, 0}) {
+            shown.push_back(camera_.CurrentFrame());
+        }
+        return handled;
+    }
+    std::vector<cv::Mat> shown;
+
+  private:
+    StreamedCamera& camera_;
+};
+
+// Small grey copies of two pictures differ by more than noise.
+bool Differ(const cv::Mat& a, const cv::Mat& b) {
+    cv::Mat sa, sb;
+    cv::resize(a, sa, {64, 48}, 0, 0, cv::INTER_AREA);
+    cv::resize(b, sb, {64, 48}, 0, 0, cv::INTER_AREA);
+    return cv::norm(sa, sb, cv::NORM_L1) / static_cast<double>(sa.total()) > 10;
+}
+
 TEST(SimulatedCameraShooting, EachPageOfTheFolderIsRequestedOnce) {
     constexpr int kPages = 3;
     constexpr auto kPageTime = 3s;  // the simulated camera's
@@ -82,33 +110,40 @@ TEST(SimulatedCameraShooting, EachPageOfTheFolderIsRequestedOnce) {
     auto device = SimulatedCamera::OpenDevice(devices->front());
     ASSERT_TRUE(device);
     StreamedCamera camera;
-    const auto streamed = std::chrono::steady_clock::now();
     ASSERT_TRUE(camera.Start(*device, {platform::kFourCcYuyv, size.width, size.height}));
     // The stream reads the folder before its first frame.
     const bool streaming = test::WaitUntil([&] { return !camera.CurrentFrame().empty(); });
     qunsetenv("ORBISK_CAMERA_IMAGES");
     ASSERT_TRUE(streaming);
 
-    test::MessageLog owner;
+    RequestLog owner(camera);
     CContinuousShootDlg dialog(&owner, 5.0f, 2);
     dialog.SetCamera(&camera);
     // Shorter cycles than the usual 800 ms keep the test short; a page still
     // needs three still frames, which it gets well within its three seconds.
     dialog.SetInspectionPeriod(200ms);
     dialog.OnStart();
-    // Stop before the first page comes round again.
-    test::WaitUntil([] { return false; },
-                    std::chrono::duration_cast<std::chrono::milliseconds>(
-                        streamed + kPages * kPageTime - 700ms - std::chrono::steady_clock::now()));
+    // Every page has its request before the first comes round again.
+    const bool requested = test::WaitUntil(
+        [&] { return owner.Count(platform::WM_SHOOT_REQUEST) >= kPages; }, kPages * kPageTime + 3s);
     dialog.OnStop();
     device->Stop();
     SimulatedCamera::Reset();
     QCoreApplication::processEvents();
 
+    EXPECT_TRUE(requested);
     std::vector<Posted> expected(kPages, {platform::WM_SHOOT_REQUEST, 0, 0});
     expected.push_back({platform::WM_SHOOT_REQUEST, 1, 0});
     EXPECT_EQ(owner.posted, expected);
     EXPECT_EQ(dialog.ShotCount(), kPages);
+    // Each request was for another page: none twice.
+    ASSERT_EQ(owner.shown.size(), static_cast<std::size_t>(kPages));
+    for (int i = 0; i < kPages; ++i) {
+        for (int j = i + 1; j < kPages; ++j) {
+            EXPECT_TRUE(Differ(owner.shown[std::size_t(i)], owner.shown[std::size_t(j)]))
+                << "requests " << i << " and " << j << " show the same page";
+        }
+    }
 }
 
 }  // namespace

@@ -21,28 +21,19 @@ TEST_P(StartupMessageTest, ReadsInTheLanguage) {
     EXPECT_EQ(StartupMessageText(c.message, c.language), QString::fromUtf8(c.expected));
 }
 
-constexpr auto kBranding = StartupMessage::BrandingUnreadable;
 constexpr auto kSettings = StartupMessage::SettingsUnavailable;
-constexpr auto kTemp = StartupMessage::TempFolderUnavailable;
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, StartupMessageTest,
     testing::Values(
-        MessageCase{"branding", kBranding, 0, "无法读取品牌文件 data.dat，程序将退出。"},
-        MessageCase{"branding", kBranding, 1, "無法讀取品牌檔案 data.dat，程式將結束。"},
-        MessageCase{"branding", kBranding, 2,
-                    "The branding file data.dat cannot be read. The program will close."},
         MessageCase{"settings", kSettings, 0, "无法读取或创建设置文件 Sys.ini，程序将退出。"},
         MessageCase{"settings", kSettings, 1, "無法讀取或建立設定檔 Sys.ini，程式將結束。"},
         MessageCase{"settings", kSettings, 2,
                     "The settings file Sys.ini can be neither read nor created. The program "
                     "will close."},
-        MessageCase{"temp_folder", kTemp, 0, "无法创建临时文件夹。"},
-        MessageCase{"temp_folder", kTemp, 1, "無法建立暫存資料夾。"},
-        MessageCase{"temp_folder", kTemp, 2, "The temporary folder cannot be created."},
         // Any other index reads simplified Chinese.
-        MessageCase{"temp_folder", kTemp, 3, "无法创建临时文件夹。"},
-        MessageCase{"branding", kBranding, -1, "无法读取品牌文件 data.dat，程序将退出。"}),
+        MessageCase{"settings", kSettings, 3, "无法读取或创建设置文件 Sys.ini，程序将退出。"},
+        MessageCase{"settings", kSettings, -1, "无法读取或创建设置文件 Sys.ini，程序将退出。"}),
     [](const auto& info) {
         return test::CaseName(info.param.name, "language", info.param.language);
     });

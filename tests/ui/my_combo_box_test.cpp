@@ -1,10 +1,15 @@
 #include "ui/my_combo_box.h"
 
+#include "ui/file_name_rules.h"
+
 #include "platform/window_messages.h"
 #include "tests/support/case_name.h"
+#include "tests/support/input_events.h"
 #include "tests/support/message_log.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
+#include <QLineEdit>
 
 #include <optional>
 
@@ -75,6 +80,14 @@ INSTANTIATE_TEST_SUITE_P(
                     ComboCase{"empty_list", "", "IMG", -1, kTwo, "A", "A", 1}),
     [](const auto& info) { return test::CaseName(info.param.name); });
 
+TEST(PrefixCombo, OffersNoPrefixThatAFileNameCannotCarry) {
+    CMyComboBox combo;
+    combo.Fill(QString::fromUtf8("IMG|a/b|c\\d|e:f|TAB\tX|NL\u2028|扫描|DOC"), "DOC");
+    EXPECT_EQ(combo.m_items, (QStringList{"IMG", QString::fromUtf8("扫描"), "DOC", "..."}));
+    EXPECT_EQ(combo.currentText(), "DOC");
+    EXPECT_EQ(LoadablePrefixes("a/b|IMG||DOC"), QStringList{"IMG"});
+}
+
 TEST(PrefixCombo, FillsFromAStoredListAsFarAsItGoes) {
     CMyComboBox combo;
     combo.Fill("IMG|DOC||TXT", "doc");
@@ -82,6 +95,41 @@ TEST(PrefixCombo, FillsFromAStoredListAsFarAsItGoes) {
     EXPECT_EQ(combo.currentIndex(), 1);
     EXPECT_EQ(CMyComboBox::s_nLastGood, 1);
     EXPECT_EQ(combo.CurrentPrefix(), "doc");
+}
+
+// A wheel step over the box changes the prefix (and so the running index)
+// only while the box has the focus; it does not take the focus either.
+TEST(PrefixCombo, TakesWheelStepsOnlyWithTheFocus) {
+    QWidget window;
+    auto* combo = new CMyComboBox(&window);
+    auto* other = new QLineEdit(&window);
+    other->move(0, 40);
+    test::MessageLog target;
+    combo->SetMessageTarget(&target);
+    int edits = 0;
+    combo->SetEditor([&] {
+        ++edits;
+        return std::optional<QStringList>();
+    });
+    combo->Fill("IMG|DOC|TXT", "IMG");
+    window.show();
+    window.activateWindow();
+    other->setFocus();
+    ASSERT_TRUE(test::WaitUntil([&] { return other->hasFocus(); }));
+
+    EXPECT_NE(combo->focusPolicy() & Qt::WheelFocus, Qt::WheelFocus);
+    for (int step = 0; step < 3; ++step) test::Wheel(*combo, combo->rect().center(), -120);
+    EXPECT_EQ(combo->currentText(), "IMG");
+    EXPECT_EQ(combo->CurrentPrefix(), "IMG");
+    EXPECT_EQ(edits, 0);
+    EXPECT_EQ(target.Count(platform::WM_PREFIX_CHANGED), 0);
+
+    combo->setFocus();
+    ASSERT_TRUE(test::WaitUntil([&] { return combo->hasFocus(); }));
+    test::Wheel(*combo, combo->rect().center(), -120);
+    EXPECT_EQ(combo->currentText(), "DOC");
+    EXPECT_EQ(combo->CurrentPrefix(), "DOC");
+    EXPECT_EQ(target.Count(platform::WM_PREFIX_CHANGED), 1);
 }
 
 TEST(PrefixCombo, TellsItsOwnWindowByDefault) {

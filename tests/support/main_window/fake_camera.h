@@ -1,14 +1,13 @@
 #pragma once
 
 #include "app/main_dlg/camera_port.h"
-#include "app/main_dlg/orbisk_dlg.h"
-#include "core/sys_settings.h"
+#include "core/int_rect.h"
 
 #include <QStringList>
+#include <QWidget>
 #include <opencv2/core/mat.hpp>
 
 #include <functional>
-
 #include <map>
 #include <memory>
 #include <optional>
@@ -30,6 +29,11 @@ struct FakeCameras {
     // loop would) and the size the camera delivers.
     std::vector<cv::Mat> cutOuts;
     std::function<void()> onGrab;
+    // Runs when a camera starts streaming, with the window it was opened in
+    // (where its snapshot button posts).
+    std::function<void(QWidget* window)> onRun;
+    // Runs when a camera goes, with its number.
+    std::function<void(int camera)> onDestroyed;
     QSize resolution{1920, 1080};
     // The current frame, asked for from any thread; not logged.
     std::function<cv::Mat()> frame;
@@ -39,12 +43,5 @@ struct FakeCameras {
     CameraFactory Factory();
     QStringList CallsOf(int camera) const;
 };
-
-// A main window on `env` after its start-up, which waits for no splash;
-// `completed` says whether the start-up ran to the end.
-std::unique_ptr<COrbiskDlg> StartMainWindow(StartupEnvironment env, bool& completed);
-
-// The settings stored in the Sys.ini at `path`.
-SysSettings StoredSettings(const QString& path);
 
 }  // namespace orbisk::test

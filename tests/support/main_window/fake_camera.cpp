@@ -1,4 +1,4 @@
-#include "tests/app/fake_camera.h"
+#include "tests/support/main_window/fake_camera.h"
 
 namespace orbisk::test {
 namespace {
@@ -6,6 +6,9 @@ namespace {
 class FakeCamera : public CameraPort {
   public:
     FakeCamera(FakeCameras& shared, int number) : s_(shared), n_(number) {}
+    ~FakeCamera() override {
+        if (s_.onDestroyed) s_.onDestroyed(n_);
+    }
 
     int CountDevices(const QString& vid, const QString& pid) override {
         const auto it = s_.devices.find(vid + ':' + pid);
@@ -17,9 +20,10 @@ class FakeCamera : public CameraPort {
         return 0;
     }
     void SetFormatPreference(int format) override { Log(QStringLiteral("Format %1").arg(format)); }
-    int Open(QWidget*, const QString& vid, const QString& pid, const IntRect&, bool,
+    int Open(QWidget* parent, const QString& vid, const QString& pid, const IntRect&, bool,
              int deviceIndex) override {
         Log(QStringLiteral("Open %1:%2 %3").arg(vid, pid).arg(deviceIndex));
+        window_ = parent;
         return s_.openResult;
     }
     bool GetFormats(std::vector<int>& formats) override {
@@ -28,6 +32,7 @@ class FakeCamera : public CameraPort {
     }
     bool Run() override {
         Log(QStringLiteral("Run"));
+        if (s_.onRun) s_.onRun(window_);
         return s_.runResult;
     }
     bool Stop() override {
@@ -94,6 +99,7 @@ class FakeCamera : public CameraPort {
     void Log(const QString& call) { s_.log.append(QStringLiteral("%1:%2").arg(n_).arg(call)); }
     FakeCameras& s_;
     int n_;
+    QWidget* window_ = nullptr;
 };
 
 }  // namespace
@@ -109,20 +115,6 @@ QStringList FakeCameras::CallsOf(int camera) const {
         if (line.startsWith(prefix)) calls.append(line.mid(prefix.size()));
     }
     return calls;
-}
-
-std::unique_ptr<COrbiskDlg> StartMainWindow(StartupEnvironment env, bool& completed) {
-    env.splashMilliseconds = 0;
-    auto dlg = std::make_unique<COrbiskDlg>(nullptr, std::move(env));
-    completed = dlg->OnInitDialog();
-    return dlg;
-}
-
-SysSettings StoredSettings(const QString& path) {
-    SysSettings s;
-    s.EnsureFile(path);
-    s.Load();
-    return s;
 }
 
 }  // namespace orbisk::test
