@@ -17,12 +17,6 @@
 namespace orbisk {
 namespace {
 
-// Detection parameters of the automatic crop.
-constexpr double kGradientFactor = 8.0;
-constexpr int kMedianAperture = 9;
-constexpr int kSobelAperture = 3;
-constexpr float kDetectionScale = 0.2f;
-constexpr float kMinAreaRatio = 0.01f;
 constexpr int kDeskewMargin = 10;
 
 // Black-and-white conversion.
@@ -57,8 +51,7 @@ std::vector<cv::Mat> CropPages(const cv::Mat& frame, const SysSettings& s) {
         case 1: {
             cv::Mat page;
             if (s.ISMUTICUTPAGE) {
-                if (!CropDocuments(frame, pages, kGradientFactor, kMedianAperture, kSobelAperture,
-                                   kDetectionScale, kMinAreaRatio, 0)) {
+                if (!CropDocuments(frame, pages, kCropDetection, 0)) {
                     pages.assign(1, frame);
                 }
                 // A page cut to nothing cannot be saved.
@@ -69,11 +62,9 @@ std::vector<cv::Mat> CropPages(const cv::Mat& frame, const SysSettings& s) {
                 return pages;
             }
             if (s.DEFORMATION) {
-                DeskewDocument(frame, page, kGradientFactor, kMedianAperture, kSobelAperture,
-                               kDeskewMargin, kDetectionScale);
+                DeskewDocument(frame, page, kPageDetection, kDeskewMargin);
             } else {
-                CropDocument(frame, kGradientFactor, kMedianAperture, kSobelAperture,
-                             kDetectionScale, kMinAreaRatio, 0, page);
+                CropDocument(frame, kCropDetection, 0, page);
             }
             pages.push_back(page.empty() ? frame : page);
             return pages;

@@ -54,10 +54,9 @@ bool IsFrameUnchanged(const cv::Mat& first, const cv::Mat& second, float fractio
     return !(area > limit);
 }
 
-bool IsDocumentPresent(const cv::Mat& frame, double areaRatio, double gradientFactor,
-                       int medianAperture, int sobelAperture) {
+bool IsDocumentPresent(const cv::Mat& frame, double areaRatio, const DetectionParams& params) {
     RotatedBox box;
-    if (!DetectDocument(box, medianAperture, sobelAperture, 0.2f, 0.03f, frame, gradientFactor)) {
+    if (!DetectDocument(box, frame, params)) {
         return false;
     }
     const double covered = static_cast<double>(box.width) * box.height /

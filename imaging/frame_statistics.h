@@ -2,6 +2,8 @@
 
 #include <opencv2/core/mat.hpp>
 
+#include "imaging/detection_params.h"
+
 namespace orbisk {
 
 // Statistics of camera frames that tell continuous shooting whether a new page
@@ -15,10 +17,10 @@ namespace orbisk {
 // differ in size or channel count.
 bool IsFrameUnchanged(const cv::Mat& first, const cv::Mat& second, float fraction, int difference);
 
-// True when document detection finds a page (scale 0.2, minimum area ratio
-// 0.03) whose box covers more than `areaRatio` of the frame.
-bool IsDocumentPresent(const cv::Mat& frame, double areaRatio, double gradientFactor,
-                       int medianAperture, int sobelAperture);
+// True when document detection with `params` (new-page detection passes
+// kPageDetection) finds a page whose box covers more than `areaRatio` of the
+// frame.
+bool IsDocumentPresent(const cv::Mat& frame, double areaRatio, const DetectionParams& params);
 
 // The 20th percentile of the grey values of the frame's bright part (above
 // Otsu's level), 0..255. A frame without a bright part (one grey value

@@ -21,8 +21,7 @@ NewPageVerdict NewPageInspector::Inspect(const cv::Mat& frame) {
     if (!frame.empty()) {
         cv::resize(frame, reduced, cv::Size(), kFrameScale, kFrameScale, cv::INTER_LINEAR);
     }
-    const bool present =
-        IsDocumentPresent(reduced, kAreaRatio, kGradientFactor, kMedianAperture, kSobelAperture);
+    const bool present = IsDocumentPresent(reduced, kAreaRatio, kDetection);
     const bool sameAsThreeAgo =
         IsFrameUnchanged(history_[0], reduced, kChangeFraction, kChangeDifference);
     const bool sameAsTwoAgo =

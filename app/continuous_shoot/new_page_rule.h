@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "imaging/detection_params.h"
+
 class QObject;
 
 namespace orbisk {
@@ -39,9 +41,7 @@ class NewPageInspector {
     // inspection.
     static constexpr double kFrameScale = 0.2;
     static constexpr double kAreaRatio = 0.04;
-    static constexpr double kGradientFactor = 8.0;
-    static constexpr int kMedianAperture = 9;
-    static constexpr int kSobelAperture = 3;
+    static constexpr DetectionParams kDetection = kPageDetection;
     static constexpr float kChangeFraction = 0.05f;
     static constexpr int kChangeDifference = 50;
 

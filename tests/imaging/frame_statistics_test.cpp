@@ -97,16 +97,16 @@ TEST(DocumentPresent, APageOfAThirdOfTheFrameIsPresentAndAnEmptyDeskIsNot) {
     options.size = {960, 540};
     options.pages = {{.centre = {470, 280}, .size = {480, 324}, .angle = 8}};
     const Scene scene = MakeScene(options);
-    EXPECT_TRUE(IsDocumentPresent(scene.image, kPresentRatio, kFactor, kMedian, kSobel));
+    EXPECT_TRUE(IsDocumentPresent(scene.image, kPresentRatio, kPageDetection));
 
     for (EmptyDesk desk :
          {EmptyDesk::PlainDark, EmptyDesk::Wood, EmptyDesk::StripedCloth, EmptyDesk::ShadowEdge,
           EmptyDesk::SensorNoise, EmptyDesk::JpegArtefacts}) {
-        EXPECT_FALSE(IsDocumentPresent(MakeEmptyDesk(desk, {960, 540}), kPresentRatio, kFactor,
-                                       kMedian, kSobel))
+        EXPECT_FALSE(
+            IsDocumentPresent(MakeEmptyDesk(desk, {960, 540}), kPresentRatio, kPageDetection))
             << "desk " << static_cast<int>(desk);
     }
-    EXPECT_FALSE(IsDocumentPresent(cv::Mat(), kPresentRatio, kFactor, kMedian, kSobel));
+    EXPECT_FALSE(IsDocumentPresent(cv::Mat(), kPresentRatio, kPageDetection));
 }
 
 TEST(DocumentPresent, TheBoxMustCoverMoreThanTheRatio) {
@@ -118,8 +118,8 @@ TEST(DocumentPresent, TheBoxMustCoverMoreThanTheRatio) {
     ASSERT_TRUE(DetectDocument(box, kMedian, kSobel, 0.2f, 0.03f, scene.image, kFactor));
     const double covered = static_cast<double>(box.width) * box.height / (960.0 * 540.0);
 
-    EXPECT_FALSE(IsDocumentPresent(scene.image, covered, kFactor, kMedian, kSobel));
-    EXPECT_TRUE(IsDocumentPresent(scene.image, covered * 0.999, kFactor, kMedian, kSobel));
+    EXPECT_FALSE(IsDocumentPresent(scene.image, covered, kPageDetection));
+    EXPECT_TRUE(IsDocumentPresent(scene.image, covered * 0.999, kPageDetection));
 }
 
 TEST(ForegroundBrightness, IsTheFifthFromTheBottomOfTheBrightPixels) {
