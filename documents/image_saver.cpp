@@ -30,9 +30,9 @@ constexpr int kCaptureBrightnessTarget = 240;
 constexpr int kImageBrightnessTarget = 250;
 constexpr int kShadowThreshold = 50;
 
-constexpr int kColour = 0;
-constexpr int kGrey = 1;
-constexpr int kBlackAndWhite = 2;
+constexpr int kColour = int(ColourMode::Colour);
+constexpr int kGrey = int(ColourMode::Grey);
+constexpr int kBlackAndWhite = int(ColourMode::BlackAndWhite);
 
 // The page of the largest area; the first of equal areas wins.
 cv::Mat LargestPage(const std::vector<cv::Mat>& pages) {
@@ -48,7 +48,7 @@ cv::Mat LargestPage(const std::vector<cv::Mat>& pages) {
 std::vector<cv::Mat> CropPages(const cv::Mat& frame, const SysSettings& s) {
     std::vector<cv::Mat> pages;
     switch (s.CUTPAGETYPE) {
-        case 1: {
+        case int(CropMode::Automatic): {
             cv::Mat page;
             if (s.ISMUTICUTPAGE) {
                 if (!CropDocuments(frame, pages, kCropDetection, 0)) {
@@ -69,7 +69,7 @@ std::vector<cv::Mat> CropPages(const cv::Mat& frame, const SysSettings& s) {
             pages.push_back(page.empty() ? frame : page);
             return pages;
         }
-        case 2: {
+        case int(CropMode::CustomRectangle): {
             const IntRect& r = s.CaptureCropRect;
             CropRect(frame, pages, r.left, r.top, r.right - r.left, r.bottom - r.top);
             return pages;
@@ -89,7 +89,7 @@ bool SharesPixels(const cv::Mat& a, const cv::Mat& b) {
 
 CImageSaver::CImageSaver(int language, ISaverNotifier* notifier) : notifier_(notifier) {
     settings_.COLOR = kColour;
-    settings_.CUTPAGETYPE = 0;
+    settings_.CUTPAGETYPE = int(CropMode::None);
     settings_.XDPI = 96;
     settings_.YDPI = 96;
     settings_.JPGQuality = 80;

@@ -198,7 +198,7 @@ void CShowImageDlg::OnBnClickedPrint() {
     // A copy: printing is always in colour, and the operator's own colour
     // mode and quality stay for OK.
     SysSettings printSettings = settings_;
-    printSettings.COLOR = 0;
+    printSettings.COLOR = int(ColourMode::Colour);
     printSettings.JPGQuality = 80;
     CImageSaver saver(0);
     saver.SetSettings(printSettings);

@@ -133,7 +133,7 @@ TEST_F(MergeColourTest, AColourModeReachesTheOpenMergeDialog) {
     ASSERT_TRUE(dlg.OnCommand(IDC_CAPTURE));
     ASSERT_NE(dlg.MergeDlg(), nullptr);
     dlg.ControlAs<QRadioButton>(IDC_COLOR_MONO)->click();
-    EXPECT_EQ(dlg.MergeDlg()->Settings().COLOR, 2);
+    EXPECT_EQ(dlg.MergeDlg()->Settings().COLOR, int(ColourMode::BlackAndWhite));
 }
 
 class CaptureNamingTest : public test::CaptureWindowTest {};

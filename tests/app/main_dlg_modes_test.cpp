@@ -396,22 +396,22 @@ TEST_F(ModesTest, DestinationBoxesSwitchEachOtherOffAndReachSysIni) {
     EXPECT_FALSE(merge->isChecked());
     EXPECT_TRUE(pdf->isChecked());
     EXPECT_EQ(dlg->GetSettings().Merge, 0);
-    EXPECT_EQ(dlg->GetSettings().PDFORTIF, 2);
+    EXPECT_EQ(dlg->GetSettings().PDFORTIF, int(CollectionMode::OnePdf));
 
     tif->click();
     EXPECT_FALSE(pdf->isChecked());
     EXPECT_TRUE(tif->isChecked());
-    EXPECT_EQ(dlg->GetSettings().PDFORTIF, 1);
+    EXPECT_EQ(dlg->GetSettings().PDFORTIF, int(CollectionMode::MultiPageTif));
 
     merge->click();
     EXPECT_FALSE(tif->isChecked());
-    EXPECT_EQ(dlg->GetSettings().PDFORTIF, 0);
+    EXPECT_EQ(dlg->GetSettings().PDFORTIF, int(CollectionMode::None));
     EXPECT_EQ(dlg->GetSettings().Merge, 1);
     EXPECT_TRUE(shown_.isEmpty());
 
     dlg->DestroyWindow();
     EXPECT_EQ(Stored().Merge, 1);
-    EXPECT_EQ(Stored().PDFORTIF, 0);
+    EXPECT_EQ(Stored().PDFORTIF, int(CollectionMode::None));
 }
 
 // A window whose start-up has not run has no document camera.
@@ -431,11 +431,11 @@ TEST(ModesWithoutCamera, DestinationClicksAreUndoneAndCustomCropDoesNothing) {
 
     dlg.ControlAs<QRadioButton>(IDC_CROP_NONE)->click();
     dlg.ControlAs<QRadioButton>(IDC_CROP_CUSTOM)->click();
-    EXPECT_EQ(dlg.GetSettings().CUTPAGETYPE, 0);
+    EXPECT_EQ(dlg.GetSettings().CUTPAGETYPE, int(CropMode::None));
     EXPECT_TRUE(dlg.ControlAs<QRadioButton>(IDC_CROP_NONE)->isChecked());
     // The other crop radios still set the mode.
     dlg.ControlAs<QRadioButton>(IDC_CROP_AUTO)->click();
-    EXPECT_EQ(dlg.GetSettings().CUTPAGETYPE, 1);
+    EXPECT_EQ(dlg.GetSettings().CUTPAGETYPE, int(CropMode::Automatic));
 }
 
 }  // namespace

@@ -150,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, SaverFormatTest,
                          [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(SaverTest, BlackAndWhiteDefaultFormatIsOneGroup4Page) {
-    settings.COLOR = 2;
+    settings.COLOR = int(ColourMode::BlackAndWhite);
     settings.XDPI = 300;
     settings.YDPI = 200;
     const QStringList written = Capture(PaperPage(), Base());
@@ -172,7 +172,7 @@ TEST_F(SaverTest, BlackAndWhiteDefaultFormatIsOneGroup4Page) {
 }
 
 TEST_F(SaverTest, GifReplacesAnOlderFileOfItsName) {
-    settings.IMG_FORMAT = 5;
+    settings.IMG_FORMAT = int(ImageFormat::Gif);
     ASSERT_TRUE(WriteBytes(Base() + ".GIF", "old"));
     CImageSaver saver = MakeSaver();
     QStringList written;
@@ -227,7 +227,7 @@ TEST_F(SaverTest, MultiObjectCropOfThreePagesSavesThreeNumberedFiles) {
                          .pages = {{.centre = {330, 330}, .size = {440, 360}, .angle = 5},
                                    {.centre = {1150, 360}, .size = {520, 420}, .angle = -8},
                                    {.centre = {760, 900}, .size = {600, 380}, .angle = 3}}});
-    settings.CUTPAGETYPE = 1;
+    settings.CUTPAGETYPE = int(CropMode::Automatic);
     settings.ISMUTICUTPAGE = true;
     CImageSaver saver = MakeSaver();
     std::vector<cv::Mat> pages;
@@ -247,7 +247,7 @@ TEST_F(SaverTest, GreyModeWeighsBlueAboveRed) {
     cv::Mat page(120, 160, CV_8UC3, cv::Scalar(255, 255, 255));
     page(cv::Rect(20, 40, 40, 40)).setTo(cv::Scalar(255, 0, 0));
     page(cv::Rect(100, 40, 40, 40)).setTo(cv::Scalar(0, 0, 255));
-    settings.COLOR = 1;
+    settings.COLOR = int(ColourMode::Grey);
     CImageSaver saver = MakeSaver();
     std::vector<cv::Mat> pages;
     saver.ProcessCapture(page, pages);
@@ -759,7 +759,7 @@ int SpecksLeft(const cv::Mat& bilevel) {
 const ChainCase kChainCases[] = {
     {"CustomRectangleCutsThePage",
      [](SysSettings& s) {
-         s.CUTPAGETYPE = 2;
+         s.CUTPAGETYPE = int(CropMode::CustomRectangle);
          s.CaptureCropRect = {100, 50, 400, 250};
      },
      [](CImageSaver& saver, const SysSettings&) {
@@ -770,7 +770,7 @@ const ChainCase kChainCases[] = {
      }},
     {"CustomRectangleOutsideTheFrameGivesNoPage",
      [](SysSettings& s) {
-         s.CUTPAGETYPE = 2;
+         s.CUTPAGETYPE = int(CropMode::CustomRectangle);
          s.CaptureCropRect = {2000, 1300, 2300, 1500};
      },
      [](CImageSaver& saver, const SysSettings&) {
@@ -778,7 +778,7 @@ const ChainCase kChainCases[] = {
      }},
     {"DeformationStraightensATurnedPage",
      [](SysSettings& s) {
-         s.CUTPAGETYPE = 1;
+         s.CUTPAGETYPE = int(CropMode::Automatic);
          s.DEFORMATION = 1;
      },
      [](CImageSaver& saver, const SysSettings&) {
@@ -801,7 +801,7 @@ const ChainCase kChainCases[] = {
      }},
     {"ShadowFlattensGreyPaper",
      [](SysSettings& s) {
-         s.COLOR = 1;
+         s.COLOR = int(ColourMode::Grey);
          s.SHADOW = 1;
      },
      [](CImageSaver& saver, const SysSettings& s) {
@@ -829,7 +829,8 @@ const ChainCase kChainCases[] = {
          EXPECT_NEAR(MeanWhere(pages[0], paperGrey), 240, 2);
          EXPECT_NEAR(MeanWhere(saver.ProcessImage(page), paperGrey), 250, 2);
      }},
-    {"ProcessedImageNeverSharesTheGivenOne", [](SysSettings& s) { s.COLOR = 0; },
+    {"ProcessedImageNeverSharesTheGivenOne",
+     [](SysSettings& s) { s.COLOR = int(ColourMode::Colour); },
      [](CImageSaver& saver, const SysSettings&) {
          // Paper above the target is left as it is, dim paper is brightened:
          // either way the result is a page of its own.
@@ -847,7 +848,7 @@ const ChainCase kChainCases[] = {
      }},
     {"NoiseSizeRemovesSpecksBelowIt",
      [](SysSettings& s) {
-         s.COLOR = 2;
+         s.COLOR = int(ColourMode::BlackAndWhite);
          s.NoiseSize = 0;
      },
      [](CImageSaver& saver, const SysSettings& s) {
@@ -861,7 +862,7 @@ const ChainCase kChainCases[] = {
          EXPECT_EQ(SpecksLeft(kept[0]), 11 * 4);
          EXPECT_EQ(SpecksLeft(cleaned[0]), 0);
      }},
-    {"BlankSheetComesOutWhite", [](SysSettings& s) { s.COLOR = 2; },
+    {"BlankSheetComesOutWhite", [](SysSettings& s) { s.COLOR = int(ColourMode::BlackAndWhite); },
      [](CImageSaver& saver, const SysSettings&) {
          cv::Mat sheet(1200, 1600, CV_8UC3, cv::Scalar::all(225));
          cv::Mat noise(sheet.size(), CV_8UC3);
