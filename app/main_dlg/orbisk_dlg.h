@@ -8,6 +8,7 @@
 #include "app/main_dlg/modes_destination.h"
 #include "core/drive_list.h"
 #include "core/sys_settings.h"
+#include "documents/capture_road.h"
 #include "platform/named_window.h"
 #include "platform/sound_player.h"
 #include "platform/worker_thread.h"
@@ -231,10 +232,15 @@ class COrbiskDlg : public QDialog {
     void OnAccelCapture();
     qintptr OnCameraButton(qintptr wParam, qintptr lParam);
     qintptr OnShootRequest(qintptr wParam, qintptr lParam);
+    // The current camera's cut-outs and size; empty without that camera.
+    CaptureFrames GrabFrames();
+    // The finished images of the current camera (for the capture variants).
     std::vector<cv::Mat> GrabAndProcessFrames();
     void SyncNamingSettings();
     static void RemoveTempFiles();
     void PlayShutterSound();
+    // Tells the operator which files of the capture are missing.
+    void ShowWriteFailures(const QStringList& failures);
     // Hand the written files on; false when the name the operator was asked
     // for was cancelled.
     bool HandToMergeDialog(const QStringList& written, const std::vector<std::string>& barcodes);

@@ -1,6 +1,6 @@
-#include "app/main_dlg/capture_rescale.h"
 #include "app/main_dlg/message_texts.h"
 #include "core/command_ids.h"
+#include "documents/capture_rescale.h"
 #include "documents/dialogs/multi_page_dlg.h"
 #include "documents/dialogs/show_image_dlg.h"
 #include "documents/image_saver.h"
