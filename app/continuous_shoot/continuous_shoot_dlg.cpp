@@ -140,14 +140,14 @@ void CContinuousShootDlg::OnStart() {
         ShowStatus(Text(ShootTexts::kDetecting));
         inspection_.Stop();  // joins a body that ended by itself
         inspection_.Start([this, period = inspectionPeriod_](platform::WorkerThread::Context& c) {
-            RunInspection(c, camera_, owner_, this, period);
+            RunInspection(c, camera_, hold_, owner_, this, period);
         });
     }
     pauseButton_->setEnabled(true);
 }
 
 void CContinuousShootDlg::OnTimer(int timerId) {
-    if (mode_ != kTimedMode || timerId != shoot_ids::IDT_COUNTDOWN) return;
+    if (mode_ != kTimedMode || timerId != shoot_ids::IDT_COUNTDOWN || hold_.held) return;
     if (CountdownTick(countdownMs_, interval_)) {
         ++shotCount_;
         ShowCounter();

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 
+#include "app/continuous_shoot/inspection_loop.h"
 #include "platform/language_text.h"
 #include "platform/worker_thread.h"
 
@@ -46,6 +47,13 @@ class CContinuousShootDlg : public QDialog {
     }
     // The inspection's cycle; 800 ms unless a test shortens it.
     void SetInspectionPeriod(std::chrono::milliseconds period) { inspectionPeriod_ = period; }
+    // While the owner captures it can take no shot, so none is made: the
+    // inspection skips its cycles (its history waits with it) and the
+    // countdown stands still. Every shot counted is one the owner takes.
+    void HoldShots(bool held) { hold_.held = held; }
+    bool ShotsHeld() const { return hold_.held; }
+    // The inspection cycles that passed held.
+    long HeldCycles() const { return hold_.skipped; }
 
     // The handlers, reachable without a mouse.
     void OnStart();
@@ -96,6 +104,7 @@ class CContinuousShootDlg : public QDialog {
     int shotCount_ = 0;
     int mode_ = kTimedMode;
     std::atomic<IShootCamera*> camera_{nullptr};
+    InspectionHold hold_;
     std::chrono::milliseconds inspectionPeriod_{800};
     QBasicTimer countdownTimer_;
     std::function<void(const QString&)> messageSink_;

@@ -1,5 +1,6 @@
-// The capture command: the grab from the current camera, and the hand-on of
-// the written files to the thumbnail strip, the merge dialog or the page
+// The capture command, and what every capture command shares: one at a time
+// through the window's gate, the grab from the current camera, and the hand-on
+// of the written files to the thumbnail strip, the merge dialog or the page
 // collection. The road between grab and files is documents/capture_road.
 
 #include "app/continuous_shoot/continuous_shoot_dlg.h"
@@ -41,18 +42,6 @@ class SaverMessages : public ISaverNotifier {
 
   private:
     const MessageSink& sink_;
-};
-
-// Clears the busy flag however the capture ends.
-class BusyGuard {
-  public:
-    explicit BusyGuard(bool& busy) : busy_(busy) { busy_ = true; }
-    ~BusyGuard() { busy_ = false; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-
-  private:
-    bool& busy_;
 };
 
 }  // namespace
@@ -99,11 +88,13 @@ void COrbiskDlg::PlayShutterSound() {
     }
 }
 
-void COrbiskDlg::OnCapture() {
-    // A modal loop of a running capture delivers queued presses and shots.
-    if (m_bCapturing) return;
-    const BusyGuard busy(m_bCapturing);
+void COrbiskDlg::RunCaptureCommand(void (COrbiskDlg::*command)()) {
+    m_captureGate.Run([this, command] { (this->*command)(); });
+}
 
+void COrbiskDlg::OnCapture() { RunCaptureCommand(&COrbiskDlg::Capture); }
+
+void COrbiskDlg::Capture() {
     PullFromControls();
     SyncNamingSettings();
     if (!m_pDocCamera) return;

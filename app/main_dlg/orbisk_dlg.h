@@ -2,6 +2,7 @@
 
 #include "app/main_dlg/accelerators.h"
 #include "app/main_dlg/camera_port.h"
+#include "app/main_dlg/capture_gate.h"
 #include "app/main_dlg/command_dispatch.h"
 #include "app/main_dlg/image_handoff.h"
 #include "app/main_dlg/message_texts.h"
@@ -232,6 +233,11 @@ class COrbiskDlg : public QDialog {
     void OnAccelCapture();
     qintptr OnCameraButton(qintptr wParam, qintptr lParam);
     qintptr OnShootRequest(qintptr wParam, qintptr lParam);
+    // Every capture command runs through here: one at a time, and a request
+    // that arrives meanwhile runs after it.
+    void RunCaptureCommand(void (COrbiskDlg::*command)());
+    // The capture itself.
+    void Capture();
     // The current camera's cut-outs and size; empty without that camera.
     CaptureFrames GrabFrames();
     // The finished images of the current camera (for the capture variants).
@@ -261,6 +267,8 @@ class COrbiskDlg : public QDialog {
     void OpenContinuousShootDialog();
     // Stops its inspection, then deletes it.
     void DeleteShootDialog();
+    // No shots while a capture runs, so that each shot counted is taken.
+    void HoldShooting(bool held);
 
     // Every handler of the window by id, and of its private messages
     // (command_tables.cpp).
@@ -312,9 +320,9 @@ class COrbiskDlg : public QDialog {
     QString m_strMergedPath;
     // Files put into the thumbnail strip since the start; never reset.
     int m_nStripCount = 0;
-    // A capture runs: requests that nested event loops deliver meanwhile
-    // (name dialog, messages) are dropped.
-    bool m_bCapturing = false;
+    // One capture command at a time; the shooting dialog makes no shots
+    // while one runs.
+    CaptureGate m_captureGate{[this](bool busy) { HoldShooting(busy); }};
     platform::SoundPlayer m_shutterSound;
 };
 

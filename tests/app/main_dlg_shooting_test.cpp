@@ -96,6 +96,29 @@ TEST_F(ShootingTest, ItsRequestsCaptureUntilItsStopDeletesIt) {
     EXPECT_EQ(dlg.GetSettings().INDEX, 1);
 }
 
+TEST_F(ShootingTest, AShotAskedForDuringACaptureIsTakenAfterItAndNoneIsMadeMeanwhile) {
+    COrbiskDlg* window = nullptr;
+    int grabs = 0;
+    bool heldDuringCapture = false;
+    cameras_.onGrab = [&] {
+        heldDuringCapture = window->ShootDlg()->ShotsHeld();
+        if (++grabs > 1) return;
+        // The shot the inspection posted just before the capture began,
+        // delivered by a modal box of the capture.
+        platform::PostWindowMessage(window, platform::WM_SHOOT_REQUEST, 0, 0);
+        QCoreApplication::processEvents();
+    };
+    COrbiskDlg& dlg = Start();
+    window = &dlg;
+    dlg.OnCommand(IDC_CONTINUOUS_SHOOT);
+    ASSERT_NE(dlg.ShootDlg(), nullptr);
+    platform::PostWindowMessage(&dlg, platform::WM_SHOOT_REQUEST, 0, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Saved(), (QStringList{"IMG00000.jpg", "IMG00001.jpg"}));
+    EXPECT_TRUE(heldDuringCapture);
+    EXPECT_FALSE(dlg.ShootDlg()->ShotsHeld());
+}
+
 TEST_F(ShootingTest, TheExitEndsARunningInspectionBeforeTheCamerasGo) {
     Film({test::Desk()});
     COrbiskDlg& dlg = Start();
