@@ -137,6 +137,7 @@ struct Hub {
     std::mutex lock;
     std::vector<std::shared_ptr<SimDevice>> devices;
     double fps = 15;
+    SimulatedCamera::PageClock pageClock;  // empty: the steady clock
 
     Hub() { ResetLocked(); }
 
@@ -145,6 +146,7 @@ struct Hub {
             d->SetPlugged(false);  // streams of the old devices end
         }
         devices.clear();
+        pageClock = nullptr;
         const char* envFps = std::getenv("ORBISK_CAMERA_FPS");
         fps = envFps && std::atof(envFps) > 0 ? std::atof(envFps) : 15;
         const struct {
@@ -386,6 +388,16 @@ class SimulatedCaptureDevice : public CaptureDevice {
         return why;
     }
 
+    // The time that turns the pages of the image folder.
+    Clock::time_point PageNow() const {
+        SimulatedCamera::PageClock clock;
+        {
+            std::lock_guard l(TheHub().lock);
+            clock = TheHub().pageClock;
+        }
+        return clock ? clock() : Clock::now();
+    }
+
     // The frame to send now: a queued one, a page of the image folder, or
     // the desk scene.
     cv::Mat NextPicture(cv::Mat queued) {
@@ -397,7 +409,7 @@ class SimulatedCaptureDevice : public CaptureDevice {
             return fitted;
         }
         if (!pages_.isEmpty()) {
-            const auto elapsed = Clock::now() - started_;
+            const auto elapsed = PageNow() - started_;
             const int page = static_cast<int>((elapsed / kPageTime) % pages_.size());
             if (page != pageShown_) {
                 const cv::Mat picture = cv::imread(QFile::encodeName(pages_[page]).toStdString());
@@ -416,7 +428,7 @@ class SimulatedCaptureDevice : public CaptureDevice {
         Hub& hub = TheHub();
         pages_ = ImageFolderPages();
         pageShown_ = -1;
-        started_ = Clock::now();
+        started_ = PageNow();
         const std::string logName = DeviceLogName(dev_->info);
         auto next = Clock::now();
         bool lost = false;
@@ -519,6 +531,12 @@ void SimulatedCamera::SetFrameRate(double framesPerSecond) {
     Hub& hub = TheHub();
     std::lock_guard l(hub.lock);
     if (framesPerSecond > 0) hub.fps = framesPerSecond;
+}
+
+void SimulatedCamera::SetPageClock(PageClock clock) {
+    Hub& hub = TheHub();
+    std::lock_guard l(hub.lock);
+    hub.pageClock = std::move(clock);
 }
 
 void SimulatedCamera::QueueFrames(const std::string& productId, std::vector<cv::Mat> frames) {

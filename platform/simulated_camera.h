@@ -6,6 +6,8 @@
 #include <linux/input.h>
 #include <opencv2/core.hpp>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,9 +32,14 @@ class SimulatedCamera {
     static std::unique_ptr<CaptureDevice> OpenDevice(const VideoDeviceInfo& info);
 
     // Back to two plugged devices with the default formats, controls, frame
-    // rate and scene, no queued frames.
+    // rate, page clock and scene, no queued frames.
     static void Reset();
     static void SetFrameRate(double framesPerSecond);
+    // The clock on which each picture of ORBISK_CAMERA_IMAGES shows for three
+    // seconds, from the stream's start; by default the steady clock. A test's
+    // own clock turns the pages when the test wants (any thread may call it).
+    using PageClock = std::function<std::chrono::steady_clock::time_point()>;
+    static void SetPageClock(PageClock clock);
     // Frames (BGR, top-down) sent before the scene again, one per frame
     // period, resized to the stream's size when they differ from it.
     static void QueueFrames(const std::string& productId, std::vector<cv::Mat> frames);
