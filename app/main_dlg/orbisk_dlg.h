@@ -195,6 +195,9 @@ class COrbiskDlg : public QDialog {
     void OnSaveAsOnePdf();
     void OnSaveAsMultiPageTif();
     void OnDestinationClicked(Destination clicked);
+    // Merge mode goes off with its dialog open: merges a pair as OK does, or
+    // tells where a single capture is, and forgets the dialog.
+    void FinishMergeDialog();
 
     // Small window messages (command_tables.cpp).
     qintptr OnCropBoxDone(qintptr wParam, qintptr lParam);

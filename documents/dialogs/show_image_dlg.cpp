@@ -105,6 +105,14 @@ const CImageTile* CShowImageDlg::Tile(int tile) const {
     return tiles_[static_cast<std::size_t>(tile)].get();
 }
 
+QStringList CShowImageDlg::Images() const {
+    QStringList images;
+    for (const auto& tile : tiles_) {
+        if (!tile->GetPath().isEmpty()) images.append(tile->GetPath());
+    }
+    return images;
+}
+
 bool CShowImageDlg::BothTilesFilled() const {
     return tiles_.size() == 2 && !tiles_[0]->GetPath().isEmpty() && !tiles_[1]->GetPath().isEmpty();
 }
