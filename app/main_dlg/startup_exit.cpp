@@ -400,7 +400,12 @@ void COrbiskDlg::RestoreModes() {
             break;
     }
     if (m_settings.RECOGNIZE) ControlAs<QCheckBox>(IDC_BARCODE_NAMING)->setChecked(true);
-    if (m_settings.Merge) ControlAs<QCheckBox>(IDC_MERGE)->setChecked(true);
+    if (m_settings.Merge) {
+        // The merge command, which also turns a collection mode off: one
+        // destination at a time.
+        ControlAs<QCheckBox>(IDC_MERGE)->setChecked(true);
+        OnMergeImages();
+    }
     const int colours[] = {IDC_COLOR_COLOR, IDC_COLOR_GRAY, IDC_COLOR_MONO};
     if (m_settings.COLOR >= int(ColourMode::Colour) &&
         m_settings.COLOR <= int(ColourMode::BlackAndWhite)) {

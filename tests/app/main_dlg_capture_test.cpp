@@ -12,6 +12,7 @@
 #include "tests/support/input_events.h"
 #include "ui/image_tile.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <opencv2/imgcodecs.hpp>
@@ -330,6 +331,26 @@ TEST_F(CaptureTest, MergeWithBarcodeNamingAndNoBarcodeShowsMessage4OnceAndKeepsT
     EXPECT_NE(merge->Tile(0)->GetPath(), merge->Tile(1)->GetPath());
     EXPECT_EQ(dlg.StripCount(), 0);
     EXPECT_EQ(dlg.GetSettings().INDEX, 2);
+}
+
+TEST_F(CaptureTest, MergeFromTheSettingsRunsTheMergeCommandSoACaptureHasOneDestination) {
+    for (const CollectionMode mode : {CollectionMode::MultiPageTif, CollectionMode::OnePdf}) {
+        SCOPED_TRACE(int(mode));
+        COrbiskDlg& dlg =
+            Start(QStringLiteral("OTHER/MERGE=TRUE\nIMAGE/PDFORTIF=%1").arg(int(mode)));
+        EXPECT_TRUE(dlg.ControlAs<QCheckBox>(IDC_MERGE)->isChecked());
+        EXPECT_FALSE(dlg.ControlAs<QCheckBox>(IDC_ONE_PDF)->isChecked());
+        EXPECT_FALSE(dlg.ControlAs<QCheckBox>(IDC_MULTI_PAGE_TIF)->isChecked());
+        EXPECT_EQ(dlg.GetSettings().PDFORTIF, int(CollectionMode::None));
+        EXPECT_EQ(dlg.GetSettings().Merge, 1);
+
+        dlg.OnCommand(IDC_CAPTURE);
+        EXPECT_NE(dlg.MergeDlg(), nullptr);
+        EXPECT_EQ(dlg.PageDlg(), nullptr);
+        EXPECT_EQ(dlg.StripCount(), 0);
+        dlg_->DestroyWindow();
+        dlg_.reset();
+    }
 }
 
 // A page with a QR code of `data`.
