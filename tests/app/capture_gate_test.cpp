@@ -29,8 +29,8 @@ TEST(CaptureGate, RunsACommandAtOnceWhenNoneRuns) {
     GateLog log;
     log.gate.Run(log.Say("a"));
     log.gate.Run(log.Say("b"));
-    EXPECT_EQ(log.lines, (Lines{"busy", "a starts", "a ends", "free", "busy", "b starts",
-                                "b ends", "free"}));
+    EXPECT_EQ(log.lines,
+              (Lines{"busy", "a starts", "a ends", "free", "busy", "b starts", "b ends", "free"}));
     EXPECT_FALSE(log.gate.Busy());
 }
 
@@ -51,9 +51,8 @@ TEST(CaptureGate, RequestsDuringACommandRunAsOneAfterIt) {
 
 TEST(CaptureGate, APendingCommandKeepsTheGateBusyAndMayLeaveOneMore) {
     GateLog log;
-    log.gate.Run(log.Say("a", [&] {
-        log.gate.Run(log.Say("b", [&] { log.gate.Run(log.Say("c")); }));
-    }));
+    log.gate.Run(
+        log.Say("a", [&] { log.gate.Run(log.Say("b", [&] { log.gate.Run(log.Say("c")); })); }));
     EXPECT_EQ(log.lines, (Lines{"busy", "a starts", "a ends", "b starts", "b ends", "c starts",
                                 "c ends", "free"}));
 }

@@ -2,6 +2,7 @@
 #include "core/command_ids.h"
 #include "documents/capture_rescale.h"
 #include "documents/dialogs/multi_page_dlg.h"
+#include "documents/dialogs/page_combine.h"
 #include "documents/dialogs/show_image_dlg.h"
 #include "documents/image_saver.h"
 #include "platform/window_messages.h"
@@ -314,10 +315,12 @@ TEST_P(CaptureCollectionTest, TheFirstCaptureOpensItWithOneTileAndTheNextOnlyAdd
     EXPECT_EQ(dlg.GetSettings().INDEX, 5);
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, CaptureCollectionTest,
-                         testing::Values(CollectionCase{"one_pdf", 2, ".pdf", 0},
-                                         CollectionCase{"multi_page_tif", 1, ".tif", 1}),
-                         [](const auto& info) { return test::CaseName(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Modes, CaptureCollectionTest,
+    testing::Values(CollectionCase{"one_pdf", int(CollectionMode::OnePdf), ".pdf", kCombineToPdf},
+                    CollectionCase{"multi_page_tif", int(CollectionMode::MultiPageTif), ".tif",
+                                   kCombineToTiff}),
+    [](const auto& info) { return test::CaseName(info.param.name); });
 
 TEST_F(CaptureTest, MergeWithBarcodeNamingAndNoBarcodeShowsMessage4OnceAndKeepsTheRuleName) {
     COrbiskDlg& dlg = Start(QStringLiteral("OTHER/MERGE=TRUE\nOTHER/RECOGNIZE=TRUE"));

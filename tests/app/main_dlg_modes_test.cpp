@@ -351,34 +351,56 @@ TEST_P(CropRadioTest, SetsTheModeAndTellsTheCurrentCamera) {
 
 INSTANTIATE_TEST_SUITE_P(
     Radios, CropRadioTest,
-    testing::Values(
-        CropCase{"document_auto_several",
-                 0,
-                 true,
-                 IDC_CROP_AUTO,
-                 1,
-                 {"CropBox 0", "AutoDetect 1 1 0.01"}},
-        CropCase{
-            "document_auto_one", 0, false, IDC_CROP_AUTO, 1, {"CropBox 0", "AutoDetect 1 0 0.01"}},
-        // The portrait camera looks for one object whatever the setting says.
-        CropCase{"portrait_auto_several",
-                 1,
-                 true,
-                 IDC_CROP_AUTO,
-                 1,
-                 {"CropBox 0", "AutoDetect 1 0 0.03"}},
-        CropCase{"document_none", 0, true, IDC_CROP_NONE, 0, {"CropBox 0", "AutoDetect 0 0 0.03"}},
-        CropCase{"portrait_none", 1, false, IDC_CROP_NONE, 0, {"CropBox 0", "AutoDetect 0 0 0.03"}},
-        CropCase{
-            "document_custom", 0, false, IDC_CROP_CUSTOM, 2, {"AutoDetect 0 0 0.03", "CropBox 1"}},
-        CropCase{
-            "portrait_custom", 1, true, IDC_CROP_CUSTOM, 2, {"AutoDetect 0 0 0.03", "CropBox 1"}}),
+    testing::Values(CropCase{"document_auto_several",
+                             0,
+                             true,
+                             IDC_CROP_AUTO,
+                             int(CropMode::Automatic),
+                             {"CropBox 0", "AutoDetect 1 1 0.01"}},
+                    CropCase{"document_auto_one",
+                             0,
+                             false,
+                             IDC_CROP_AUTO,
+                             int(CropMode::Automatic),
+                             {"CropBox 0", "AutoDetect 1 0 0.01"}},
+                    // The portrait camera looks for one object whatever the setting says.
+                    CropCase{"portrait_auto_several",
+                             1,
+                             true,
+                             IDC_CROP_AUTO,
+                             int(CropMode::Automatic),
+                             {"CropBox 0", "AutoDetect 1 0 0.03"}},
+                    CropCase{"document_none",
+                             0,
+                             true,
+                             IDC_CROP_NONE,
+                             int(CropMode::None),
+                             {"CropBox 0", "AutoDetect 0 0 0.03"}},
+                    CropCase{"portrait_none",
+                             1,
+                             false,
+                             IDC_CROP_NONE,
+                             int(CropMode::None),
+                             {"CropBox 0", "AutoDetect 0 0 0.03"}},
+                    CropCase{"document_custom",
+                             0,
+                             false,
+                             IDC_CROP_CUSTOM,
+                             int(CropMode::CustomRectangle),
+                             {"AutoDetect 0 0 0.03", "CropBox 1"}},
+                    CropCase{"portrait_custom",
+                             1,
+                             true,
+                             IDC_CROP_CUSTOM,
+                             int(CropMode::CustomRectangle),
+                             {"AutoDetect 0 0 0.03", "CropBox 1"}}),
     [](const auto& info) { return test::CaseName(info.param.name); });
 
 TEST_F(ModesTest, TheColourRadiosSetTheColourMode) {
     auto dlg = Start();
     const int radios[] = {IDC_COLOR_GRAY, IDC_COLOR_MONO, IDC_COLOR_COLOR};
-    const int modes[] = {1, 2, 0};
+    const int modes[] = {int(ColourMode::Grey), int(ColourMode::BlackAndWhite),
+                         int(ColourMode::Colour)};
     for (int i = 0; i < 3; ++i) {
         dlg->ControlAs<QRadioButton>(radios[i])->click();
         EXPECT_EQ(dlg->GetSettings().COLOR, modes[i]);

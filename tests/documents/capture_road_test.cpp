@@ -95,8 +95,8 @@ TEST_F(CaptureRoadTest, FilesThatCannotBeWrittenAreInTheResult) {
 TEST_F(CaptureRoadTest, BarcodesNameTheCollectionOrAreToldAbout) {
     settings.RECOGNIZE = 1;
     // Numbered files: the saver's message goes to the caller.
-    CaptureResult result = RunCaptureRoad({{Page(400, 300)}, 1920, 1080}, settings, Base(),
-                                          &notifier);
+    CaptureResult result =
+        RunCaptureRoad({{Page(400, 300)}, 1920, 1080}, settings, Base(), &notifier);
     EXPECT_EQ(notifier.messages, QStringList{"It does not recognize a barcode/QR-code"});
     EXPECT_TRUE(result.barcodeNames.empty());
 

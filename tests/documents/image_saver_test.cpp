@@ -135,19 +135,26 @@ TEST_P(SaverFormatTest, WritesTheFormatsFileAndNothingElse) {
     EXPECT_TRUE(notifier.failures.isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, SaverFormatTest,
-                         ::testing::Values(FormatCase{"DefaultColour", 0, 0, ".jpg", kJpegMagic, 3},
-                                           FormatCase{"DefaultGrey", 0, 1, ".jpg", kJpegMagic, 1},
-                                           FormatCase{"DefaultBilevel", 0, 2, ".tif", kTiffMagic,
-                                                      1},
-                                           FormatCase{"Bmp", 1, 0, ".BMP", "BM", 3},
-                                           FormatCase{"Jpg", 2, 0, ".jpg", kJpegMagic, 3},
-                                           FormatCase{"JpgBilevel", 2, 2, ".jpg", kJpegMagic, 1},
-                                           FormatCase{"Png", 3, 0, ".PNG", "\x89PNG", 3},
-                                           FormatCase{"TifColour", 4, 0, ".TIF", kTiffMagic, 3},
-                                           FormatCase{"TifBilevel", 4, 2, ".tif", kTiffMagic, 1},
-                                           FormatCase{"Gif", 5, 0, ".GIF", kJpegMagic, 3}),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(
+    Formats, SaverFormatTest,
+    ::testing::Values(
+        FormatCase{"DefaultColour", int(ImageFormat::Default), int(ColourMode::Colour), ".jpg",
+                   kJpegMagic, 3},
+        FormatCase{"DefaultGrey", int(ImageFormat::Default), int(ColourMode::Grey), ".jpg",
+                   kJpegMagic, 1},
+        FormatCase{"DefaultBilevel", int(ImageFormat::Default), int(ColourMode::BlackAndWhite),
+                   ".tif", kTiffMagic, 1},
+        FormatCase{"Bmp", int(ImageFormat::Bmp), int(ColourMode::Colour), ".BMP", "BM", 3},
+        FormatCase{"Jpg", int(ImageFormat::Jpg), int(ColourMode::Colour), ".jpg", kJpegMagic, 3},
+        FormatCase{"JpgBilevel", int(ImageFormat::Jpg), int(ColourMode::BlackAndWhite), ".jpg",
+                   kJpegMagic, 1},
+        FormatCase{"Png", int(ImageFormat::Png), int(ColourMode::Colour), ".PNG", "\x89PNG", 3},
+        FormatCase{"TifColour", int(ImageFormat::Tif), int(ColourMode::Colour), ".TIF", kTiffMagic,
+                   3},
+        FormatCase{"TifBilevel", int(ImageFormat::Tif), int(ColourMode::BlackAndWhite), ".tif",
+                   kTiffMagic, 1},
+        FormatCase{"Gif", int(ImageFormat::Gif), int(ColourMode::Colour), ".GIF", kJpegMagic, 3}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(SaverTest, BlackAndWhiteDefaultFormatIsOneGroup4Page) {
     settings.COLOR = int(ColourMode::BlackAndWhite);
@@ -197,14 +204,19 @@ TEST_P(UnwritableTargetTest, ListsNothingAndReportsOneFailure) {
     EXPECT_EQ(Entries(dir.Path()), QStringList{"plain"});
 }
 
-INSTANTIATE_TEST_SUITE_P(FormatsAndModes, UnwritableTargetTest,
-                         ::testing::Values(std::pair{0, 0}, std::pair{0, 2}, std::pair{1, 0},
-                                           std::pair{2, 0}, std::pair{3, 0}, std::pair{4, 0},
-                                           std::pair{4, 2}, std::pair{5, 0}),
-                         [](const auto& info) {
-                             return test::CaseName("format", info.param.first, "colour",
-                                                   info.param.second);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    FormatsAndModes, UnwritableTargetTest,
+    ::testing::Values(std::pair{int(ImageFormat::Default), int(ColourMode::Colour)},
+                      std::pair{int(ImageFormat::Default), int(ColourMode::BlackAndWhite)},
+                      std::pair{int(ImageFormat::Bmp), int(ColourMode::Colour)},
+                      std::pair{int(ImageFormat::Jpg), int(ColourMode::Colour)},
+                      std::pair{int(ImageFormat::Png), int(ColourMode::Colour)},
+                      std::pair{int(ImageFormat::Tif), int(ColourMode::Colour)},
+                      std::pair{int(ImageFormat::Tif), int(ColourMode::BlackAndWhite)},
+                      std::pair{int(ImageFormat::Gif), int(ColourMode::Colour)}),
+    [](const auto& info) {
+        return test::CaseName("format", info.param.first, "colour", info.param.second);
+    });
 
 // --- Numbering ---------------------------------------------------------------
 
@@ -576,7 +588,9 @@ TEST_F(SaverTest, BarcodeNamingTouchesNoExistingFile) {
 }
 
 TEST_F(SaverTest, CollectionAndMergeModesCollectUsableCodesSilently) {
-    for (const auto& [pdfOrTif, merge] : {std::pair{1, 0}, std::pair{2, 0}, std::pair{0, 1}}) {
+    for (const auto& [pdfOrTif, merge] :
+         {std::pair{int(CollectionMode::MultiPageTif), 0},
+          std::pair{int(CollectionMode::OnePdf), 0}, std::pair{int(CollectionMode::None), 1}}) {
         settings.RECOGNIZE = 1;
         settings.PDFORTIF = pdfOrTif;
         settings.Merge = merge;

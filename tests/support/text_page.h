@@ -12,11 +12,10 @@ namespace orbisk::test {
 // picture (1600 x 1200 by default; the sheet scales with it). Only the words
 // differ by seed, so two seeds are two pages laid in the same place.
 inline cv::Mat TextPage(unsigned seed, cv::Size size = {1600, 1200}) {
-    static const char* const kWords[] = {"the",   "capture", "of",    "document", "camera",
-                                         "page",  "lies",    "still", "under",    "stand",
-                                         "scan",  "file",    "paper", "light",    "text",
-                                         "new",   "and",     "is",    "a",        "to",
-                                         "index", "prefix",  "merge", "folder",   "batch"};
+    static const char* const kWords[] = {
+        "the",   "capture", "of",    "document", "camera", "page",   "lies", "still", "under",
+        "stand", "scan",    "file",  "paper",    "light",  "text",   "new",  "and",   "is",
+        "a",     "to",      "index", "prefix",   "merge",  "folder", "batch"};
     const double s = size.height / 1200.0;
     cv::Mat image(size, CV_8UC3, cv::Scalar(70, 95, 120));
     const cv::Rect sheet(static_cast<int>(420 * s), static_cast<int>(110 * s),
@@ -34,8 +33,8 @@ inline cv::Mat TextPage(unsigned seed, cv::Size size = {1600, 1200}) {
             int base = 0;
             const int width = cv::getTextSize(word, cv::FONT_HERSHEY_SIMPLEX, font, 1, &base).width;
             if (x + width > end) break;
-            cv::putText(image, word, {x, y}, cv::FONT_HERSHEY_SIMPLEX, font,
-                        cv::Scalar(35, 35, 35), 1, cv::LINE_AA);
+            cv::putText(image, word, {x, y}, cv::FONT_HERSHEY_SIMPLEX, font, cv::Scalar(35, 35, 35),
+                        1, cv::LINE_AA);
             x += width + static_cast<int>(10 * s);
         }
     }
