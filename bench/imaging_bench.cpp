@@ -92,7 +92,7 @@ void BM_CropDocument(benchmark::State& state) {
     state.SetLabel(DeskName(desk));
     for (auto _ : state) {
         cv::Mat page;
-        benchmark::DoNotOptimize(CropDocument(image, 8.0, 9, 3, 0.2f, 0.01f, 0, page));
+        benchmark::DoNotOptimize(CropDocument(image, kCropDetection, 0, page));
     }
 }
 BENCHMARK(BM_CropDocument)
@@ -107,7 +107,7 @@ void BM_CropDocuments(benchmark::State& state) {
     state.SetLabel(DeskName(desk));
     for (auto _ : state) {
         std::vector<cv::Mat> pages;
-        benchmark::DoNotOptimize(CropDocuments(image, pages, 8.0, 9, 3, 0.2f, 0.01f, 0));
+        benchmark::DoNotOptimize(CropDocuments(image, pages, kCropDetection, 0));
     }
 }
 BENCHMARK(BM_CropDocuments)

@@ -86,13 +86,13 @@ QString SysSettings::MakeFileName(const FileNameProvider& askName, const LocalCl
     const QDateTime now = Now(clock);
     QString name;
     switch (TypeofImageName) {
-        case 0:
+        case int(NamingRule::PrefixAndNumber):
             name = SaveFolder + '/' + PREFIX + QString::asprintf("%05d", INDEX);
             break;
-        case 1:
+        case int(NamingRule::DateAndTime):
             name = SaveFolder + '/' + DateTimeDigits(now);
             break;
-        case 2: {
+        case int(NamingRule::Asked): {
             const std::optional<QString> entered =
                 askName ? askName(Language) : std::optional<QString>();
             if (!entered) {

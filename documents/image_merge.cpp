@@ -1,5 +1,7 @@
 #include "documents/image_merge.h"
 
+#include "core/sys_settings.h"
+
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
@@ -7,8 +9,8 @@
 namespace orbisk {
 namespace {
 
-constexpr int kGrey = 1;
-constexpr int kBlackAndWhite = 2;
+constexpr int kGrey = int(ColourMode::Grey);
+constexpr int kBlackAndWhite = int(ColourMode::BlackAndWhite);
 
 // One image in the canvas's colour mode. The grey weights are those of the
 // save pipeline, so a merged page matches a single one.

@@ -17,12 +17,6 @@
 namespace orbisk {
 namespace {
 
-// Detection parameters of the automatic crop.
-constexpr double kGradientFactor = 8.0;
-constexpr int kMedianAperture = 9;
-constexpr int kSobelAperture = 3;
-constexpr float kDetectionScale = 0.2f;
-constexpr float kMinAreaRatio = 0.01f;
 constexpr int kDeskewMargin = 10;
 
 // Black-and-white conversion.
@@ -36,9 +30,9 @@ constexpr int kCaptureBrightnessTarget = 240;
 constexpr int kImageBrightnessTarget = 250;
 constexpr int kShadowThreshold = 50;
 
-constexpr int kColour = 0;
-constexpr int kGrey = 1;
-constexpr int kBlackAndWhite = 2;
+constexpr int kColour = int(ColourMode::Colour);
+constexpr int kGrey = int(ColourMode::Grey);
+constexpr int kBlackAndWhite = int(ColourMode::BlackAndWhite);
 
 // The page of the largest area; the first of equal areas wins.
 cv::Mat LargestPage(const std::vector<cv::Mat>& pages) {
@@ -54,11 +48,10 @@ cv::Mat LargestPage(const std::vector<cv::Mat>& pages) {
 std::vector<cv::Mat> CropPages(const cv::Mat& frame, const SysSettings& s) {
     std::vector<cv::Mat> pages;
     switch (s.CUTPAGETYPE) {
-        case 1: {
+        case int(CropMode::Automatic): {
             cv::Mat page;
             if (s.ISMUTICUTPAGE) {
-                if (!CropDocuments(frame, pages, kGradientFactor, kMedianAperture, kSobelAperture,
-                                   kDetectionScale, kMinAreaRatio, 0)) {
+                if (!CropDocuments(frame, pages, kCropDetection, 0)) {
                     pages.assign(1, frame);
                 }
                 // A page cut to nothing cannot be saved.
@@ -69,16 +62,14 @@ std::vector<cv::Mat> CropPages(const cv::Mat& frame, const SysSettings& s) {
                 return pages;
             }
             if (s.DEFORMATION) {
-                DeskewDocument(frame, page, kGradientFactor, kMedianAperture, kSobelAperture,
-                               kDeskewMargin, kDetectionScale);
+                DeskewDocument(frame, page, kPageDetection, kDeskewMargin);
             } else {
-                CropDocument(frame, kGradientFactor, kMedianAperture, kSobelAperture,
-                             kDetectionScale, kMinAreaRatio, 0, page);
+                CropDocument(frame, kCropDetection, 0, page);
             }
             pages.push_back(page.empty() ? frame : page);
             return pages;
         }
-        case 2: {
+        case int(CropMode::CustomRectangle): {
             const IntRect& r = s.CaptureCropRect;
             CropRect(frame, pages, r.left, r.top, r.right - r.left, r.bottom - r.top);
             return pages;
@@ -98,7 +89,7 @@ bool SharesPixels(const cv::Mat& a, const cv::Mat& b) {
 
 CImageSaver::CImageSaver(int language, ISaverNotifier* notifier) : notifier_(notifier) {
     settings_.COLOR = kColour;
-    settings_.CUTPAGETYPE = 0;
+    settings_.CUTPAGETYPE = int(CropMode::None);
     settings_.XDPI = 96;
     settings_.YDPI = 96;
     settings_.JPGQuality = 80;

@@ -6,7 +6,7 @@
 namespace orbisk {
 namespace {
 
-constexpr int kBlackAndWhite = 2;
+constexpr int kBlackAndWhite = int(ColourMode::BlackAndWhite);
 
 }  // namespace
 

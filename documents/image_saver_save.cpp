@@ -19,9 +19,7 @@
 namespace orbisk {
 namespace {
 
-constexpr int kBlackAndWhite = 2;
-
-enum ImageFormat { kDefault = 0, kBmp = 1, kJpg = 2, kPng = 3, kTif = 4, kGif = 5 };
+constexpr int kBlackAndWhite = int(ColourMode::BlackAndWhite);
 
 std::uint16_t Density(int dpi) { return static_cast<std::uint16_t>(std::clamp(dpi, 1, 65535)); }
 
@@ -58,7 +56,7 @@ int CImageSaver::SaveImages(const std::vector<cv::Mat>& pages, const QString& ba
 QString CImageSaver::ApplyBarcodes(const std::vector<cv::Mat>& pages, const QString& baseName) {
     const BarcodeResults pairs = ReadBarcodes(pages, settings_.COLOR == kBlackAndWhite);
 
-    if (settings_.PDFORTIF != 0 || settings_.Merge != 0) {
+    if (settings_.PDFORTIF != int(CollectionMode::None) || settings_.Merge != 0) {
         // Collected for the name of the collected or merged file.
         for (size_t i = 1; i < pairs.size(); i += 2) {
             if (IsUsableBarcodeName(QByteArray::fromStdString(pairs[i]))) {
@@ -98,23 +96,23 @@ QString CImageSaver::WritePage(const cv::Mat& page, const QString& name) {
     QString path;
     bool ok = false;
     switch (settings_.IMG_FORMAT) {
-        case kDefault:
+        case int(ImageFormat::Default):
             path = name + (bilevel ? QStringLiteral(".tif") : QStringLiteral(".jpg"));
             ok = !(bilevel ? SaveTiff(page, name) : SaveJpeg(page, name)).isEmpty();
             break;
-        case kBmp:
+        case int(ImageFormat::Bmp):
             path = name + QStringLiteral(".BMP");
             ok = WriteImageFile(path, page);
             break;
-        case kJpg:
+        case int(ImageFormat::Jpg):
             path = name + QStringLiteral(".jpg");
             ok = !SaveJpeg(page, name).isEmpty();
             break;
-        case kPng:
+        case int(ImageFormat::Png):
             path = name + QStringLiteral(".PNG");
             ok = WriteImageFile(path, page);
             break;
-        case kTif:
+        case int(ImageFormat::Tif):
             if (bilevel) {
                 path = name + QStringLiteral(".tif");
                 ok = !SaveTiff(page, name).isEmpty();
@@ -123,7 +121,7 @@ QString CImageSaver::WritePage(const cv::Mat& page, const QString& name) {
                 ok = WriteImageFile(path, page);
             }
             break;
-        case kGif: {
+        case int(ImageFormat::Gif): {
             // JPEG data under a ".GIF" name, as readers of these files expect.
             // Written straight to that name: the rename replaces an older file
             // and no ".jpg" is left behind.

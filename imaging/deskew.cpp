@@ -112,12 +112,11 @@ bool DeskewFromOutline(const cv::Mat& image, RotatedBox box, const std::vector<c
     }
 }
 
-bool DeskewDocument(const cv::Mat& image, cv::Mat& result, double gradientFactor,
-                    int medianAperture, int sobelAperture, int margin, float scale) {
+bool DeskewDocument(const cv::Mat& image, cv::Mat& result, const DetectionParams& params,
+                    int margin) {
     RotatedBox box;
     std::vector<cv::Point> outline;
-    if (!FindDocumentBox(box, medianAperture, sobelAperture, outline, scale, 0.03f, image,
-                         gradientFactor)) {
+    if (!FindDocumentBox(box, outline, image, params)) {
         return false;
     }
     return DeskewFromOutline(image, box, outline, margin, result);

@@ -4,19 +4,20 @@
 
 #include <vector>
 
+#include "imaging/detection_params.h"
 #include "imaging/rotated_box.h"
 
 namespace orbisk {
 
-// Detects one page (FindDocumentBox with minimum area ratio 0.03), matches the
+// Detects one page (FindDocumentBox; callers pass kPageDetection), matches the
 // corners of its box to the page's own outline and undoes the affine
 // distortion between them, so a page photographed at a slant comes out as an
 // upright rectangle. `margin` pixels are cut from each side (a negative margin
 // means 5; a margin larger than half a side means 0). Pixels whose source lies
 // outside the image are black. False, `result` untouched, when no page was
 // found or the page leaves nothing after the margin.
-bool DeskewDocument(const cv::Mat& image, cv::Mat& result, double gradientFactor,
-                    int medianAperture, int sobelAperture, int margin, float scale);
+bool DeskewDocument(const cv::Mat& image, cv::Mat& result, const DetectionParams& params,
+                    int margin);
 
 // The second half of DeskewDocument, for a box and outline found earlier. When
 // no transform can be estimated from the corner pairs (a degenerate outline),

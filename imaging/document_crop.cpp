@@ -67,12 +67,11 @@ cv::Point2f RotateBoxCorner(const RotatedBox& box, cv::Point2f point) {
     return cv::Point2f(box.cx + dx * c - dy * s, box.cy + dx * s + dy * c);
 }
 
-bool CropDocument(const cv::Mat& image, double gradientFactor, int medianAperture,
-                  int sobelAperture, float scale, float minAreaRatio, int margin, cv::Mat& result) {
+bool CropDocument(const cv::Mat& image, const DetectionParams& params, int margin,
+                  cv::Mat& result) {
     RotatedBox box;
     std::vector<cv::Point> outline;
-    if (!FindDocumentBox(box, medianAperture, sobelAperture, outline, scale, minAreaRatio, image,
-                         gradientFactor)) {
+    if (!FindDocumentBox(box, outline, image, params)) {
         return false;
     }
     try {
@@ -82,13 +81,11 @@ bool CropDocument(const cv::Mat& image, double gradientFactor, int medianApertur
     }
 }
 
-bool CropDocuments(const cv::Mat& image, std::vector<cv::Mat>& results, double gradientFactor,
-                   int medianAperture, int sobelAperture, float scale, float minAreaRatio,
-                   int margin) {
+bool CropDocuments(const cv::Mat& image, std::vector<cv::Mat>& results,
+                   const DetectionParams& params, int margin) {
     results.clear();
     std::vector<RotatedBox> boxes;
-    if (!FindDocumentBoxes(boxes, medianAperture, sobelAperture, scale, minAreaRatio, image,
-                           gradientFactor)) {
+    if (!FindDocumentBoxes(boxes, image, params)) {
         return false;
     }
     try {

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "imaging/detection_params.h"
 #include "imaging/rotated_box.h"
 
 namespace orbisk {
@@ -17,15 +18,13 @@ namespace orbisk {
 // cuts that many pixels from each side afterwards, and leaves `result`
 // untouched (still returning true) when the cut-out is not larger than twice
 // the margin. False when no document was found; `result` is then untouched.
-bool CropDocument(const cv::Mat& image, double gradientFactor, int medianAperture,
-                  int sobelAperture, float scale, float minAreaRatio, int margin, cv::Mat& result);
+bool CropDocument(const cv::Mat& image, const DetectionParams& params, int margin, cv::Mat& result);
 
 // The same for several documents (FindDocumentBoxes): one page per box, in
 // order; a page the margin leaves untouched is appended empty. `results` is
 // emptied first.
-bool CropDocuments(const cv::Mat& image, std::vector<cv::Mat>& results, double gradientFactor,
-                   int medianAperture, int sobelAperture, float scale, float minAreaRatio,
-                   int margin);
+bool CropDocuments(const cv::Mat& image, std::vector<cv::Mat>& results,
+                   const DetectionParams& params, int margin);
 
 // The upright content of the box. A box turned by more than 45 degrees is cut
 // out turned back by a quarter, so its width runs down the rows. Pixels whose

@@ -301,4 +301,21 @@ bool FindDocumentBoxes(std::vector<RotatedBox>& boxes, int medianAperture, int s
     }
 }
 
+bool FindDocumentBox(RotatedBox& box, std::vector<cv::Point>& outline, const cv::Mat& image,
+                     const DetectionParams& p) {
+    return FindDocumentBox(box, p.medianAperture, p.sobelAperture, outline, p.scale, p.minAreaRatio,
+                           image, p.gradientFactor);
+}
+
+bool DetectDocument(RotatedBox& box, const cv::Mat& image, const DetectionParams& p) {
+    return DetectDocument(box, p.medianAperture, p.sobelAperture, p.scale, p.minAreaRatio, image,
+                          p.gradientFactor);
+}
+
+bool FindDocumentBoxes(std::vector<RotatedBox>& boxes, const cv::Mat& image,
+                       const DetectionParams& p) {
+    return FindDocumentBoxes(boxes, p.medianAperture, p.sobelAperture, p.scale, p.minAreaRatio,
+                             image, p.gradientFactor);
+}
+
 }  // namespace orbisk

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "imaging/detection_params.h"
 #include "imaging/rotated_box.h"
 
 namespace orbisk {
@@ -37,5 +38,12 @@ bool DetectDocument(RotatedBox& box, int medianAperture, int sobelAperture, floa
 bool FindDocumentBoxes(std::vector<RotatedBox>& boxes, int medianAperture, int sobelAperture,
                        float scale, float minAreaRatio, const cv::Mat& image,
                        double gradientFactor);
+
+// The same three with their values from one DetectionParams.
+bool FindDocumentBox(RotatedBox& box, std::vector<cv::Point>& outline, const cv::Mat& image,
+                     const DetectionParams& params);
+bool DetectDocument(RotatedBox& box, const cv::Mat& image, const DetectionParams& params);
+bool FindDocumentBoxes(std::vector<RotatedBox>& boxes, const cv::Mat& image,
+                       const DetectionParams& params);
 
 }  // namespace orbisk

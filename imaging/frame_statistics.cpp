@@ -28,7 +28,57 @@ int FifthFromBottom(const Histogram& histogram) {
     return 255;
 }
 
+// The frame in grey as floats.
+cv::Mat GreyLevels(const cv::Mat& frame) {
+    cv::Mat grey = frame;
+    if (frame.channels() > 1) cv::cvtColor(frame, grey, cv::COLOR_BGR2GRAY);
+    cv::Mat levels;
+    grey.convertTo(levels, CV_32F);
+    return levels;
+}
+
+// Where `frame` lies more than `difference` outside the range of `other`'s
+// 3 x 3 neighbourhood.
+cv::Mat OutsideNeighbourhood(const cv::Mat& frame, const cv::Mat& other, int difference) {
+    cv::Mat lowest, highest;
+    cv::erode(other, lowest, cv::Mat());
+    cv::dilate(other, highest, cv::Mat());
+    const double d = difference;
+    return (frame < lowest - d) | (frame > highest + d);
+}
+
+// Pixels of the mask in 8-connected groups of at least `smallest`.
+long long PixelsInGroups(const cv::Mat& mask, int smallest) {
+    cv::Mat labels, stats, centroids;
+    const int n = cv::connectedComponentsWithStats(mask, labels, stats, centroids, 8);
+    long long pixels = 0;
+    for (int i = 1; i < n; ++i) {
+        const int area = stats.at<int>(i, cv::CC_STAT_AREA);
+        if (area >= smallest) pixels += area;
+    }
+    return pixels;
+}
+
+// A lone pixel, or a pair, is noise; a stroke that changed is longer.
+constexpr int kSmallestStrokeGroup = 4;
+
 }  // namespace
+
+bool HaveStrokesChanged(const cv::Mat& first, const cv::Mat& second, float fraction,
+                        int difference) {
+    if (!IsDocumentImage(first) || !IsDocumentImage(second)) return false;
+    if (first.channels() != second.channels() || first.size() != second.size()) return false;
+
+    cv::Mat a = GreyLevels(first);
+    const cv::Mat b = GreyLevels(second);
+    const double meanA = cv::mean(a)[0], meanB = cv::mean(b)[0];
+    if (meanA >= 1 && meanB >= 1) a *= meanB / meanA;
+
+    const cv::Mat changed =
+        OutsideNeighbourhood(b, a, difference) | OutsideNeighbourhood(a, b, difference);
+    const double limit = static_cast<double>(first.rows) * fraction * first.cols;
+    return static_cast<double>(PixelsInGroups(changed, kSmallestStrokeGroup)) > limit;
+}
 
 bool IsFrameUnchanged(const cv::Mat& first, const cv::Mat& second, float fraction, int difference) {
     if (!IsDocumentImage(first) || !IsDocumentImage(second)) return false;
@@ -54,10 +104,9 @@ bool IsFrameUnchanged(const cv::Mat& first, const cv::Mat& second, float fractio
     return !(area > limit);
 }
 
-bool IsDocumentPresent(const cv::Mat& frame, double areaRatio, double gradientFactor,
-                       int medianAperture, int sobelAperture) {
+bool IsDocumentPresent(const cv::Mat& frame, double areaRatio, const DetectionParams& params) {
     RotatedBox box;
-    if (!DetectDocument(box, medianAperture, sobelAperture, 0.2f, 0.03f, frame, gradientFactor)) {
+    if (!DetectDocument(box, frame, params)) {
         return false;
     }
     const double covered = static_cast<double>(box.width) * box.height /

@@ -2,6 +2,8 @@
 
 #include <opencv2/core/mat.hpp>
 
+#include "imaging/detection_params.h"
+
 namespace orbisk {
 
 // Statistics of camera frames that tell continuous shooting whether a new page
@@ -15,10 +17,23 @@ namespace orbisk {
 // differ in size or channel count.
 bool IsFrameUnchanged(const cv::Mat& first, const cv::Mat& second, float fraction, int difference);
 
-// True when document detection finds a page (scale 0.2, minimum area ratio
-// 0.03) whose box covers more than `areaRatio` of the frame.
-bool IsDocumentPresent(const cv::Mat& frame, double areaRatio, double gradientFactor,
-                       int medianAperture, int sobelAperture);
+// A second look beside IsFrameUnchanged, for what its area test misses: a
+// page replaced by another in the same place, which differs from it only in
+// thin strokes. The frames are reductions that average (cv::INTER_AREA), in
+// which text stays a steady grey texture under sensor noise, a blur or a
+// pixel of shake. The first frame's brightness is brought to the second's
+// (light flicker); then a pixel has changed when its grey value lies more
+// than `difference` outside the values of the other frame's 3 x 3
+// neighbourhood, either way round. True when the changed pixels in groups of
+// at least four cover more than rows * columns * `fraction`. False when
+// either frame is unusable or they differ in size or channel count.
+bool HaveStrokesChanged(const cv::Mat& first, const cv::Mat& second, float fraction,
+                        int difference);
+
+// True when document detection with `params` (new-page detection passes
+// kPageDetection) finds a page whose box covers more than `areaRatio` of the
+// frame.
+bool IsDocumentPresent(const cv::Mat& frame, double areaRatio, const DetectionParams& params);
 
 // The 20th percentile of the grey values of the frame's bright part (above
 // Otsu's level), 0..255. A frame without a bright part (one grey value

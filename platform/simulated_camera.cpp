@@ -24,7 +24,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <deque>
-#include <functional>
 #include <map>
 #include <mutex>
 
@@ -138,8 +137,7 @@ struct Hub {
     std::mutex lock;
     std::vector<std::shared_ptr<SimDevice>> devices;
     double fps = 15;
-    // What the pages of the image folder are timed by; null: the real clock.
-    std::function<Clock::time_point()> pageClock;
+    SimulatedCamera::PageClock pageClock;  // empty: the steady clock
 
     Hub() { ResetLocked(); }
 
@@ -384,20 +382,20 @@ class SimulatedCaptureDevice : public CaptureDevice {
     }
 
   private:
-    static Clock::time_point PageNow() {
-        std::function<Clock::time_point()> clock;
-        {
-            Hub& hub = TheHub();
-            std::lock_guard l(hub.lock);
-            clock = hub.pageClock;
-        }
-        return clock ? clock() : Clock::now();
-    }
-
     DeviceError Refused(const CaptureFormat& format, DeviceError why) const {
         qCWarning(lcCamera, "camera %s refused %dx%d: %s", DeviceLogName(dev_->info).c_str(),
                   format.width, format.height, DeviceErrorText(why));
         return why;
+    }
+
+    // The time that turns the pages of the image folder.
+    Clock::time_point PageNow() const {
+        SimulatedCamera::PageClock clock;
+        {
+            std::lock_guard l(TheHub().lock);
+            clock = TheHub().pageClock;
+        }
+        return clock ? clock() : Clock::now();
     }
 
     // The frame to send now: a queued one, a page of the image folder, or
@@ -535,6 +533,19 @@ void SimulatedCamera::SetFrameRate(double framesPerSecond) {
     if (framesPerSecond > 0) hub.fps = framesPerSecond;
 }
 
+bool SimulatedCamera::ButtonWatched(const std::string& productId) {
+    Hub& hub = TheHub();
+    std::lock_guard l(hub.lock);
+    auto d = hub.Find(productId);
+    return d && d->buttonWrite >= 0;
+}
+
+void SimulatedCamera::SetPageClock(PageClock clock) {
+    Hub& hub = TheHub();
+    std::lock_guard l(hub.lock);
+    hub.pageClock = std::move(clock);
+}
+
 void SimulatedCamera::QueueFrames(const std::string& productId, std::vector<cv::Mat> frames) {
     Hub& hub = TheHub();
     std::lock_guard l(hub.lock);
@@ -549,19 +560,6 @@ void SimulatedCamera::SendButtonEvent(const std::string& productId, const input_
     if (auto d = hub.Find(productId); d && d->plugged && d->buttonWrite >= 0) {
         [[maybe_unused]] const auto n = ::write(d->buttonWrite, &event, sizeof(event));
     }
-}
-
-bool SimulatedCamera::ButtonWatched(const std::string& productId) {
-    Hub& hub = TheHub();
-    std::lock_guard l(hub.lock);
-    auto d = hub.Find(productId);
-    return d && d->buttonWrite >= 0;
-}
-
-void SimulatedCamera::SetPageClock(std::function<std::chrono::steady_clock::time_point()> now) {
-    Hub& hub = TheHub();
-    std::lock_guard l(hub.lock);
-    hub.pageClock = std::move(now);
 }
 
 void SimulatedCamera::PressButton(const std::string& productId) {

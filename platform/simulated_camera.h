@@ -32,9 +32,14 @@ class SimulatedCamera {
     static std::unique_ptr<CaptureDevice> OpenDevice(const VideoDeviceInfo& info);
 
     // Back to two plugged devices with the default formats, controls, frame
-    // rate and scene, no queued frames.
+    // rate, page clock and scene, no queued frames.
     static void Reset();
     static void SetFrameRate(double framesPerSecond);
+    // The clock on which each picture of ORBISK_CAMERA_IMAGES shows for three
+    // seconds, from the stream's start; by default the steady clock. A test's
+    // own clock turns the pages when the test wants (any thread may call it).
+    using PageClock = std::function<std::chrono::steady_clock::time_point()>;
+    static void SetPageClock(PageClock clock);
     // Frames (BGR, top-down) sent before the scene again, one per frame
     // period, resized to the stream's size when they differ from it.
     static void QueueFrames(const std::string& productId, std::vector<cv::Mat> frames);
@@ -49,10 +54,6 @@ class SimulatedCamera {
     static void Unplug(const std::string& productId);
     static void Plug(const std::string& productId);
     static void SetFormats(const std::string& productId, std::vector<CaptureFormat> formats);
-    // The clock that times the pages of ORBISK_CAMERA_IMAGES (one page every
-    // 3 s from the stream's start); tests pass one they move on by hand.
-    // Null, and Reset(), go back to the real clock.
-    static void SetPageClock(std::function<std::chrono::steady_clock::time_point()> now);
     // Frames delivered by the device's streams so far.
     static long FramesDelivered(const std::string& productId);
 

@@ -1,6 +1,7 @@
 #include "ui/custom_file_name_dlg.h"
 
 #include "core/command_ids.h"
+#include "core/sys_settings.h"
 #include "platform/language_text.h"
 #include "ui/file_name_rules.h"
 
@@ -57,7 +58,10 @@ void CCustomFileNameDlg::LoadTexts(int language) {
 }
 
 void CCustomFileNameDlg::OnInitDialog() {
-    if (m_nLanguage == 1 || m_nLanguage == 2) LoadTexts(m_nLanguage);
+    if (m_nLanguage == int(UiLanguage::TraditionalChinese) ||
+        m_nLanguage == int(UiLanguage::English)) {
+        LoadTexts(m_nLanguage);
+    }
     label_->setText(m_bWatermark ? QStringLiteral("水印名:") : QStringLiteral("文件名:"));
     edit_->setFocus();
 }

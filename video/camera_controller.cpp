@@ -1,5 +1,6 @@
 #include "video/camera_controller.h"
 
+#include "imaging/detection_params.h"
 #include "platform/window_messages.h"
 #include "video/asf_recorder.h"
 #include "video/frame_processing.h"
@@ -243,7 +244,7 @@ void CCameraController::EnableCustomCropBox(bool on) {
     }
     if (on) {
         autoDetect_ = false;
-        preview_->SetAutoDetect(false, false, 0.03f);
+        preview_->SetAutoDetect(false, false, kPageDetection.minAreaRatio);
         preview_->EnableCustomCropBox(true);
     } else {
         preview_->EnableCustomCropBox(false);

@@ -1,5 +1,6 @@
 #include "video/frame_store.h"
 
+#include "imaging/detection_params.h"
 #include "imaging/document_detection.h"
 #include "video/log_categories.h"
 
@@ -244,7 +245,7 @@ RotatedBox CDPrgb24::DrawDetectedBox(bool detect, RotatedBox box, float threshol
         return box;
     }
     cv::Mat frame = StoredView(bytes_.get(), w, h);
-    if (detect && !DetectDocument(box, 9, 3, 0.2f, threshold, frame, 8.0)) {
+    if (detect && !DetectDocument(box, frame, kCropDetection.WithMinAreaRatio(threshold))) {
         box = WholeFrame(w, h);
     }
     DrawBox(frame, box);
@@ -258,7 +259,7 @@ std::vector<RotatedBox> CDPrgb24::DrawDetectedBoxes(float threshold) {
         return boxes;
     }
     cv::Mat frame = StoredView(bytes_.get(), w, h);
-    if (!FindDocumentBoxes(boxes, 9, 3, 0.2f, threshold, frame, 8.0)) {
+    if (!FindDocumentBoxes(boxes, frame, kCropDetection.WithMinAreaRatio(threshold))) {
         boxes.assign(1, WholeFrame(w, h));
     }
     for (const auto& box : boxes) {

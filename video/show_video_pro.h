@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imaging/detection_params.h"
 #include "imaging/rotated_box.h"
 #include "platform/worker_thread.h"
 #include "video/frame_processing.h"
@@ -132,7 +133,7 @@ class CShowVideoPro : public IShowHWnd {
     mutable std::mutex lock_;
     bool autoDetect_ = false;
     bool multi_ = false;
-    float threshold_ = 0.03f;
+    float threshold_ = kPageDetection.minAreaRatio;
     TrimMargins margins_;
     int rotation_ = 0;
     cv::Mat lastFrame_;  // readers copy it under the lock; the frame thread swaps a new one in

@@ -141,14 +141,14 @@ void CContinuousShootDlg::OnStart() {
         inspection_.Stop();  // joins a body that ended by itself
         inspection_.Start(
             [this, clock = clock_, period = inspectionPeriod_](platform::WorkerThread::Context& c) {
-                InspectThreadProc(c, *clock, camera_, owner_, this, period);
+                InspectThreadProc(c, *clock, camera_, hold_, owner_, this, period);
             });
     }
     pauseButton_->setEnabled(true);
 }
 
 void CContinuousShootDlg::OnTimer(int timerId) {
-    if (mode_ != kTimedMode || timerId != shoot_ids::IDT_COUNTDOWN) return;
+    if (mode_ != kTimedMode || timerId != shoot_ids::IDT_COUNTDOWN || hold_.held) return;
     if (CountdownTick(countdownMs_, interval_)) {
         ++shotCount_;
         ShowCounter();

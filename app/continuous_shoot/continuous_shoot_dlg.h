@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/continuous_shoot/inspection_loop.h"
 #include "platform/language_text.h"
 #include "platform/pacing_clock.h"
 #include "platform/worker_thread.h"
@@ -50,6 +51,13 @@ class CContinuousShootDlg : public QDialog {
     // The clock of the countdown and of the inspection's cycles: the system's
     // unless a test gives its own. Not owned; set it while idle.
     void SetClock(platform::PacingClock* clock) { clock_ = clock; }
+    // While the owner captures it can take no shot, so none is made: the
+    // inspection skips its cycles (its history waits with it) and the
+    // countdown stands still. Every shot counted is one the owner takes.
+    void HoldShots(bool held) { hold_.held = held; }
+    bool ShotsHeld() const { return hold_.held; }
+    // The inspection cycles that passed held.
+    long HeldCycles() const { return hold_.skipped; }
 
     // The handlers, reachable without a mouse.
     void OnStart();
@@ -99,6 +107,7 @@ class CContinuousShootDlg : public QDialog {
     int shotCount_ = 0;
     int mode_ = kTimedMode;
     std::atomic<IShootCamera*> camera_{nullptr};
+    InspectionHold hold_;
     std::chrono::milliseconds inspectionPeriod_{800};
     platform::PacingClock* clock_ = &platform::SystemPacingClock();
     std::unique_ptr<platform::IntervalTimer> countdown_;  // while a timed run counts down

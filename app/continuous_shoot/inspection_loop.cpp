@@ -7,10 +7,14 @@
 namespace orbisk {
 
 void InspectThreadProc(platform::WorkerThread::Context& context, platform::PacingClock& clock,
-                       const std::atomic<IShootCamera*>& camera, QObject* owner, QObject* dialog,
-                       std::chrono::milliseconds period) {
+                       const std::atomic<IShootCamera*>& camera, InspectionHold& hold,
+                       QObject* owner, QObject* dialog, std::chrono::milliseconds period) {
     NewPageInspector inspector;
     while (clock.WaitFor(context, period)) {
+        if (hold.held.load()) {
+            ++hold.skipped;
+            continue;
+        }
         IShootCamera* watched = camera.load();
         if (watched == nullptr || !watched->HasCamera()) {
             platform::PostWindowMessage(dialog, platform::WM_SHOOT_STATUS, 0,

@@ -16,17 +16,20 @@ NewPageVerdict DecideNewPage(bool present, bool sameAsThreeAgo, bool sameAsTwoAg
     return NewPageVerdict::kMoving;
 }
 
+bool NewPageInspector::Same(const Reduced& earlier, const Reduced& now) const {
+    return IsFrameUnchanged(earlier.sampled, now.sampled, kChangeFraction, kChangeDifference) &&
+           !HaveStrokesChanged(earlier.averaged, now.averaged, kStrokeFraction, kStrokeDifference);
+}
+
 NewPageVerdict NewPageInspector::Inspect(const cv::Mat& frame) {
-    cv::Mat reduced;
+    Reduced reduced;
     if (!frame.empty()) {
-        cv::resize(frame, reduced, cv::Size(), kFrameScale, kFrameScale, cv::INTER_LINEAR);
+        cv::resize(frame, reduced.sampled, cv::Size(), kFrameScale, kFrameScale, cv::INTER_LINEAR);
+        cv::resize(frame, reduced.averaged, cv::Size(), kFrameScale, kFrameScale, cv::INTER_AREA);
     }
-    const bool present =
-        IsDocumentPresent(reduced, kAreaRatio, kGradientFactor, kMedianAperture, kSobelAperture);
-    const bool sameAsThreeAgo =
-        IsFrameUnchanged(history_[0], reduced, kChangeFraction, kChangeDifference);
-    const bool sameAsTwoAgo =
-        IsFrameUnchanged(history_[1], reduced, kChangeFraction, kChangeDifference);
+    const bool present = IsDocumentPresent(reduced.sampled, kAreaRatio, kDetection);
+    const bool sameAsThreeAgo = Same(history_[0], reduced);
+    const bool sameAsTwoAgo = Same(history_[1], reduced);
 
     history_[0] = std::move(history_[1]);
     history_[1] = std::move(history_[2]);

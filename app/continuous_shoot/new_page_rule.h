@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "imaging/detection_params.h"
+
 class QObject;
 
 namespace orbisk {
@@ -32,24 +34,38 @@ enum class NewPageVerdict {
 NewPageVerdict DecideNewPage(bool present, bool sameAsThreeAgo, bool sameAsTwoAgo);
 
 // The inspection of successive frames: keeps the last three reduced frames,
-// oldest first, empty at the start.
+// oldest first, empty at the start. Two frames are the same when the change
+// test finds them unchanged and the stroke test finds no other text on the
+// page (a page swapped for another in the same place).
 class NewPageInspector {
   public:
     // The frame scale, the detection values and the change tolerance of the
     // inspection.
     static constexpr double kFrameScale = 0.2;
     static constexpr double kAreaRatio = 0.04;
-    static constexpr double kGradientFactor = 8.0;
-    static constexpr int kMedianAperture = 9;
-    static constexpr int kSobelAperture = 3;
+    static constexpr DetectionParams kDetection = kPageDetection;
     static constexpr float kChangeFraction = 0.05f;
     static constexpr int kChangeDifference = 50;
+    // The stroke test (HaveStrokesChanged): a quarter of a percent of the
+    // frame in strokes that moved by more than 30 grey levels. A still page
+    // under sensor noise, light flicker, a blur or a pixel of shake gives
+    // none; another page of text in the same place gives several times that.
+    static constexpr float kStrokeFraction = 0.0025f;
+    static constexpr int kStrokeDifference = 30;
 
     // One cycle on the camera's current frame (full size; may be empty).
     NewPageVerdict Inspect(const cv::Mat& frame);
 
   private:
-    std::array<cv::Mat, 3> history_;
+    // One frame reduced twice: for detection and the change test, and
+    // averaged for the stroke test.
+    struct Reduced {
+        cv::Mat sampled;
+        cv::Mat averaged;
+    };
+    bool Same(const Reduced& earlier, const Reduced& now) const;
+
+    std::array<Reduced, 3> history_;
 };
 
 // Posts what a verdict tells: a shot asks the owner for a capture

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/int_rect.h"
+#include "imaging/detection_params.h"
 #include "platform/camera_controls.h"
 #include "video/video_source.h"
 
@@ -63,8 +64,8 @@ CameraFactory ControllerCameraFactory();
 
 // Detection thresholds: the document camera's automatic crop, and the one of
 // the portrait camera, which is also passed whenever detection goes off.
-inline constexpr float kDocumentThreshold = 0.01f;
-inline constexpr float kSingleObjectThreshold = 0.03f;
+inline constexpr float kDocumentThreshold = kCropDetection.minAreaRatio;
+inline constexpr float kSingleObjectThreshold = kPageDetection.minAreaRatio;
 
 // The exposure property of the camera controls.
 inline constexpr int kExposureProperty = platform::kCameraExposure;

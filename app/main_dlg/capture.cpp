@@ -1,14 +1,16 @@
-// The capture command: the one road from the current camera to saved files,
-// the thumbnail strip, the merge dialog and the page collection.
+// The capture command, and what every capture command shares: one at a time
+// through the window's gate, the grab from the current camera, and the hand-on
+// of the written files to the thumbnail strip, the merge dialog or the page
+// collection. The road between grab and files is documents/capture_road.
 
 #include "app/continuous_shoot/continuous_shoot_dlg.h"
-#include "app/main_dlg/capture_names.h"
-#include "app/main_dlg/capture_rescale.h"
 #include "app/main_dlg/orbisk_dlg.h"
 #include "core/command_ids.h"
+#include "documents/capture_names.h"
+#include "documents/capture_road.h"
 #include "documents/dialogs/multi_page_dlg.h"
+#include "documents/dialogs/page_combine.h"
 #include "documents/dialogs/show_image_dlg.h"
-#include "documents/image_saver.h"
 #include "platform/language_text.h"
 #include "platform/program_folders.h"
 
@@ -25,8 +27,7 @@ namespace {
 constexpr platform::LanguageText kNotSaved{"图像无法保存：", "圖像無法儲存：",
                                            "The image could not be saved:"};
 
-// The save pipeline's messages as the window's message boxes; the files it
-// could not write are kept for one message after the save.
+// The save pipeline's messages as the window's message boxes.
 class SaverMessages : public ISaverNotifier {
   public:
     explicit SaverMessages(const MessageSink& sink) : sink_(sink) {}
@@ -37,38 +38,11 @@ class SaverMessages : public ISaverNotifier {
                                                                          : QMessageBox::NoIcon;
         sink_(text, shown);
     }
-    void ReportWriteFailure(const QString& path) override { failed_.append(path); }
-
-    // Tells the operator which files are missing; nothing when none is.
-    void ShowWriteFailures(int language) {
-        if (failed_.isEmpty() || !sink_) return;
-        sink_(kNotSaved.In(language) + '\n' + failed_.join('\n'), QMessageBox::Critical);
-        failed_.clear();
-    }
+    void ReportWriteFailure(const QString&) override {}
 
   private:
     const MessageSink& sink_;
-    QStringList failed_;
 };
-
-// Clears the busy flag however the capture ends.
-class BusyGuard {
-  public:
-    explicit BusyGuard(bool& busy) : busy_(busy) { busy_ = true; }
-    ~BusyGuard() { busy_ = false; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-
-  private:
-    bool& busy_;
-};
-
-// Rescales a cut-out when the camera's actual size differs from the
-// configured one, then runs the saver's chain on it.
-cv::Mat FinishCutOut(const cv::Mat& cutOut, const std::optional<RescaleFactors>& factors,
-                     CImageSaver& saver) {
-    return saver.ProcessImage(factors ? RescaleCutOut(cutOut, *factors) : cutOut);
-}
 
 }  // namespace
 
@@ -114,11 +88,13 @@ void COrbiskDlg::PlayShutterSound() {
     }
 }
 
-void COrbiskDlg::OnCapture() {
-    // A modal loop of a running capture delivers queued presses and shots.
-    if (m_bCapturing) return;
-    const BusyGuard busy(m_bCapturing);
+void COrbiskDlg::RunCaptureCommand(void (COrbiskDlg::*command)()) {
+    m_captureGate.Run([this, command] { (this->*command)(); });
+}
 
+void COrbiskDlg::OnCapture() { RunCaptureCommand(&COrbiskDlg::Capture); }
+
+void COrbiskDlg::Capture() {
     PullFromControls();
     SyncNamingSettings();
     if (!m_pDocCamera) return;
@@ -133,22 +109,19 @@ void COrbiskDlg::OnCapture() {
                                  : m_settings.MakeFileName(env_.askFileName);
     if (baseName.isEmpty()) return;
 
-    const std::vector<cv::Mat> images = GrabAndProcessFrames();
-    if (images.empty()) return;
-
+    const CaptureFrames frames = GrabFrames();
     PullFromControls();
     SaverMessages notifier(env_.messages);
-    CImageSaver saver(m_settings.Language, &notifier);
-    saver.SetSettings(m_settings);
-    QStringList written;
-    saver.SaveImages(images, baseName, written);
+    const CaptureResult result = RunCaptureRoad(frames, m_settings, baseName, &notifier);
+    if (result.pages == 0) return;
     // Otherwise a full disk would look like a capture that worked.
-    notifier.ShowWriteFailures(m_settings.Language);
+    ShowWriteFailures(result.failures);
 
-    if (merge && !written.isEmpty() && !HandToMergeDialog(written, saver.BarcodeNames)) return;
-    if (onePdf && !HandToCollection(written, saver.BarcodeNames, 0)) return;
-    if (multiTif && !HandToCollection(written, saver.BarcodeNames, 1)) return;
-    if (!m_settings.Merge && !m_settings.PDFORTIF) {
+    const QStringList& written = result.written;
+    if (merge && !written.isEmpty() && !HandToMergeDialog(written, result.barcodeNames)) return;
+    if (onePdf && !HandToCollection(written, result.barcodeNames, kCombineToPdf)) return;
+    if (multiTif && !HandToCollection(written, result.barcodeNames, kCombineToTiff)) return;
+    if (!m_settings.Merge && m_settings.PDFORTIF == int(CollectionMode::None)) {
         for (const QString& file : written) AddThumbnail(file, m_tiles, kThumbnailPicture);
     }
 
@@ -156,6 +129,12 @@ void COrbiskDlg::OnCapture() {
     m_nIndexEdit += 1;
     PushToControls();
     RemoveTempFiles();
+}
+
+void COrbiskDlg::ShowWriteFailures(const QStringList& failures) {
+    if (failures.isEmpty() || !env_.messages) return;
+    env_.messages(kNotSaved.In(m_settings.Language) + '\n' + failures.join('\n'),
+                  QMessageBox::Critical);
 }
 
 QString COrbiskDlg::CollectionName(const std::vector<std::string>& barcodes) {
@@ -195,8 +174,8 @@ bool COrbiskDlg::HandToCollection(const QStringList& written,
         if (!m_pPageDlg) {
             const QString name = CollectionName(barcodes);
             if (name.isEmpty()) return false;
-            const QString target =
-                name + (outputMode == 0 ? QStringLiteral(".pdf") : QStringLiteral(".tif"));
+            const QString target = name + (outputMode == kCombineToPdf ? QStringLiteral(".pdf")
+                                                                       : QStringLiteral(".tif"));
             m_pPageDlg = std::make_unique<CMultiPageDlg>(this, outputMode, m_settings.Language);
             m_pPageDlg->Settings = m_settings;
             m_pPageDlg->TargetName = target;
@@ -210,35 +189,20 @@ bool COrbiskDlg::HandToCollection(const QStringList& written,
     return true;
 }
 
+CaptureFrames COrbiskDlg::GrabFrames() {
+    CameraPort* camera = m_settings.CurrentCamera == 0   ? m_pDocCamera.get()
+                         : m_settings.CurrentCamera == 1 ? m_pPorCamera.get()
+                                                         : nullptr;
+    CaptureFrames frames;
+    if (!camera) return frames;
+    frames.cutOuts = camera->GetCroppedImages();
+    if (frames.cutOuts.empty()) return frames;
+    camera->GetResolution(frames.cameraWidth, frames.cameraHeight);
+    return frames;
+}
+
 std::vector<cv::Mat> COrbiskDlg::GrabAndProcessFrames() {
-    SaverMessages notifier(env_.messages);
-    CImageSaver saver(m_settings.Language, &notifier);
-    std::vector<cv::Mat> result;
-    if (m_settings.CurrentCamera == 0 && m_pDocCamera) {
-        std::vector<cv::Mat> cutOuts = m_pDocCamera->GetCroppedImages();
-        if (cutOuts.empty()) return result;
-        int w = 0, h = 0;
-        m_pDocCamera->GetResolution(w, h);
-        const auto factors = CaptureRescale(m_settings.DocCamWidth, m_settings.DocCamHeight, w, h);
-        for (cv::Mat& cutOut : cutOuts) {
-            saver.SetSettings(m_settings);
-            cutOut = FinishCutOut(cutOut, factors, saver);
-        }
-        return cutOuts;
-    }
-    if (m_settings.CurrentCamera == 1 && m_pPorCamera) {
-        const std::vector<cv::Mat> cutOuts = m_pPorCamera->GetCroppedImages();
-        if (cutOuts.empty()) return result;
-        // No shadow removal on the portrait camera's picture.
-        SysSettings settings = m_settings;
-        settings.SHADOW = 0;
-        saver.SetSettings(settings);
-        int w = 0, h = 0;
-        m_pPorCamera->GetResolution(w, h);
-        const auto factors = CaptureRescale(m_settings.PorCamWidth, m_settings.PorCamHeight, w, h);
-        result.push_back(FinishCutOut(cutOuts.front(), factors, saver));
-    }
-    return result;
+    return ProcessCutOuts(GrabFrames(), m_settings);
 }
 
 }  // namespace orbisk

@@ -22,6 +22,7 @@ void COrbiskDlg::OpenContinuousShootDialog() {
         std::make_unique<CContinuousShootDlg>(this, m_fShootInterval, m_settings.Language, this);
     m_pShootDlg->SetCamera(m_pShootCamera.get());
     m_pShootDlg->SetPortrait(portrait);
+    m_pShootDlg->HoldShots(m_captureGate.Busy());
     m_pShootDlg->show();
     // Centred over the preview, its bottom edge on the preview's.
     const QWidget* preview = Control(IDC_PREVIEW);
@@ -36,6 +37,10 @@ void COrbiskDlg::DeleteShootDialog() {
     m_pShootDlg->StopInspectThread();
     m_pShootDlg.reset();
     m_pShootCamera.reset();
+}
+
+void COrbiskDlg::HoldShooting(bool held) {
+    if (m_pShootDlg) m_pShootDlg->HoldShots(held);
 }
 
 }  // namespace orbisk

@@ -1,6 +1,7 @@
 #include "app/main_dlg/message_texts.h"
 
 #include "core/command_ids.h"
+#include "core/sys_settings.h"
 
 namespace orbisk {
 
@@ -143,7 +144,7 @@ QString BrandLineText(int language, const QString& labelText) {
     static constexpr LanguageText kOwnership = {
         "", "本程式版權歸其開發者所有，保留一切權利。",
         "This program is the property of its developers. All rights reserved."};
-    return language == 0 ? labelText : kOwnership.In(language);
+    return language == int(UiLanguage::SimplifiedChinese) ? labelText : kOwnership.In(language);
 }
 
 }  // namespace orbisk

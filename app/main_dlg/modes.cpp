@@ -5,6 +5,7 @@
 #include "core/command_ids.h"
 #include "documents/dialogs/multi_page_dlg.h"
 #include "documents/dialogs/show_image_dlg.h"
+#include "platform/language_text.h"
 #include "platform/window_messages.h"
 #include "ui/dialog_file_name.h"
 #include "ui/my_combo_box.h"
@@ -18,6 +19,14 @@
 namespace orbisk {
 
 using namespace ids::main_dlg;
+
+namespace {
+
+// The captures of a merge left unmerged, which stay where they were saved.
+constexpr platform::LanguageText kKeptImages{"未合并，已保存：", "未合併，已儲存：",
+                                             "Saved, not merged:"};
+
+}  // namespace
 
 void COrbiskDlg::ConnectModeControls() {
     auto group = [this](std::initializer_list<int> ids) {
@@ -157,7 +166,10 @@ void COrbiskDlg::OnDestinationClicked(Destination clicked) {
     state.mergeDlgOpen = !m_pMergeDlg.isNull();
     state.pageDlgOpen = m_pPageDlg != nullptr;
     state.documentCamera = m_pDocCamera != nullptr;
-    const DestinationOutcome out = ClickDestination(clicked, state);
+    DestinationOutcome out = ClickDestination(clicked, state);
+    // Nothing collected is lost on a click: the collection writes its document
+    // as its combine button does, and stays when that fails (it told why).
+    if (out.deletePageDlg && !m_pPageDlg->WriteDocument()) out = UndoClick(clicked, state.boxes);
 
     for (auto [box, on] : {std::pair{merge, out.boxes.merge}, std::pair{pdf, out.boxes.onePdf},
                            std::pair{tif, out.boxes.multiPageTif}}) {
@@ -167,12 +179,31 @@ void COrbiskDlg::OnDestinationClicked(Destination clicked) {
     if (out.message >= 0) Message(out.message, QMessageBox::Information);
     if (out.collection) m_settings.PDFORTIF = *out.collection;
     if (out.merge) m_settings.Merge = *out.merge;
-    // The dialog goes without producing its document.
-    if (out.deleteMergeDlg) {
+    if (out.deleteMergeDlg) FinishMergeDialog();
+    if (out.deletePageDlg) m_pPageDlg.reset();
+}
+
+void COrbiskDlg::FinishMergeDialog() {
+    const QStringList captured = m_pMergeDlg->Images();
+    // A pair is merged as its OK does; the merged file reaches the strip with
+    // the dialog's close report, and the dialog deletes itself.
+    if (captured.size() == 2) {
+        m_pMergeDlg->OnBnClickedOk();
+        if (m_pMergeDlg->IsClosing()) {
+            const bool merged = !m_pMergeDlg->MergedPath().isEmpty();
+            m_pMergeDlg = nullptr;
+            if (merged) return;
+        }
+    }
+    if (m_pMergeDlg) {
         delete m_pMergeDlg.data();
         m_pMergeDlg = nullptr;
     }
-    if (out.deletePageDlg) m_pPageDlg.reset();
+    // What was not merged stays where it was saved; the operator learns where.
+    if (!captured.isEmpty() && env_.messages) {
+        env_.messages(kKeptImages.In(m_settings.Language) + '\n' + captured.join('\n'),
+                      QMessageBox::Information);
+    }
 }
 
 }  // namespace orbisk

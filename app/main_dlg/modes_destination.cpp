@@ -32,6 +32,14 @@ int Refusal(Destination clicked, const DestinationState& s) {
 
 }  // namespace
 
+DestinationOutcome UndoClick(Destination clicked, const DestinationBoxes& boxes) {
+    DestinationOutcome out;
+    out.boxes = boxes;
+    bool& box = BoxOf(out.boxes, clicked);
+    box = !box;
+    return out;
+}
+
 DestinationOutcome ClickDestination(Destination clicked, const DestinationState& state) {
     DestinationOutcome out;
     out.boxes = state.boxes;

@@ -39,4 +39,8 @@ struct DestinationOutcome {
 // The effect of a click on the box of `clicked`.
 DestinationOutcome ClickDestination(Destination clicked, const DestinationState& state);
 
+// A click taken back: the clicked box as it was before, nothing else changed.
+// `boxes` are the check states after the click.
+DestinationOutcome UndoClick(Destination clicked, const DestinationBoxes& boxes);
+
 }  // namespace orbisk

@@ -3,12 +3,14 @@
 #include "app/main_dlg/accelerators.h"
 #include "app/main_dlg/camera_models.h"
 #include "app/main_dlg/camera_port.h"
+#include "app/main_dlg/capture_gate.h"
 #include "app/main_dlg/column_layout.h"
 #include "app/main_dlg/command_dispatch.h"
 #include "app/main_dlg/image_handoff.h"
 #include "app/main_dlg/message_texts.h"
 #include "app/main_dlg/modes_destination.h"
 #include "core/sys_settings.h"
+#include "documents/capture_road.h"
 #include "platform/named_window.h"
 #include "platform/sound_player.h"
 #include "platform/window_destroy_watch.h"
@@ -231,6 +233,9 @@ class COrbiskDlg : public QDialog {
     void OnSaveAsOnePdf();
     void OnSaveAsMultiPageTif();
     void OnDestinationClicked(Destination clicked);
+    // Merge mode goes off with its dialog open: merges a pair as OK does, or
+    // tells where a single capture is, and forgets the dialog.
+    void FinishMergeDialog();
 
     // The preferences (preferences.cpp).
     void OnSystemSettings();
@@ -275,10 +280,20 @@ class COrbiskDlg : public QDialog {
     void OnAccelCapture();
     qintptr OnCameraButton(qintptr wParam, qintptr lParam);
     qintptr OnShootRequest(qintptr wParam, qintptr lParam);
+    // Every capture command runs through here: one at a time, and a request
+    // that arrives meanwhile runs after it.
+    void RunCaptureCommand(void (COrbiskDlg::*command)());
+    // The capture itself.
+    void Capture();
+    // The current camera's cut-outs and size; empty without that camera.
+    CaptureFrames GrabFrames();
+    // The finished images of the current camera (for the capture variants).
     std::vector<cv::Mat> GrabAndProcessFrames();
     void SyncNamingSettings();
     static void RemoveTempFiles();
     void PlayShutterSound();
+    // Tells the operator which files of the capture are missing.
+    void ShowWriteFailures(const QStringList& failures);
     // Hand the written files on; false when the name the operator was asked
     // for was cancelled.
     bool HandToMergeDialog(const QStringList& written, const std::vector<std::string>& barcodes);
@@ -299,6 +314,8 @@ class COrbiskDlg : public QDialog {
     void OpenContinuousShootDialog();
     // Stops its inspection, then deletes it.
     void DeleteShootDialog();
+    // No shots while a capture runs, so that each shot counted is taken.
+    void HoldShooting(bool held);
 
     // Every handler of the window by id, and of its private messages
     // (command_tables.cpp).
@@ -356,9 +373,9 @@ class COrbiskDlg : public QDialog {
     QString m_strMergedPath;
     // Files put into the thumbnail strip since the start; never reset.
     int m_nStripCount = 0;
-    // A capture runs: requests that nested event loops deliver meanwhile
-    // (name dialog, messages) are dropped.
-    bool m_bCapturing = false;
+    // One capture command at a time; the shooting dialog makes no shots
+    // while one runs.
+    CaptureGate m_captureGate{[this](bool busy) { HoldShooting(busy); }};
     platform::SoundPlayer m_shutterSound;
     std::unique_ptr<platform::WindowDestroyWatch> m_destroyWatch;
 };

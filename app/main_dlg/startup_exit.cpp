@@ -436,8 +436,10 @@ void COrbiskDlg::InitExposure() {
 }
 
 void COrbiskDlg::RestoreModes() {
-    ControlAs<QCheckBox>(IDC_MULTI_PAGE_TIF)->setChecked(m_settings.PDFORTIF == 1);
-    ControlAs<QCheckBox>(IDC_ONE_PDF)->setChecked(m_settings.PDFORTIF == 2);
+    ControlAs<QCheckBox>(IDC_MULTI_PAGE_TIF)
+        ->setChecked(m_settings.PDFORTIF == int(CollectionMode::MultiPageTif));
+    ControlAs<QCheckBox>(IDC_ONE_PDF)
+        ->setChecked(m_settings.PDFORTIF == int(CollectionMode::OnePdf));
 
     const int rotation = m_settings.ROTATION;
     m_settings.ROTATION = 0;
@@ -469,9 +471,15 @@ void COrbiskDlg::RestoreModes() {
             break;
     }
     if (m_settings.RECOGNIZE) ControlAs<QCheckBox>(IDC_BARCODE_NAMING)->setChecked(true);
-    if (m_settings.Merge) ControlAs<QCheckBox>(IDC_MERGE)->setChecked(true);
+    if (m_settings.Merge) {
+        // The merge command, which also turns a collection mode off: one
+        // destination at a time.
+        ControlAs<QCheckBox>(IDC_MERGE)->setChecked(true);
+        OnMergeImages();
+    }
     const int colours[] = {IDC_COLOR_COLOR, IDC_COLOR_GRAY, IDC_COLOR_MONO};
-    if (m_settings.COLOR >= 0 && m_settings.COLOR < 3) {
+    if (m_settings.COLOR >= int(ColourMode::Colour) &&
+        m_settings.COLOR <= int(ColourMode::BlackAndWhite)) {
         ControlAs<QRadioButton>(colours[m_settings.COLOR])->setChecked(true);
     }
 }

@@ -224,16 +224,20 @@ void CMultiPageDlg::OnMenuDeletePage() {
 }
 
 void CMultiPageDlg::OnBnClickedCombine() {
-    if (pages_.Count() > 0) {
-        const WaitCursor wait;
-        if (!CombinePages(OutputMode, TargetName, pages_.Paths(), pages_.Types())) {
-            messageSink_(QString::fromUtf8(MultiPageTextsFor(language_).combineFailed)
-                             .arg(CombinedFileName(OutputMode, TargetName)));
-            return;
-        }
-    }
+    if (!WriteDocument()) return;
     OnClose();
     QDialog::reject();
+}
+
+bool CMultiPageDlg::WriteDocument() {
+    if (pages_.Count() == 0) return true;
+    const WaitCursor wait;
+    if (!CombinePages(OutputMode, TargetName, pages_.Paths(), pages_.Types())) {
+        messageSink_(QString::fromUtf8(MultiPageTextsFor(language_).combineFailed)
+                         .arg(CombinedFileName(OutputMode, TargetName)));
+        return false;
+    }
+    return true;
 }
 
 void CMultiPageDlg::OnBnClickedCancel() {

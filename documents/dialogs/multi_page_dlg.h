@@ -65,6 +65,9 @@ class CMultiPageDlg : public QDialog {
     // nothing to write, and it just closes); on failure tells the operator,
     // keeps every page file and stays open.
     void OnBnClickedCombine();
+    // The writing of OnBnClickedCombine alone: true when the document was
+    // written or there was nothing to write; false after telling the operator.
+    bool WriteDocument();
     void OnBnClickedCancel();
     // Reports the close to the parent (once) and drops the tiles.
     void OnClose();

@@ -105,6 +105,14 @@ const CImageTile* CShowImageDlg::Tile(int tile) const {
     return tiles_[static_cast<std::size_t>(tile)].get();
 }
 
+QStringList CShowImageDlg::Images() const {
+    QStringList images;
+    for (const auto& tile : tiles_) {
+        if (!tile->GetPath().isEmpty()) images.append(tile->GetPath());
+    }
+    return images;
+}
+
 bool CShowImageDlg::BothTilesFilled() const {
     return tiles_.size() == 2 && !tiles_[0]->GetPath().isEmpty() && !tiles_[1]->GetPath().isEmpty();
 }
@@ -198,7 +206,7 @@ void CShowImageDlg::OnBnClickedPrint() {
     // A copy: printing is always in colour, and the operator's own colour
     // mode and quality stay for OK.
     SysSettings printSettings = settings_;
-    printSettings.COLOR = 0;
+    printSettings.COLOR = int(ColourMode::Colour);
     printSettings.JPGQuality = 80;
     CImageSaver saver(0);
     saver.SetSettings(printSettings);

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <functional>
@@ -59,6 +60,11 @@ class CShowImageDlg : public QDialog {
     void OnTileClicked(int tile, int kind);
     void OnMenuOpen();
     void OnMenuRemove();
+
+    // The captured files its tiles hold, in tile order.
+    QStringList Images() const;
+    // OK or Cancel has closed it; it deletes itself.
+    bool IsClosing() const { return closing_; }
 
     int Orientation() const { return orientation_; }
     // 1: tile 0 comes first, 0: tile 1 comes first.

@@ -170,6 +170,43 @@ TEST_F(ShootDialog, HalfASecondTypedShootsOnEveryTick) {
     EXPECT_EQ(Status(), "Capture next pic in 0.5 seconds");
 }
 
+TEST_F(ShootDialog, WhileTheOwnerCapturesTheCountdownStandsStill) {
+    Open();
+    StartTimed("1");
+    dialog->HoldShots(true);
+    Tick(3);
+    EXPECT_TRUE(owner.posted.empty());
+    EXPECT_EQ(dialog->ShotCount(), 0);
+    EXPECT_EQ(dialog->CountdownMs(), 1000);
+
+    dialog->HoldShots(false);
+    Tick();
+    EXPECT_EQ(owner.posted, std::vector<Posted>{kShootRequest});
+    EXPECT_EQ(dialog->ShotCount(), 1);
+}
+
+TEST_F(ShootDialog, WhileTheOwnerCapturesTheInspectionTakesNoFrame) {
+    // A page at rest from the start: unheld, it is shot in the third cycle.
+    ScriptedCamera camera({test::PageAt(1)});
+    Open();
+    dialog->SetCamera(&camera);
+    dialog->SetInspectionPeriod(1ms);
+    dialog->HoldShots(true);
+    dialog->OnStart();
+    const bool held = test::WaitUntil([&] { return dialog->HeldCycles() >= 5; }, 30s);
+    const size_t askedWhileHeld = camera.Asked();
+
+    dialog->HoldShots(false);
+    const bool shot = test::WaitUntil([&] { return dialog->ShotCount() == 1; }, 30s);
+    // The camera is the test's: the inspection ends before it goes.
+    dialog->OnStop();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(held);
+    EXPECT_EQ(askedWhileHeld, 0u);
+    EXPECT_TRUE(shot);
+    EXPECT_EQ(owner.posted, (std::vector<Posted>{kShootRequest, kStopped}));
+}
+
 class RefusedInterval : public ShootDialog, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(RefusedInterval, DoesNotStart) {

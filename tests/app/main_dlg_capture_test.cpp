@@ -1,7 +1,8 @@
-#include "app/main_dlg/capture_rescale.h"
 #include "app/main_dlg/message_texts.h"
 #include "core/command_ids.h"
+#include "documents/capture_rescale.h"
 #include "documents/dialogs/multi_page_dlg.h"
+#include "documents/dialogs/page_combine.h"
 #include "documents/dialogs/show_image_dlg.h"
 #include "documents/image_saver.h"
 #include "platform/window_messages.h"
@@ -12,6 +13,7 @@
 #include "tests/support/input_events.h"
 #include "ui/image_tile.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <opencv2/imgcodecs.hpp>
@@ -313,10 +315,12 @@ TEST_P(CaptureCollectionTest, TheFirstCaptureOpensItWithOneTileAndTheNextOnlyAdd
     EXPECT_EQ(dlg.GetSettings().INDEX, 5);
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, CaptureCollectionTest,
-                         testing::Values(CollectionCase{"one_pdf", 2, ".pdf", 0},
-                                         CollectionCase{"multi_page_tif", 1, ".tif", 1}),
-                         [](const auto& info) { return test::CaseName(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Modes, CaptureCollectionTest,
+    testing::Values(CollectionCase{"one_pdf", int(CollectionMode::OnePdf), ".pdf", kCombineToPdf},
+                    CollectionCase{"multi_page_tif", int(CollectionMode::MultiPageTif), ".tif",
+                                   kCombineToTiff}),
+    [](const auto& info) { return test::CaseName(info.param.name); });
 
 TEST_F(CaptureTest, MergeWithBarcodeNamingAndNoBarcodeShowsMessage4OnceAndKeepsTheRuleName) {
     COrbiskDlg& dlg = Start(QStringLiteral("OTHER/MERGE=TRUE\nOTHER/RECOGNIZE=TRUE"));
@@ -330,6 +334,26 @@ TEST_F(CaptureTest, MergeWithBarcodeNamingAndNoBarcodeShowsMessage4OnceAndKeepsT
     EXPECT_NE(merge->Tile(0)->GetPath(), merge->Tile(1)->GetPath());
     EXPECT_EQ(dlg.StripCount(), 0);
     EXPECT_EQ(dlg.GetSettings().INDEX, 2);
+}
+
+TEST_F(CaptureTest, MergeFromTheSettingsRunsTheMergeCommandSoACaptureHasOneDestination) {
+    for (const CollectionMode mode : {CollectionMode::MultiPageTif, CollectionMode::OnePdf}) {
+        SCOPED_TRACE(int(mode));
+        COrbiskDlg& dlg =
+            Start(QStringLiteral("OTHER/MERGE=TRUE\nIMAGE/PDFORTIF=%1").arg(int(mode)));
+        EXPECT_TRUE(dlg.ControlAs<QCheckBox>(IDC_MERGE)->isChecked());
+        EXPECT_FALSE(dlg.ControlAs<QCheckBox>(IDC_ONE_PDF)->isChecked());
+        EXPECT_FALSE(dlg.ControlAs<QCheckBox>(IDC_MULTI_PAGE_TIF)->isChecked());
+        EXPECT_EQ(dlg.GetSettings().PDFORTIF, int(CollectionMode::None));
+        EXPECT_EQ(dlg.GetSettings().Merge, 1);
+
+        dlg.OnCommand(IDC_CAPTURE);
+        EXPECT_NE(dlg.MergeDlg(), nullptr);
+        EXPECT_EQ(dlg.PageDlg(), nullptr);
+        EXPECT_EQ(dlg.StripCount(), 0);
+        dlg_->DestroyWindow();
+        dlg_.reset();
+    }
 }
 
 // A page with a QR code of `data`.
@@ -409,30 +433,33 @@ TEST_F(CaptureTest, ThePortraitCameraSavesOnlyItsFirstCutOutWithoutShadowRemoval
 
 // --- Overlapping captures ----------------------------------------------------
 
-TEST_F(CaptureTest, RequestsArrivingDuringACaptureAreDropped) {
+TEST_F(CaptureTest, RequestsArrivingDuringACaptureRunAsOneCaptureAfterIt) {
     COrbiskDlg* window = nullptr;
-    bool delivered = false;
+    int grabs = 0;
     cameras_.onGrab = [&] {
-        if (std::exchange(delivered, true)) return;
-        // What a modal loop inside the capture would deliver.
+        if (++grabs > 1) return;
+        // What a modal loop inside the capture would deliver: none of them
+        // starts a capture inside this one.
         platform::PostWindowMessage(window, platform::WM_CAMERA_SNAPSHOT);
         test::SendKey(*window->Control(IDC_EXIT), Qt::Key_Space, " ");
         window->OnCommand(IDC_CAPTURE);
         QCoreApplication::processEvents();
+        EXPECT_EQ(grabs, 1);
+        EXPECT_TRUE(Saved().isEmpty());
     };
     COrbiskDlg& dlg = Start();
     window = &dlg;
     dlg.OnCommand(IDC_CAPTURE);
     QCoreApplication::processEvents();
-    EXPECT_EQ(Grabs(), 1);
-    EXPECT_EQ(Saved(), QStringList{"IMG00000.jpg"});
-    EXPECT_EQ(dlg.GetSettings().INDEX, 1);
-    EXPECT_EQ(dlg.StripCount(), 1);
+    EXPECT_EQ(Grabs(), 2);
+    EXPECT_EQ(Saved(), (QStringList{"IMG00000.jpg", "IMG00001.jpg"}));
+    EXPECT_EQ(dlg.GetSettings().INDEX, 2);
+    EXPECT_EQ(dlg.StripCount(), 2);
 
-    // Afterwards the window captures again.
+    // Afterwards the window captures again, once a press.
     cameras_.onGrab = nullptr;
     dlg.OnCommand(IDC_CAPTURE);
-    EXPECT_EQ(Saved(), (QStringList{"IMG00000.jpg", "IMG00001.jpg"}));
+    EXPECT_EQ(Saved(), (QStringList{"IMG00000.jpg", "IMG00001.jpg", "IMG00002.jpg"}));
 }
 
 }  // namespace

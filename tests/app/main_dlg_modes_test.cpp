@@ -310,34 +310,56 @@ TEST_P(CropRadioTest, SetsTheModeAndTellsTheCurrentCamera) {
 
 INSTANTIATE_TEST_SUITE_P(
     Radios, CropRadioTest,
-    testing::Values(
-        CropCase{"document_auto_several",
-                 0,
-                 true,
-                 IDC_CROP_AUTO,
-                 1,
-                 {"CropBox 0", "AutoDetect 1 1 0.01"}},
-        CropCase{
-            "document_auto_one", 0, false, IDC_CROP_AUTO, 1, {"CropBox 0", "AutoDetect 1 0 0.01"}},
-        // The portrait camera looks for one object whatever the setting says.
-        CropCase{"portrait_auto_several",
-                 1,
-                 true,
-                 IDC_CROP_AUTO,
-                 1,
-                 {"CropBox 0", "AutoDetect 1 0 0.03"}},
-        CropCase{"document_none", 0, true, IDC_CROP_NONE, 0, {"CropBox 0", "AutoDetect 0 0 0.03"}},
-        CropCase{"portrait_none", 1, false, IDC_CROP_NONE, 0, {"CropBox 0", "AutoDetect 0 0 0.03"}},
-        CropCase{
-            "document_custom", 0, false, IDC_CROP_CUSTOM, 2, {"AutoDetect 0 0 0.03", "CropBox 1"}},
-        CropCase{
-            "portrait_custom", 1, true, IDC_CROP_CUSTOM, 2, {"AutoDetect 0 0 0.03", "CropBox 1"}}),
+    testing::Values(CropCase{"document_auto_several",
+                             0,
+                             true,
+                             IDC_CROP_AUTO,
+                             int(CropMode::Automatic),
+                             {"CropBox 0", "AutoDetect 1 1 0.01"}},
+                    CropCase{"document_auto_one",
+                             0,
+                             false,
+                             IDC_CROP_AUTO,
+                             int(CropMode::Automatic),
+                             {"CropBox 0", "AutoDetect 1 0 0.01"}},
+                    // The portrait camera looks for one object whatever the setting says.
+                    CropCase{"portrait_auto_several",
+                             1,
+                             true,
+                             IDC_CROP_AUTO,
+                             int(CropMode::Automatic),
+                             {"CropBox 0", "AutoDetect 1 0 0.03"}},
+                    CropCase{"document_none",
+                             0,
+                             true,
+                             IDC_CROP_NONE,
+                             int(CropMode::None),
+                             {"CropBox 0", "AutoDetect 0 0 0.03"}},
+                    CropCase{"portrait_none",
+                             1,
+                             false,
+                             IDC_CROP_NONE,
+                             int(CropMode::None),
+                             {"CropBox 0", "AutoDetect 0 0 0.03"}},
+                    CropCase{"document_custom",
+                             0,
+                             false,
+                             IDC_CROP_CUSTOM,
+                             int(CropMode::CustomRectangle),
+                             {"AutoDetect 0 0 0.03", "CropBox 1"}},
+                    CropCase{"portrait_custom",
+                             1,
+                             true,
+                             IDC_CROP_CUSTOM,
+                             int(CropMode::CustomRectangle),
+                             {"AutoDetect 0 0 0.03", "CropBox 1"}}),
     [](const auto& info) { return test::CaseName(info.param.name); });
 
 TEST_F(ModesTest, TheColourRadiosSetTheColourMode) {
     auto dlg = Start();
     const int radios[] = {IDC_COLOR_GRAY, IDC_COLOR_MONO, IDC_COLOR_COLOR};
-    const int modes[] = {1, 2, 0};
+    const int modes[] = {int(ColourMode::Grey), int(ColourMode::BlackAndWhite),
+                         int(ColourMode::Colour)};
     for (int i = 0; i < 3; ++i) {
         dlg->ControlAs<QRadioButton>(radios[i])->click();
         EXPECT_EQ(dlg->GetSettings().COLOR, modes[i]);
@@ -355,22 +377,22 @@ TEST_F(ModesTest, DestinationBoxesSwitchEachOtherOffAndReachSysIni) {
     EXPECT_FALSE(merge->isChecked());
     EXPECT_TRUE(pdf->isChecked());
     EXPECT_EQ(dlg->GetSettings().Merge, 0);
-    EXPECT_EQ(dlg->GetSettings().PDFORTIF, 2);
+    EXPECT_EQ(dlg->GetSettings().PDFORTIF, int(CollectionMode::OnePdf));
 
     tif->click();
     EXPECT_FALSE(pdf->isChecked());
     EXPECT_TRUE(tif->isChecked());
-    EXPECT_EQ(dlg->GetSettings().PDFORTIF, 1);
+    EXPECT_EQ(dlg->GetSettings().PDFORTIF, int(CollectionMode::MultiPageTif));
 
     merge->click();
     EXPECT_FALSE(tif->isChecked());
-    EXPECT_EQ(dlg->GetSettings().PDFORTIF, 0);
+    EXPECT_EQ(dlg->GetSettings().PDFORTIF, int(CollectionMode::None));
     EXPECT_EQ(dlg->GetSettings().Merge, 1);
     EXPECT_TRUE(shown_.isEmpty());
 
     dlg->DestroyWindow();
     EXPECT_EQ(Stored().Merge, 1);
-    EXPECT_EQ(Stored().PDFORTIF, 0);
+    EXPECT_EQ(Stored().PDFORTIF, int(CollectionMode::None));
 }
 
 // A window whose start-up has not run has no document camera.
@@ -390,11 +412,11 @@ TEST(ModesWithoutCamera, DestinationClicksAreUndoneAndCustomCropDoesNothing) {
 
     dlg.ControlAs<QRadioButton>(IDC_CROP_NONE)->click();
     dlg.ControlAs<QRadioButton>(IDC_CROP_CUSTOM)->click();
-    EXPECT_EQ(dlg.GetSettings().CUTPAGETYPE, 0);
+    EXPECT_EQ(dlg.GetSettings().CUTPAGETYPE, int(CropMode::None));
     EXPECT_TRUE(dlg.ControlAs<QRadioButton>(IDC_CROP_NONE)->isChecked());
     // The other crop radios still set the mode.
     dlg.ControlAs<QRadioButton>(IDC_CROP_AUTO)->click();
-    EXPECT_EQ(dlg.GetSettings().CUTPAGETYPE, 1);
+    EXPECT_EQ(dlg.GetSettings().CUTPAGETYPE, int(CropMode::Automatic));
 }
 
 }  // namespace

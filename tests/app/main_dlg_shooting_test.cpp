@@ -12,11 +12,16 @@
 #include "tests/app/desk_film.h"
 #include "tests/support/case_name.h"
 #include "tests/support/manual_clock.h"
+#include "tests/support/text_page.h"
 #include "tests/support/wait_until.h"
+#include "ui/label.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
 
 #include <atomic>
 #include <chrono>
@@ -101,6 +106,29 @@ TEST_F(ShootingTest, ItsRequestsCaptureUntilItsStopDeletesIt) {
     EXPECT_EQ(dlg.ShootDlg(), nullptr);
     EXPECT_EQ(Saved(), QStringList{"IMG00000.jpg"});
     EXPECT_EQ(dlg.GetSettings().INDEX, 1);
+}
+
+TEST_F(ShootingTest, AShotAskedForDuringACaptureIsTakenAfterItAndNoneIsMadeMeanwhile) {
+    COrbiskDlg* window = nullptr;
+    int grabs = 0;
+    bool heldDuringCapture = false;
+    cameras_.onGrab = [&] {
+        heldDuringCapture = window->ShootDlg()->ShotsHeld();
+        if (++grabs > 1) return;
+        // The shot the inspection posted just before the capture began,
+        // delivered by a modal box of the capture.
+        platform::PostWindowMessage(window, platform::WM_SHOOT_REQUEST, 0, 0);
+        QCoreApplication::processEvents();
+    };
+    COrbiskDlg& dlg = Start();
+    window = &dlg;
+    dlg.OnCommand(IDC_CONTINUOUS_SHOOT);
+    ASSERT_NE(dlg.ShootDlg(), nullptr);
+    platform::PostWindowMessage(&dlg, platform::WM_SHOOT_REQUEST, 0, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Saved(), (QStringList{"IMG00000.jpg", "IMG00001.jpg"}));
+    EXPECT_TRUE(heldDuringCapture);
+    EXPECT_FALSE(dlg.ShootDlg()->ShotsHeld());
 }
 
 TEST_F(ShootingTest, TheExitEndsARunningInspectionBeforeTheCamerasGo) {
@@ -237,6 +265,148 @@ TEST_F(SimulatedShooting, NPagesShownGiveNFilesNoneTwice) {
     }
     EXPECT_TRUE(shown_.isEmpty()) << shown_.join('\n').toStdString();
 }
+
+// --- Pages swapped in the same place, on the simulated camera ----------------
+
+// The fine detail of a picture (its text), small enough to compare quickly.
+cv::Mat Detail(const cv::Mat& picture) {
+    cv::Mat grey, small, blurred;
+    cv::cvtColor(picture, grey, cv::COLOR_BGR2GRAY);
+    cv::resize(grey, small, {800, 600}, 0, 0, cv::INTER_AREA);
+    small.convertTo(small, CV_32F);
+    cv::GaussianBlur(small, blurred, {0, 0}, 3);
+    return small - blurred;
+}
+
+// Which of the pages the picture shows: the one whose text correlates best.
+int ShownPage(const cv::Mat& picture, const std::vector<cv::Mat>& pageDetails) {
+    const cv::Mat detail = Detail(picture);
+    int best = -1;
+    double bestScore = -2;
+    for (size_t i = 0; i < pageDetails.size(); ++i) {
+        cv::Mat score;
+        cv::matchTemplate(detail, pageDetails[i], score, cv::TM_CCOEFF_NORMED);
+        if (score.at<float>(0, 0) > bestScore) {
+            bestScore = score.at<float>(0, 0);
+            best = static_cast<int>(i);
+        }
+    }
+    return best;
+}
+
+struct PageSwapCase {
+    const char* name;
+    // Barcode naming on pages without codes: every capture shows a message
+    // box, during which the camera goes on to the next page.
+    bool barcodeNaming;
+};
+
+class SimulatedPageSwap : public testing::TestWithParam<PageSwapCase> {};
+
+TEST_P(SimulatedPageSwap, EachPageLaidInThePlaceOfTheLastIsOneFileAndEachShotCountedAFile) {
+    const PageSwapCase& c = GetParam();
+    constexpr int kPages = 3;
+    constexpr auto kPeriod = 40ms;
+    test::TempDir dir;
+    const QString pages = dir.File("pages");
+    QDir().mkpath(pages);
+    std::vector<cv::Mat> details;
+    for (int page = 0; page < kPages; ++page) {
+        const cv::Mat picture = test::TextPage(100 + page);
+        details.push_back(Detail(picture));
+        ASSERT_TRUE(
+            cv::imwrite(test::Encoded(pages + QStringLiteral("/page%1.png").arg(page)), picture));
+    }
+    BrandingContents branding;
+    branding.logo = QImage(20, 10, QImage::Format_RGB888);
+    branding.logo.fill(Qt::darkBlue);
+    branding.deviceEntries = {QString::fromLatin1(platform::kSimulatedDeviceEntry)};
+    ASSERT_TRUE(test::WriteBytes(dir.File("data.dat"), EncodeBrandingFile(branding)));
+    ASSERT_TRUE(test::WriteBytes(
+        dir.File("Sys.ini"),
+        QStringLiteral("[FILE]\nFOLDPATH=%1/images\nTypeofImageName=0\n[SOUND]\nPlay=false\n"
+                       "[IMAGE]\nDATEFOLDER=0\nDocCamWidth=1600\nDocCamHeight=1200\n"
+                       "[OTHER]\nRECOGNIZE=%2\n[Language]\nCurrent=EN\n")
+            .arg(dir.Path(), c.barcodeNaming ? "TRUE" : "FALSE")
+            .toUtf8()));
+
+    // The pages turn when the test says so.
+    const auto origin = std::chrono::steady_clock::now();
+    std::atomic<int> shownPage{0};
+    qputenv("ORBISK_CAMERA", "simulated");
+    qputenv("ORBISK_CAMERA_IMAGES", pages.toLocal8Bit());
+    platform::SimulatedCamera::Reset();
+    platform::SimulatedCamera::SetFrameRate(25);
+    platform::SimulatedCamera::SetPageClock([&] { return origin + shownPage.load() * 3s; });
+
+    StartupEnvironment env = StartupEnvironment::Program();
+    env.brandingPath = dir.File("data.dat");
+    env.settingsPath = dir.File("Sys.ini");
+    QStringList shown;
+    env.messages = [&](const QString& text, QMessageBox::Icon) {
+        shown.append(text);
+        if (!c.barcodeNaming) return;
+        // The camera shows the next page while the operator reads the box,
+        // and the box stays up for several inspection cycles.
+        if (shownPage < kPages - 1) ++shownPage;
+        QEventLoop box;
+        QTimer::singleShot(10 * kPeriod, &box, &QEventLoop::quit);
+        box.exec();
+    };
+    bool completed = false;
+    auto dlg = test::StartMainWindow(std::move(env), completed);
+    ASSERT_TRUE(completed) << shown.join('\n').toStdString();
+    const QString saveFolder = dlg->GetSettings().SaveFolder;
+    auto saved = [&] { return QDir(saveFolder).entryList(QDir::Files, QDir::Name); };
+
+    dlg->OnCommand(IDC_CONTINUOUS_SHOOT);
+    CContinuousShootDlg* shoot = dlg->ShootDlg();
+    ASSERT_NE(shoot, nullptr);
+    shoot->SetInspectionPeriod(kPeriod);
+    shoot->OnStart();
+    const QString sameDocument = "Current doc. has been scanned, please change doc.";
+    bool allTaken = true;
+    for (int page = 0; page < kPages && allTaken; ++page) {
+        if (!c.barcodeNaming) shownPage = page;
+        // Taken, and then judged the page already taken (not taken twice);
+        // with the boxes the camera has gone on to the next page by then.
+        const bool judgedAgain = page == kPages - 1 || !c.barcodeNaming;
+        allTaken = test::WaitUntil(
+            [&] {
+                return saved().size() == page + 1 && shoot->ShotCount() == page + 1 &&
+                       (!judgedAgain || shoot->StatusLabel()->Text() == sameDocument);
+            },
+            30s);
+    }
+    const int counted = shoot->ShotCount();
+    shoot->OnStop();  // the window deletes the dialog when it hears of it
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dlg->ShootDlg(), nullptr);
+    dlg->DestroyWindow();
+    qunsetenv("ORBISK_CAMERA_IMAGES");
+    qunsetenv("ORBISK_CAMERA");
+    platform::SimulatedCamera::Reset();
+
+    const QStringList files = saved();
+    EXPECT_TRUE(allTaken) << files.join(' ').toStdString() << ", " << counted << " counted";
+    ASSERT_EQ(files.size(), kPages) << files.join(' ').toStdString();
+    EXPECT_EQ(counted, kPages);
+    std::vector<int> pagesShown;
+    for (const QString& f : files) {
+        const cv::Mat image = cv::imread(test::Encoded(saveFolder + '/' + f));
+        ASSERT_FALSE(image.empty()) << f.toStdString();
+        pagesShown.push_back(ShownPage(image, details));
+    }
+    EXPECT_EQ(pagesShown, (std::vector<int>{0, 1, 2})) << files.join(' ').toStdString();
+    const QStringList boxes(c.barcodeNaming ? kPages : 0,
+                            "It does not recognize a barcode/QR-code");
+    EXPECT_EQ(shown, boxes) << shown.join('\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Naming, SimulatedPageSwap,
+                         testing::Values(PageSwapCase{"numbered", false},
+                                         PageSwapCase{"barcode_naming_without_codes", true}),
+                         [](const auto& info) { return test::CaseName(info.param.name); });
 
 }  // namespace
 }  // namespace orbisk

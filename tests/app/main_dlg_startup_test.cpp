@@ -227,7 +227,7 @@ TEST_F(StartupTest, TheExitStoresTheNamingTheWindowShows) {
     dlg->DestroyWindow();
     const SysSettings s = Stored();
     EXPECT_EQ(s.INDEX, 12);
-    EXPECT_EQ(s.TypeofImageName, 1);
+    EXPECT_EQ(s.TypeofImageName, int(NamingRule::DateAndTime));
     EXPECT_EQ(s.PREFIX, QStringLiteral("DOC"));
 }
 
@@ -286,7 +286,7 @@ TEST_F(StartupTest, CollectionCropAndColourModesComeBackFromTheSettings) {
     EXPECT_TRUE(cameras_.CallsOf(1).contains(QStringLiteral("CropRect 10 20 300 400")));
     // The shown camera's custom rectangle is empty at exit: no custom crop.
     dlg->DestroyWindow();
-    EXPECT_EQ(Stored().CUTPAGETYPE, 0);
+    EXPECT_EQ(Stored().CUTPAGETYPE, int(CropMode::None));
 }
 
 TEST_F(StartupTest, AutomaticExposureSetsAValuePastTheRange) {

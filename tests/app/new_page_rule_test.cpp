@@ -9,6 +9,7 @@
 
 #include "tests/app/desk_film.h"
 #include "tests/support/message_log.h"
+#include "tests/support/text_page.h"
 
 namespace orbisk {
 namespace {
@@ -127,6 +128,30 @@ TEST(NewPageInspector, AnEmptyDeskForAMinuteCapturesNothing) {
     for (EmptyDesk desk : {EmptyDesk::PlainDark, EmptyDesk::Wood}) {
         SCOPED_TRACE(static_cast<int>(desk));
         Play(std::vector<Step>(75, Expect(Desk(desk), V::kNoDocument)));
+    }
+}
+
+TEST(NewPageInspector, APageOfTextSwappedForAnotherInTheSamePlaceIsCapturedEachTime) {
+    // Pages of a book laid one after the other in the same place, under light
+    // that flickers by a few percent from frame to frame.
+    const double light[] = {1.0, 0.96, 1.04, 0.98, 1.03};
+    NewPageInspector inspector;
+    std::vector<V> verdicts;
+    unsigned frame = 0;
+    for (unsigned page = 0; page < 3; ++page) {
+        const cv::Mat picture = test::TextPage(page);
+        for (int cycle = 0; cycle < 5; ++cycle, ++frame) {
+            verdicts.push_back(
+                inspector.Inspect(test::CameraFrame(picture, frame, 3, light[frame % 5])));
+        }
+    }
+    const std::vector<V> once = {V::kMoving, V::kMoving, V::kShoot, V::kSameDocument,
+                                 V::kSameDocument};
+    std::vector<V> expected;
+    for (int page = 0; page < 3; ++page) expected.insert(expected.end(), once.begin(), once.end());
+    ASSERT_EQ(verdicts.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(Name(verdicts[i]), Name(expected[i])) << "cycle " << i;
     }
 }
 

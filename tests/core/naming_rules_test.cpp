@@ -71,17 +71,17 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(NamingTest, AskedRuleWithoutProviderCountsAsCancelled) {
-    settings.TypeofImageName = 2;
+    settings.TypeofImageName = int(NamingRule::Asked);
     EXPECT_TRUE(settings.MakeFileName({}, FixedClock()).isEmpty());
 }
 
 TEST_F(NamingTest, CreatesAMissingSaveFolderButNotForACancelledName) {
     settings.SaveFolder = dir.Path() + "/new/day";
-    settings.TypeofImageName = 2;
+    settings.TypeofImageName = int(NamingRule::Asked);
     EXPECT_TRUE(settings.MakeFileName([](int) { return std::nullopt; }, FixedClock()).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(dir.Path() + "/new"));
 
-    settings.TypeofImageName = 1;
+    settings.TypeofImageName = int(NamingRule::DateAndTime);
     EXPECT_EQ(settings.MakeFileName({}, FixedClock()), settings.SaveFolder + "/20260131143005");
     EXPECT_TRUE(QFileInfo(settings.SaveFolder).isDir());
 }
@@ -89,7 +89,7 @@ TEST_F(NamingTest, CreatesAMissingSaveFolderButNotForACancelledName) {
 TEST_F(NamingTest, UnusableSaveFolderStillGivesTheName) {
     Touch("file");
     settings.SaveFolder += "/file/sub";
-    settings.TypeofImageName = 0;
+    settings.TypeofImageName = int(NamingRule::PrefixAndNumber);
     settings.PREFIX = "IMG";
     settings.INDEX = 42;
     EXPECT_EQ(settings.MakeFileName({}, FixedClock()), settings.SaveFolder + "/IMG00042");
@@ -109,7 +109,7 @@ TEST_P(NameCollisionTest, SuffixesOnlyWhenTheBaseNameIsTaken) {
     for (const char* leaf : GetParam().existing) {
         Touch(leaf);
     }
-    settings.TypeofImageName = 1;
+    settings.TypeofImageName = int(NamingRule::DateAndTime);
     EXPECT_EQ(settings.MakeFileName({}, FixedClock()),
               settings.SaveFolder + '/' + GetParam().expectedLeaf);
 }
@@ -131,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(NamingTest, PrefixRuleAndTempNamesAvoidCollisionsToo) {
-    settings.TypeofImageName = 0;
+    settings.TypeofImageName = int(NamingRule::PrefixAndNumber);
     settings.PREFIX = "IMG";
     settings.INDEX = 42;
     Touch("IMG00042.jpg");

@@ -135,22 +135,29 @@ TEST_P(SaverFormatTest, WritesTheFormatsFileAndNothingElse) {
     EXPECT_TRUE(notifier.failures.isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, SaverFormatTest,
-                         ::testing::Values(FormatCase{"DefaultColour", 0, 0, ".jpg", kJpegMagic, 3},
-                                           FormatCase{"DefaultGrey", 0, 1, ".jpg", kJpegMagic, 1},
-                                           FormatCase{"DefaultBilevel", 0, 2, ".tif", kTiffMagic,
-                                                      1},
-                                           FormatCase{"Bmp", 1, 0, ".BMP", "BM", 3},
-                                           FormatCase{"Jpg", 2, 0, ".jpg", kJpegMagic, 3},
-                                           FormatCase{"JpgBilevel", 2, 2, ".jpg", kJpegMagic, 1},
-                                           FormatCase{"Png", 3, 0, ".PNG", "\x89PNG", 3},
-                                           FormatCase{"TifColour", 4, 0, ".TIF", kTiffMagic, 3},
-                                           FormatCase{"TifBilevel", 4, 2, ".tif", kTiffMagic, 1},
-                                           FormatCase{"Gif", 5, 0, ".GIF", kJpegMagic, 3}),
-                         [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(
+    Formats, SaverFormatTest,
+    ::testing::Values(
+        FormatCase{"DefaultColour", int(ImageFormat::Default), int(ColourMode::Colour), ".jpg",
+                   kJpegMagic, 3},
+        FormatCase{"DefaultGrey", int(ImageFormat::Default), int(ColourMode::Grey), ".jpg",
+                   kJpegMagic, 1},
+        FormatCase{"DefaultBilevel", int(ImageFormat::Default), int(ColourMode::BlackAndWhite),
+                   ".tif", kTiffMagic, 1},
+        FormatCase{"Bmp", int(ImageFormat::Bmp), int(ColourMode::Colour), ".BMP", "BM", 3},
+        FormatCase{"Jpg", int(ImageFormat::Jpg), int(ColourMode::Colour), ".jpg", kJpegMagic, 3},
+        FormatCase{"JpgBilevel", int(ImageFormat::Jpg), int(ColourMode::BlackAndWhite), ".jpg",
+                   kJpegMagic, 1},
+        FormatCase{"Png", int(ImageFormat::Png), int(ColourMode::Colour), ".PNG", "\x89PNG", 3},
+        FormatCase{"TifColour", int(ImageFormat::Tif), int(ColourMode::Colour), ".TIF", kTiffMagic,
+                   3},
+        FormatCase{"TifBilevel", int(ImageFormat::Tif), int(ColourMode::BlackAndWhite), ".tif",
+                   kTiffMagic, 1},
+        FormatCase{"Gif", int(ImageFormat::Gif), int(ColourMode::Colour), ".GIF", kJpegMagic, 3}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(SaverTest, BlackAndWhiteDefaultFormatIsOneGroup4Page) {
-    settings.COLOR = 2;
+    settings.COLOR = int(ColourMode::BlackAndWhite);
     settings.XDPI = 300;
     settings.YDPI = 200;
     const QStringList written = Capture(PaperPage(), Base());
@@ -172,7 +179,7 @@ TEST_F(SaverTest, BlackAndWhiteDefaultFormatIsOneGroup4Page) {
 }
 
 TEST_F(SaverTest, GifReplacesAnOlderFileOfItsName) {
-    settings.IMG_FORMAT = 5;
+    settings.IMG_FORMAT = int(ImageFormat::Gif);
     ASSERT_TRUE(WriteBytes(Base() + ".GIF", "old"));
     CImageSaver saver = MakeSaver();
     QStringList written;
@@ -197,14 +204,19 @@ TEST_P(UnwritableTargetTest, ListsNothingAndReportsOneFailure) {
     EXPECT_EQ(Entries(dir.Path()), QStringList{"plain"});
 }
 
-INSTANTIATE_TEST_SUITE_P(FormatsAndModes, UnwritableTargetTest,
-                         ::testing::Values(std::pair{0, 0}, std::pair{0, 2}, std::pair{1, 0},
-                                           std::pair{2, 0}, std::pair{3, 0}, std::pair{4, 0},
-                                           std::pair{4, 2}, std::pair{5, 0}),
-                         [](const auto& info) {
-                             return test::CaseName("format", info.param.first, "colour",
-                                                   info.param.second);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    FormatsAndModes, UnwritableTargetTest,
+    ::testing::Values(std::pair{int(ImageFormat::Default), int(ColourMode::Colour)},
+                      std::pair{int(ImageFormat::Default), int(ColourMode::BlackAndWhite)},
+                      std::pair{int(ImageFormat::Bmp), int(ColourMode::Colour)},
+                      std::pair{int(ImageFormat::Jpg), int(ColourMode::Colour)},
+                      std::pair{int(ImageFormat::Png), int(ColourMode::Colour)},
+                      std::pair{int(ImageFormat::Tif), int(ColourMode::Colour)},
+                      std::pair{int(ImageFormat::Tif), int(ColourMode::BlackAndWhite)},
+                      std::pair{int(ImageFormat::Gif), int(ColourMode::Colour)}),
+    [](const auto& info) {
+        return test::CaseName("format", info.param.first, "colour", info.param.second);
+    });
 
 // --- Numbering ---------------------------------------------------------------
 
@@ -227,7 +239,7 @@ TEST_F(SaverTest, MultiObjectCropOfThreePagesSavesThreeNumberedFiles) {
                          .pages = {{.centre = {330, 330}, .size = {440, 360}, .angle = 5},
                                    {.centre = {1150, 360}, .size = {520, 420}, .angle = -8},
                                    {.centre = {760, 900}, .size = {600, 380}, .angle = 3}}});
-    settings.CUTPAGETYPE = 1;
+    settings.CUTPAGETYPE = int(CropMode::Automatic);
     settings.ISMUTICUTPAGE = true;
     CImageSaver saver = MakeSaver();
     std::vector<cv::Mat> pages;
@@ -247,7 +259,7 @@ TEST_F(SaverTest, GreyModeWeighsBlueAboveRed) {
     cv::Mat page(120, 160, CV_8UC3, cv::Scalar(255, 255, 255));
     page(cv::Rect(20, 40, 40, 40)).setTo(cv::Scalar(255, 0, 0));
     page(cv::Rect(100, 40, 40, 40)).setTo(cv::Scalar(0, 0, 255));
-    settings.COLOR = 1;
+    settings.COLOR = int(ColourMode::Grey);
     CImageSaver saver = MakeSaver();
     std::vector<cv::Mat> pages;
     saver.ProcessCapture(page, pages);
@@ -576,7 +588,9 @@ TEST_F(SaverTest, BarcodeNamingTouchesNoExistingFile) {
 }
 
 TEST_F(SaverTest, CollectionAndMergeModesCollectUsableCodesSilently) {
-    for (const auto& [pdfOrTif, merge] : {std::pair{1, 0}, std::pair{2, 0}, std::pair{0, 1}}) {
+    for (const auto& [pdfOrTif, merge] :
+         {std::pair{int(CollectionMode::MultiPageTif), 0},
+          std::pair{int(CollectionMode::OnePdf), 0}, std::pair{int(CollectionMode::None), 1}}) {
         settings.RECOGNIZE = 1;
         settings.PDFORTIF = pdfOrTif;
         settings.Merge = merge;
@@ -759,7 +773,7 @@ int SpecksLeft(const cv::Mat& bilevel) {
 const ChainCase kChainCases[] = {
     {"CustomRectangleCutsThePage",
      [](SysSettings& s) {
-         s.CUTPAGETYPE = 2;
+         s.CUTPAGETYPE = int(CropMode::CustomRectangle);
          s.CaptureCropRect = {100, 50, 400, 250};
      },
      [](CImageSaver& saver, const SysSettings&) {
@@ -770,7 +784,7 @@ const ChainCase kChainCases[] = {
      }},
     {"CustomRectangleOutsideTheFrameGivesNoPage",
      [](SysSettings& s) {
-         s.CUTPAGETYPE = 2;
+         s.CUTPAGETYPE = int(CropMode::CustomRectangle);
          s.CaptureCropRect = {2000, 1300, 2300, 1500};
      },
      [](CImageSaver& saver, const SysSettings&) {
@@ -778,7 +792,7 @@ const ChainCase kChainCases[] = {
      }},
     {"DeformationStraightensATurnedPage",
      [](SysSettings& s) {
-         s.CUTPAGETYPE = 1;
+         s.CUTPAGETYPE = int(CropMode::Automatic);
          s.DEFORMATION = 1;
      },
      [](CImageSaver& saver, const SysSettings&) {
@@ -801,7 +815,7 @@ const ChainCase kChainCases[] = {
      }},
     {"ShadowFlattensGreyPaper",
      [](SysSettings& s) {
-         s.COLOR = 1;
+         s.COLOR = int(ColourMode::Grey);
          s.SHADOW = 1;
      },
      [](CImageSaver& saver, const SysSettings& s) {
@@ -829,7 +843,8 @@ const ChainCase kChainCases[] = {
          EXPECT_NEAR(MeanWhere(pages[0], paperGrey), 240, 2);
          EXPECT_NEAR(MeanWhere(saver.ProcessImage(page), paperGrey), 250, 2);
      }},
-    {"ProcessedImageNeverSharesTheGivenOne", [](SysSettings& s) { s.COLOR = 0; },
+    {"ProcessedImageNeverSharesTheGivenOne",
+     [](SysSettings& s) { s.COLOR = int(ColourMode::Colour); },
      [](CImageSaver& saver, const SysSettings&) {
          // Paper above the target is left as it is, dim paper is brightened:
          // either way the result is a page of its own.
@@ -847,7 +862,7 @@ const ChainCase kChainCases[] = {
      }},
     {"NoiseSizeRemovesSpecksBelowIt",
      [](SysSettings& s) {
-         s.COLOR = 2;
+         s.COLOR = int(ColourMode::BlackAndWhite);
          s.NoiseSize = 0;
      },
      [](CImageSaver& saver, const SysSettings& s) {
@@ -861,7 +876,7 @@ const ChainCase kChainCases[] = {
          EXPECT_EQ(SpecksLeft(kept[0]), 11 * 4);
          EXPECT_EQ(SpecksLeft(cleaned[0]), 0);
      }},
-    {"BlankSheetComesOutWhite", [](SysSettings& s) { s.COLOR = 2; },
+    {"BlankSheetComesOutWhite", [](SysSettings& s) { s.COLOR = int(ColourMode::BlackAndWhite); },
      [](CImageSaver& saver, const SysSettings&) {
          cv::Mat sheet(1200, 1600, CV_8UC3, cv::Scalar::all(225));
          cv::Mat noise(sheet.size(), CV_8UC3);

@@ -4,6 +4,7 @@
 
 #include <ostream>
 
+#include "imaging/detection_params.h"
 #include "imaging/min_area_box.h"
 #include "imaging/rotated_box.h"
 
@@ -16,13 +17,13 @@ inline std::ostream& operator<<(std::ostream& os, const RotatedBox& b) {
 
 namespace test {
 
-// The values every caller of detection passes: median aperture 9, Sobel
-// aperture 3, scale 0.2, gradient factor 8, and the crop's area ratio 0.01.
-inline constexpr int kMedian = 9;
-inline constexpr int kSobel = 3;
-inline constexpr float kScale = 0.2f;
-inline constexpr double kFactor = 8.0;
-inline constexpr float kArea = 0.01f;
+// The values every caller of detection passes (median aperture 9, Sobel
+// aperture 3, scale 0.2, gradient factor 8) and the crop's area ratio 0.01.
+inline constexpr int kMedian = kCropDetection.medianAperture;
+inline constexpr int kSobel = kCropDetection.sobelAperture;
+inline constexpr float kScale = kCropDetection.scale;
+inline constexpr double kFactor = kCropDetection.gradientFactor;
+inline constexpr float kArea = kCropDetection.minAreaRatio;
 
 // The picture turned clockwise by the given number of quarter turns (0 to 3).
 inline cv::Mat QuarterTurned(const cv::Mat& image, int quarterTurns) {

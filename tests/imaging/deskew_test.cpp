@@ -39,12 +39,12 @@ TEST_P(SlantedPage, ComesOutAsAnUprightRectangleOfPaper) {
     const cv::Mat before = scene.image.clone();
 
     cv::Mat deskewed;
-    ASSERT_TRUE(DeskewDocument(scene.image, deskewed, kFactor, kMedian, kSobel, 10, kScale));
+    ASSERT_TRUE(DeskewDocument(scene.image, deskewed, kPageDetection, 10));
     EXPECT_EQ(cv::norm(scene.image, before, cv::NORM_INF), 0.0) << "input changed";
     EXPECT_LT(DarkFraction(deskewed, 120), 0.002);
 
     cv::Mat cropped;
-    ASSERT_TRUE(CropDocument(scene.image, kFactor, kMedian, kSobel, kScale, 0.01f, 10, cropped));
+    ASSERT_TRUE(CropDocument(scene.image, kCropDetection, 10, cropped));
     EXPECT_GT(DarkFraction(cropped, 120), 0.02) << "the slant should show in a plain crop";
 }
 
@@ -65,7 +65,7 @@ TEST_P(DeskewKeepsTheWayUp, LeftAlignedTextStaysOnTheLeft) {
     const Scene scene =
         MakeScene({.pages = {{.centre = {950, 530}, .size = {880, 640}, .angle = GetParam()}}});
     cv::Mat deskewed;
-    ASSERT_TRUE(DeskewDocument(scene.image, deskewed, kFactor, kMedian, kSobel, 10, kScale));
+    ASSERT_TRUE(DeskewDocument(scene.image, deskewed, kPageDetection, 10));
     EXPECT_NEAR(deskewed.cols, 880 - 20, 14);
     EXPECT_NEAR(deskewed.rows, 640 - 20, 14);
     const int quarter = deskewed.cols / 4;

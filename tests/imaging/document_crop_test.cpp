@@ -127,7 +127,7 @@ TEST_P(TiltedPage, IsCutOutUprightWithItsTextLevel) {
         MakeScene({.pages = {{.centre = {950, 540}, .size = {880, 620}, .angle = angle}}});
     const cv::Mat before = scene.image.clone();
     cv::Mat page;
-    ASSERT_TRUE(CropDocument(scene.image, kFactor, kMedian, kSobel, kScale, kArea, 0, page));
+    ASSERT_TRUE(CropDocument(scene.image, kCropDetection, 0, page));
     EXPECT_TRUE(SameImage(scene.image, before)) << "input changed";
     ASSERT_EQ(page.type(), CV_8UC3);
     EXPECT_NEAR(page.cols, 880, 12);
@@ -152,16 +152,16 @@ TEST(CropDocument, MarginCutsAfterwardsOrGrowsTheBoxBefore) {
     const Scene scene =
         MakeScene({.pages = {{.centre = {900, 520}, .size = {900, 640}, .angle = 6}}});
     cv::Mat whole;
-    ASSERT_TRUE(CropDocument(scene.image, kFactor, kMedian, kSobel, kScale, kArea, 0, whole));
+    ASSERT_TRUE(CropDocument(scene.image, kCropDetection, 0, whole));
 
     // A positive margin is the inner part of the whole cut-out.
     cv::Mat inner;
-    ASSERT_TRUE(CropDocument(scene.image, kFactor, kMedian, kSobel, kScale, kArea, 10, inner));
+    ASSERT_TRUE(CropDocument(scene.image, kCropDetection, 10, inner));
     EXPECT_TRUE(SameImage(inner, whole(cv::Rect(10, 10, whole.cols - 20, whole.rows - 20))));
 
     // A negative margin grows the box by twice its size before the cut.
     cv::Mat grown;
-    ASSERT_TRUE(CropDocument(scene.image, kFactor, kMedian, kSobel, kScale, kArea, -5, grown));
+    ASSERT_TRUE(CropDocument(scene.image, kCropDetection, -5, grown));
     EXPECT_NEAR(grown.cols - whole.cols, 10, 1);
     EXPECT_NEAR(grown.rows - whole.rows, 10, 1);
 
@@ -170,17 +170,14 @@ TEST(CropDocument, MarginCutsAfterwardsOrGrowsTheBoxBefore) {
     cv::Mat result = sentinel;
     const int tooLarge = whole.rows / 2 + 1;
     ASSERT_LT(2 * tooLarge, whole.cols);
-    EXPECT_TRUE(
-        CropDocument(scene.image, kFactor, kMedian, kSobel, kScale, kArea, tooLarge, result));
+    EXPECT_TRUE(CropDocument(scene.image, kCropDetection, tooLarge, result));
     EXPECT_EQ(result.data, sentinel.data);
-    EXPECT_TRUE(CropDocument(scene.image, kFactor, kMedian, kSobel, kScale, kArea,
-                             std::numeric_limits<int>::max(), result));
+    EXPECT_TRUE(CropDocument(scene.image, kCropDetection, std::numeric_limits<int>::max(), result));
     EXPECT_EQ(result.data, sentinel.data);
 
     // CropDocuments appends an empty page in that case.
     std::vector<cv::Mat> pages;
-    EXPECT_TRUE(
-        CropDocuments(scene.image, pages, kFactor, kMedian, kSobel, kScale, kArea, tooLarge));
+    EXPECT_TRUE(CropDocuments(scene.image, pages, kCropDetection, tooLarge));
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_TRUE(pages[0].empty());
 }
@@ -190,7 +187,7 @@ TEST(CropDocuments, CutsEachSeparatePageUpright) {
                                      {.centre = {1400, 520}, .size = {700, 480}, .angle = -10}};
     const Scene scene = MakeScene({.pages = pages});
     std::vector<cv::Mat> results{cv::Mat(2, 2, CV_8UC1)};
-    ASSERT_TRUE(CropDocuments(scene.image, results, kFactor, kMedian, kSobel, kScale, kArea, 0));
+    ASSERT_TRUE(CropDocuments(scene.image, results, kCropDetection, 0));
     ASSERT_EQ(results.size(), 2u);
     for (const Page& page : pages) {
         int matched = 0;

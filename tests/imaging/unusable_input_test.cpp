@@ -26,12 +26,12 @@ TEST_P(UnusableImage, GivesFalseOrEmptyWithoutThrowing) {
     const cv::Mat sentinel(2, 2, CV_8UC1, cv::Scalar(9));
     cv::Mat result = sentinel;
 
-    EXPECT_FALSE(CropDocument(image, 8.0, 9, 3, 0.2f, 0.01f, 0, result));
+    EXPECT_FALSE(CropDocument(image, kCropDetection, 0, result));
     EXPECT_EQ(result.data, sentinel.data);
     std::vector<cv::Mat> pages{sentinel};
-    EXPECT_FALSE(CropDocuments(image, pages, 8.0, 9, 3, 0.2f, 0.01f, 0));
+    EXPECT_FALSE(CropDocuments(image, pages, kCropDetection, 0));
     EXPECT_TRUE(pages.empty());
-    EXPECT_FALSE(DeskewDocument(image, result, 8.0, 9, 3, 10, 0.2f));
+    EXPECT_FALSE(DeskewDocument(image, result, kPageDetection, 10));
     EXPECT_EQ(result.data, sentinel.data);
 
     // Cutting needs a usable image even for a given box.
@@ -67,11 +67,11 @@ TEST(UnusableInput, UniformPictureHoldsNoDocument) {
     const cv::Mat grey(480, 640, CV_8UC3, cv::Scalar::all(128));
     const cv::Mat sentinel(2, 2, CV_8UC1, cv::Scalar(9));
     cv::Mat result = sentinel;
-    EXPECT_FALSE(CropDocument(grey, 8.0, 9, 3, 0.2f, 0.01f, 0, result));
+    EXPECT_FALSE(CropDocument(grey, kCropDetection, 0, result));
     std::vector<cv::Mat> pages{sentinel};
-    EXPECT_FALSE(CropDocuments(grey, pages, 8.0, 9, 3, 0.2f, 0.01f, 0));
+    EXPECT_FALSE(CropDocuments(grey, pages, kCropDetection, 0));
     EXPECT_TRUE(pages.empty());
-    EXPECT_FALSE(DeskewDocument(grey, result, 8.0, 9, 3, 10, 0.2f));
+    EXPECT_FALSE(DeskewDocument(grey, result, kPageDetection, 10));
     EXPECT_EQ(result.data, sentinel.data);
 }
 

@@ -180,11 +180,11 @@ TEST_P(CropScene, PagesMatchTheWholeFrameReference) {
     for (const int margin : {0, -6, 9}) {
         SCOPED_TRACE("margin " + std::to_string(margin));
         cv::Mat page;
-        ASSERT_TRUE(CropDocument(image, kFactor, kMedian, kSobel, kScale, kArea, margin, page));
+        ASSERT_TRUE(CropDocument(image, kCropDetection, margin, page));
         EXPECT_TRUE(WithinOneLevel(page, ReferencePage(image, box, margin))) << box;
 
         std::vector<cv::Mat> pages;
-        ASSERT_TRUE(CropDocuments(image, pages, kFactor, kMedian, kSobel, kScale, kArea, margin));
+        ASSERT_TRUE(CropDocuments(image, pages, kCropDetection, margin));
         ASSERT_EQ(pages.size(), boxes.size());
         for (size_t i = 0; i < boxes.size(); ++i) {
             EXPECT_TRUE(WithinOneLevel(pages[i], ReferencePage(image, boxes[i], margin)))

@@ -201,7 +201,7 @@ TEST_F(MultiPageDlgTest, MenuMovesAPageWithItsType) {
     const QStringList pages = MakePages(6);
     const auto dialog = MakeDialog(kCombineToTiff);
     for (int i = 0; i < pages.size(); ++i) {
-        dialog->Settings.COLOR = i == 4 ? 2 : i % 2;
+        dialog->Settings.COLOR = i == 4 ? int(ColourMode::BlackAndWhite) : i % 2;
         dialog->AddPage(pages[i]);
     }
     ASSERT_EQ(dialog->TilePage(2), 4);

@@ -310,7 +310,7 @@ TEST_F(ShowImageDlgTest, PrintMergesWithAGapInColourAndKeepsTheOperatorsMode) {
     EXPECT_TRUE(QFile::exists(pdf));
     EXPECT_TRUE(messages_.isEmpty());
     EXPECT_TRUE(dialog_->isVisible());
-    EXPECT_EQ(dialog_->Settings().COLOR, 2);
+    EXPECT_EQ(dialog_->Settings().COLOR, int(ColourMode::BlackAndWhite));
 
     dialog_->OnBnClickedOk();
     EXPECT_EQ(log_.mergedPaths, QStringList({dir_.File("merged.tif")}));

@@ -1,6 +1,6 @@
 // Naming a merged image or a collection after a barcode.
 
-#include "app/main_dlg/capture_names.h"
+#include "documents/capture_names.h"
 
 #include "documents/barcode_file_name.h"
 

@@ -1,7 +1,7 @@
 // Bringing a cut-out to the configured resolution when the camera delivers
 // another one.
 
-#include "app/main_dlg/capture_rescale.h"
+#include "documents/capture_rescale.h"
 
 #include <opencv2/imgproc.hpp>
 
