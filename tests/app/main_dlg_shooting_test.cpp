@@ -301,14 +301,14 @@ struct PageSwapCase {
     bool barcodeNaming;
 };
 
-class SimulatedPageSwap : public testing::TestWithParam<PageSwapCase> {};
+class SimulatedPageSwap : public test::MainWindowTest,
+                          public testing::WithParamInterface<PageSwapCase> {};
 
 TEST_P(SimulatedPageSwap, EachPageLaidInThePlaceOfTheLastIsOneFileAndEachShotCountedAFile) {
     const PageSwapCase& c = GetParam();
     constexpr int kPages = 3;
     constexpr auto kPeriod = 40ms;
-    test::TempDir dir;
-    const QString pages = dir.File("pages");
+    const QString pages = dir_.File("pages");
     QDir().mkpath(pages);
     std::vector<cv::Mat> details;
     for (int page = 0; page < kPages; ++page) {
@@ -317,33 +317,18 @@ TEST_P(SimulatedPageSwap, EachPageLaidInThePlaceOfTheLastIsOneFileAndEachShotCou
         ASSERT_TRUE(
             cv::imwrite(test::Encoded(pages + QStringLiteral("/page%1.png").arg(page)), picture));
     }
-    BrandingContents branding;
-    branding.logo = QImage(20, 10, QImage::Format_RGB888);
-    branding.logo.fill(Qt::darkBlue);
-    branding.deviceEntries = {QString::fromLatin1(platform::kSimulatedDeviceEntry)};
-    ASSERT_TRUE(test::WriteBytes(dir.File("data.dat"), EncodeBrandingFile(branding)));
-    ASSERT_TRUE(test::WriteBytes(
-        dir.File("Sys.ini"),
-        QStringLiteral("[FILE]\nFOLDPATH=%1/images\nTypeofImageName=0\n[SOUND]\nPlay=false\n"
-                       "[IMAGE]\nDATEFOLDER=0\nDocCamWidth=1600\nDocCamHeight=1200\n"
-                       "[OTHER]\nRECOGNIZE=%2\n[Language]\nCurrent=EN\n")
-            .arg(dir.Path(), c.barcodeNaming ? "TRUE" : "FALSE")
-            .toUtf8()));
 
     // The pages turn when the test says so.
     const auto origin = std::chrono::steady_clock::now();
     std::atomic<int> shownPage{0};
-    qputenv("ORBISK_CAMERA", "simulated");
-    qputenv("ORBISK_CAMERA_IMAGES", pages.toLocal8Bit());
+    UseSimulatedCamera(pages);
+    branding_.logo.fill(Qt::darkBlue);
     platform::SimulatedCamera::Reset();
     platform::SimulatedCamera::SetFrameRate(25);
     platform::SimulatedCamera::SetPageClock([&] { return origin + shownPage.load() * 3s; });
 
-    StartupEnvironment env = StartupEnvironment::Program();
-    env.brandingPath = dir.File("data.dat");
-    env.settingsPath = dir.File("Sys.ini");
     QStringList shown;
-    env.messages = [&](const QString& text, QMessageBox::Icon) {
+    env_.messages = [&](const QString& text, QMessageBox::Icon) {
         shown.append(text);
         if (!c.barcodeNaming) return;
         // The camera shows the next page while the operator reads the box,
@@ -353,9 +338,11 @@ TEST_P(SimulatedPageSwap, EachPageLaidInThePlaceOfTheLastIsOneFileAndEachShotCou
         QTimer::singleShot(10 * kPeriod, &box, &QEventLoop::quit);
         box.exec();
     };
-    bool completed = false;
-    auto dlg = test::StartMainWindow(std::move(env), completed);
-    ASSERT_TRUE(completed) << shown.join('\n').toStdString();
+    auto dlg = StartWindow(QStringLiteral("[FILE]\nTypeofImageName=0\n[SOUND]\nPlay=false\n"
+                                          "[IMAGE]\nDocCamWidth=1600\nDocCamHeight=1200\n"
+                                          "[OTHER]\nRECOGNIZE=%1\n[Language]\nCurrent=EN\n")
+                               .arg(c.barcodeNaming ? "TRUE" : "FALSE"));
+    ASSERT_TRUE(completed_) << shown.join('\n').toStdString();
     const QString saveFolder = dlg->GetSettings().SaveFolder;
     auto saved = [&] { return QDir(saveFolder).entryList(QDir::Files, QDir::Name); };
 
@@ -383,9 +370,6 @@ TEST_P(SimulatedPageSwap, EachPageLaidInThePlaceOfTheLastIsOneFileAndEachShotCou
     QCoreApplication::processEvents();
     EXPECT_EQ(dlg->ShootDlg(), nullptr);
     dlg->DestroyWindow();
-    qunsetenv("ORBISK_CAMERA_IMAGES");
-    qunsetenv("ORBISK_CAMERA");
-    platform::SimulatedCamera::Reset();
 
     const QStringList files = saved();
     EXPECT_TRUE(allTaken) << files.join(' ').toStdString() << ", " << counted << " counted";
