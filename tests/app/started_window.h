@@ -46,8 +46,9 @@ class StartedWindowTest : public testing::Test {
         env.settingsPath = dir_.File("Sys.ini");
         env.cameras = cameras_.Factory();
         env.messages = [](const QString&, QMessageBox::Icon) {};
-        // No sound player process beside the tests.
-        if (!env.playSound) env.playSound = [](const QString&) {};
+        // No sound player process beside the tests, unless the window's own
+        // player is what a test is about.
+        if (!env.playSound && !windowPlaysSound_) env.playSound = [](const QString&) {};
         bool completed = false;
         auto dlg = StartMainWindow(std::move(env), completed);
         EXPECT_TRUE(completed);
@@ -57,6 +58,7 @@ class StartedWindowTest : public testing::Test {
     TempDir dir_;
     // Lines of the [FILE] section besides the save folder.
     QString fileKeys_;
+    bool windowPlaysSound_ = false;
     QByteArray runtimeDir_;
     BrandingContents branding_;
     FakeCameras cameras_;
