@@ -3,19 +3,19 @@
 // each of them at its worst the window keeps answering the operator: Space
 // makes its file within a second, and the start-up and the exit end.
 
+#include "tests/support/hostile_clients.h"
 #include "app/main_dlg/image_handoff.h"
 #include "core/command_ids.h"
 #include "platform/named_window.h"
 #include "platform/window_messages.h"
 #include "tests/app/capture_fixture.h"
 #include "tests/app/started_window.h"
-#include "tests/support/hostile_clients.h"
 #include "tests/support/wait_until.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QScopeGuard>
 #include <QKeyEvent>
+#include <QScopeGuard>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -118,7 +118,8 @@ TEST_F(HostileClientTest, AShrinkingBlock) {
     std::atomic<int> answered = 0;
     auto client = std::async(std::launch::async, [&, title = dlg->windowTitle()] {
         while (!stop) {
-            if (platform::SendNamedWindowMessage(title, platform::WM_IMAGE_PATH_REQUEST, 0, 0, 2s)) {
+            if (platform::SendNamedWindowMessage(title, platform::WM_IMAGE_PATH_REQUEST, 0, 0,
+                                                 2s)) {
                 ++answered;
             }
         }
@@ -142,7 +143,7 @@ TEST_F(HostileClientTest, AnImageWindowThatNeverAccepts) {
     ::close(fd);
     test::ListenerThatNeverAccepts image(QString::fromLatin1(kImageWindowTitle));
     ASSERT_TRUE(image.Listening());
-    Watchdog watchdog(3s, [&] { image.AcceptAll(); });
+    Watchdog watchdog(3s, [&] { image.GoAway(); });
     for (int i = 0; i < 3; ++i) {
         auto request = RequestFromAClient(*dlg);
         EXPECT_EQ(Answer(request), 0) << i;
@@ -166,7 +167,7 @@ TEST_F(HostileClientTest, ASquatterOnTheCameraOwnersTitle) {
     env.namedWindowTimeout = 100ms;
     QStringList shown;
     env.messages = [&](const QString& text, QMessageBox::Icon) { shown << text; };
-    Watchdog watchdog(3s, [&] { squatter.AcceptAll(); });
+    Watchdog watchdog(3s, [&] { squatter.GoAway(); });
     bool completed = true;
     const auto dlg = test::StartMainWindow(std::move(env), completed);
     EXPECT_FALSE(watchdog.Stop());
@@ -183,7 +184,7 @@ TEST_F(HostileClientTest, ASquatterOnTheSiblingsTitle) {
     test::ListenerThatNeverAccepts squatter(sibling);
     ASSERT_TRUE(squatter.Listening());
     EXPECT_TRUE(SpaceMakesAFileWithinASecond(*dlg));
-    Watchdog watchdog(3s, [&] { squatter.AcceptAll(); });
+    Watchdog watchdog(3s, [&] { squatter.GoAway(); });
     dlg.reset();
     EXPECT_FALSE(watchdog.Stop());
 }

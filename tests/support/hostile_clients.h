@@ -15,7 +15,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 // Other programs of the desktop that do their worst to our named windows and
@@ -45,26 +47,25 @@ class ListenerThatNeverAccepts {
               ::bind(listener_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
               ::listen(listener_, 0) == 0;
         queued_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        ok_ = ok_ && ::connect(queued_, reinterpret_cast<const sockaddr*>(&address),
-                               sizeof address) == 0;
+        ok_ = ok_ &&
+              ::connect(queued_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     }
-    ~ListenerThatNeverAccepts() {
-        if (queued_ >= 0) ::close(queued_);
-        if (listener_ >= 0) ::close(listener_);
-        ::unlink(QFile::encodeName(path_).constData());
-    }
+    ~ListenerThatNeverAccepts() { GoAway(); }
     ListenerThatNeverAccepts(const ListenerThatNeverAccepts&) = delete;
     ListenerThatNeverAccepts& operator=(const ListenerThatNeverAccepts&) = delete;
 
     bool Listening() const { return ok_; }
-    // Takes every waiting connection at last and closes it: a sender stuck
-    // in connect goes on (and then finds no answer).
-    void AcceptAll() {
-        ::fcntl(listener_, F_SETFL, O_NONBLOCK);
-        for (int c; (c = ::accept(listener_, nullptr, nullptr)) >= 0;) ::close(c);
+    // Closes and removes the socket: a sender stuck in connect is refused,
+    // and later ones find nobody. Any thread.
+    void GoAway() {
+        std::lock_guard lock(mutex_);
+        if (queued_ >= 0) ::close(std::exchange(queued_, -1));
+        if (listener_ >= 0) ::close(std::exchange(listener_, -1));
+        ::unlink(QFile::encodeName(path_).constData());
     }
 
   private:
+    std::mutex mutex_;
     QString path_;
     int listener_ = -1;
     int queued_ = -1;
