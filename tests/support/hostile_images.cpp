@@ -47,7 +47,8 @@ QByteArray DeflateSegment(z_stream& stream, const std::vector<Bytef>& data) {
         stream.next_out = buffer;
         stream.avail_out = sizeof buffer;
         deflate(&stream, Z_FULL_FLUSH);
-        out.append(reinterpret_cast<const char*>(buffer), qsizetype(sizeof buffer - stream.avail_out));
+        out.append(reinterpret_cast<const char*>(buffer),
+                   qsizetype(sizeof buffer - stream.avail_out));
     } while (stream.avail_out == 0);
     return out;
 }

@@ -16,9 +16,9 @@ testing::AssertionResult PassesQpdfCheck(const QString& pdf) {
     const int exitCode = qpdf.exitStatus() == QProcess::NormalExit ? qpdf.exitCode() : -1;
     // 0: sound; 2: errors; 3: warnings only, which a sound file has none of.
     if (exitCode != 0) {
-        return testing::AssertionFailure() << "qpdf --check " << pdf.toStdString() << " exited "
-                                           << exitCode << ":\n"
-                                           << qpdf.readAll().toStdString();
+        return testing::AssertionFailure()
+               << "qpdf --check " << pdf.toStdString() << " exited " << exitCode << ":\n"
+               << qpdf.readAll().toStdString();
     }
     return testing::AssertionSuccess();
 }
