@@ -1,5 +1,7 @@
 #include "platform/named_window.h"
 
+#include "platform/log_categories.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 
@@ -11,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -131,14 +134,22 @@ bool Transfer(int fd, void* data, size_t size, bool reading, Clock::time_point d
 
 QString NamedWindowFolder() {
     QString base = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!base.isEmpty()) {
-        QDir().mkpath(base);  // the session's own folder
-    } else {
+    const bool shared = base.isEmpty();
+    if (shared) {
         base = QDir::tempPath() + QStringLiteral("/orbisk-%1").arg(::getuid());
-        if (!OwnFolder(base)) return QString();
+    } else {
+        QDir().mkpath(base);  // the session's own folder
     }
     const QString folder = base + QStringLiteral("/orbisk");
-    return OwnFolder(folder) ? folder : QString();
+    if ((shared && !OwnFolder(base)) || !OwnFolder(folder)) {
+        static std::atomic<bool> told{false};
+        if (!told.exchange(true)) {
+            qCWarning(lcPlatform) << "no named windows:" << folder
+                                  << "is not a private folder of ours";
+        }
+        return QString();
+    }
+    return folder;
 }
 
 // Titles may hold any character and be long: the socket is named by a digest.
