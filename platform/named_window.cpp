@@ -204,6 +204,9 @@ struct NamedWindowPoster::Queue {
 
 NamedWindowPoster::NamedWindowPoster(milliseconds timeout) : queue_(std::make_shared<Queue>()) {
     queue_->timeout = timeout;
+    // Started now rather than at the first post: a thread started after the
+    // process has run another program confuses the thread checker.
+    StartThread();
 }
 
 NamedWindowPoster::~NamedWindowPoster() { thread_.Stop(); }
@@ -213,42 +216,44 @@ void NamedWindowPoster::SetTimeout(milliseconds timeout) {
     queue_->timeout = timeout;
 }
 
+void NamedWindowPoster::StartThread() {
+    thread_.Stop();  // joins a thread that has ended
+    thread_.Start([queue = queue_](WorkerThread::Context& context) {
+        const Pause pause = [&context](milliseconds period) { return context.WaitFor(period); };
+        while (!context.StopRequested()) {
+            std::optional<Queue::Post> post;
+            milliseconds timeout{};
+            {
+                std::lock_guard lock(queue->mutex);
+                if (!queue->posts.empty()) {
+                    post = std::move(queue->posts.front());
+                    queue->posts.pop_front();
+                }
+                timeout = queue->timeout;
+            }
+            if (!post) {
+                if (context.WaitFd(queue->wake) != WorkerThread::Context::Wake::kReady) return;
+                std::uint64_t count = 0;
+                [[maybe_unused]] const auto n = ::read(queue->wake, &count, sizeof count);
+                continue;
+            }
+            const auto deadline = Clock::now() + timeout;
+            const int fd = Connect(post->title, deadline, pause);
+            if (fd < 0) continue;
+            // The request is handed over; its answer is nobody's concern.
+            Transfer(fd, &post->request, sizeof post->request, false, deadline);
+            ::close(fd);
+        }
+    });
+}
+
 bool NamedWindowPoster::Post(const QString& title, int message, qintptr wParam, qintptr lParam) {
     {
         std::lock_guard lock(queue_->mutex);
         if (static_cast<int>(queue_->posts.size()) >= kMaxPending) return false;
         queue_->posts.push_back({title, Request{message, wParam, lParam}});
     }
-    if (!thread_.Running()) {
-        thread_.Stop();  // joins a thread that has ended
-        thread_.Start([queue = queue_](WorkerThread::Context& context) {
-            const Pause pause = [&context](milliseconds period) { return context.WaitFor(period); };
-            while (!context.StopRequested()) {
-                std::optional<Queue::Post> post;
-                milliseconds timeout{};
-                {
-                    std::lock_guard lock(queue->mutex);
-                    if (!queue->posts.empty()) {
-                        post = std::move(queue->posts.front());
-                        queue->posts.pop_front();
-                    }
-                    timeout = queue->timeout;
-                }
-                if (!post) {
-                    if (context.WaitFd(queue->wake) != WorkerThread::Context::Wake::kReady) return;
-                    std::uint64_t count = 0;
-                    [[maybe_unused]] const auto n = ::read(queue->wake, &count, sizeof count);
-                    continue;
-                }
-                const auto deadline = Clock::now() + timeout;
-                const int fd = Connect(post->title, deadline, pause);
-                if (fd < 0) continue;
-                // The request is handed over; its answer is nobody's concern.
-                Transfer(fd, &post->request, sizeof post->request, false, deadline);
-                ::close(fd);
-            }
-        });
-    }
+    if (!thread_.Running()) StartThread();  // it ended on a failed wait
     const std::uint64_t one = 1;
     [[maybe_unused]] const auto n = ::write(queue_->wake, &one, sizeof one);
     return true;

@@ -55,6 +55,8 @@ class NamedWindowPoster {
     static constexpr int kMaxPending = 16;
 
   private:
+    void StartThread();
+
     struct Queue;
     std::shared_ptr<Queue> queue_;
     WorkerThread thread_;
