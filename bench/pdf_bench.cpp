@@ -1,7 +1,8 @@
 // One PDF of 50 camera pages saved as JPEG (8 MP, quality 80), the way the
-// page-collection dialog combines them. The pages go in unchanged, so the
-// target is at most 1 s, and the file within 1 % of the pages' bytes
-// (counter size_ratio; the run stops with an error outside that).
+// page-collection dialog combines them. The pages go in unchanged after a
+// check of their data, so the target is at most 1 s, and the file within
+// 1 % of the pages' bytes (counter size_ratio; the run stops with an error
+// outside that).
 
 #include <benchmark/benchmark.h>
 
@@ -13,6 +14,7 @@
 #include <cmath>
 #include <vector>
 
+#include "documents/image_files.h"
 #include "documents/pdf_document.h"
 #include "tests/support/scene_generator.h"
 #include "tests/support/temp_dir.h"
@@ -55,5 +57,27 @@ void BM_PdfOfFiftyJpegPages(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PdfOfFiftyJpegPages)->Unit(benchmark::kMillisecond);
+
+// The check each JPEG page gets before it goes in unchanged (and before a
+// TIFF combine decodes it): a whole decode at 1/8 scale of one camera page.
+void BM_JpegPageCheck(benchmark::State& state) {
+    QTemporaryDir dir;
+    std::vector<unsigned char> jpeg;
+    cv::imencode(".jpg", test::MakeShadedPage(cv::Size(3264, 2448)).image, jpeg,
+                 {cv::IMWRITE_JPEG_QUALITY, 80});
+    const QString page = dir.filePath("Tmp001.jpg");
+    if (!test::WriteBytes(page, QByteArray(reinterpret_cast<const char*>(jpeg.data()),
+                                           static_cast<qsizetype>(jpeg.size())))) {
+        state.SkipWithError("cannot write the page");
+        return;
+    }
+    for (auto _ : state) {
+        if (!IsSoundPageFile(page)) {
+            state.SkipWithError("a whole page refused");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_JpegPageCheck)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -6,6 +6,8 @@ find_package(OpenCV 4 REQUIRED COMPONENTS core imgproc imgcodecs video)
 find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets PrintSupport Test)
 find_package(GTest REQUIRED)
 find_package(benchmark REQUIRED)
+# zlib: the tests write the deflate streams of hostile PNG files themselves.
+find_package(ZLIB REQUIRED)
 
 pkg_check_modules(JPEG REQUIRED IMPORTED_TARGET libjpeg)
 pkg_check_modules(TIFF REQUIRED IMPORTED_TARGET libtiff-4)

@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "core/image_header.h"
+
 namespace orbisk {
 
 cv::Mat CImageLoader::ImageToMat(const QImage& image) {
@@ -53,7 +55,8 @@ cv::Mat CImageLoader::ImageToMat(const QImage& image) {
 }
 
 cv::Mat CImageLoader::LoadBgr(const QString& path) {
-    if (path.isEmpty()) {
+    // The header decides what a decode allocates: it is checked first.
+    if (!PageImageSize(path)) {
         return cv::Mat();
     }
     QImageReader reader(path);

@@ -5,14 +5,20 @@
 
 #include <vector>
 
+#include "core/image_header.h"
 #include "core/text_conversion.h"
 #include "documents/image_files.h"
 #include "platform/atomic_file.h"
 
 namespace orbisk {
 
+bool IsSoundPageFile(const QString& path) {
+    return PageImageSize(path).has_value() &&
+           (!HasJpegSignature(path) || JpegFileDecodesWhole(path));
+}
+
 cv::Mat ReadImageFile(const QString& path) {
-    if (path.isEmpty()) {
+    if (!IsSoundPageFile(path)) {
         return {};
     }
     try {

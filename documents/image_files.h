@@ -30,8 +30,22 @@ bool WriteJpegFile(const QString& path, const cv::Mat& image, QByteArray& writte
 // YCCK), and images beyond the size limits above give an empty matrix.
 cv::Mat DecodeJpegFromMemory(const unsigned char* data, std::size_t length);
 
+// Whether the file's bytes begin as a JPEG stream does (its SOI marker).
+bool HasJpegSignature(const QString& path);
+
+// Whether the JPEG file is whole and sound, checked cheaply: its header,
+// at most kMaxPagePixels, and every scan decoded at 1/8 scale up to the end
+// marker, any warning of the decoder (data cut short, corrupt entropy data)
+// taken as an error. False for anything that is no JPEG file.
+bool JpegFileDecodesWhole(const QString& path);
+
+// Whether a page may be decoded from the file: its header declares no more
+// than kMaxPagePixels (PageImageSize), and JPEG data decodes whole.
+bool IsSoundPageFile(const QString& path);
+
 // Any image file that OpenCV reads, as three channels (BGR); EXIF orientation
-// is ignored. A null or empty path or an unreadable file gives an empty matrix.
+// is ignored. A null or empty path, an unreadable file, or one that is no
+// sound page file (IsSoundPageFile) gives an empty matrix.
 cv::Mat ReadImageFile(const QString& path);
 
 // Writes `image` in the format that the path's extension names (".BMP",

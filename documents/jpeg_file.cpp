@@ -18,6 +18,7 @@
 // jpeglib.h needs size_t and FILE declared first.
 #include <jpeglib.h>
 
+#include "core/image_header.h"
 #include "core/text_conversion.h"
 #include "documents/image_files.h"
 #include "platform/atomic_file.h"
@@ -180,7 +181,73 @@ unsigned char* AllocateMat(void* context, int width, int height, int channels,
     return mat->data;
 }
 
+// Decodes the whole stream at 1/8 scale into one small row, only to see
+// that every scan is there and sound. No C++ objects live in this frame.
+bool CheckJpegStream(std::FILE* file, std::int64_t maxPixels) {
+    jpeg_decompress_struct cinfo;
+    JpegErrorRecord error;
+    jpeg_progress_mgr progress;
+    InitErrorRecord(&error);
+    cinfo.err = &error.pub;
+    if (setjmp(error.recovery) != 0) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    platform::LimitJpegDecoding(cinfo, progress);
+    jpeg_stdio_src(&cinfo, file);
+    jpeg_read_header(&cinfo, TRUE);
+    if (cinfo.image_width < 1 || cinfo.image_height < 1 ||
+        static_cast<std::int64_t>(cinfo.image_width) * cinfo.image_height > maxPixels) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    // The entropy data is read whole either way; the scale saves the rest.
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = 8;
+    cinfo.dct_method = JDCT_IFAST;
+    cinfo.do_fancy_upsampling = FALSE;
+    cinfo.do_block_smoothing = FALSE;
+    jpeg_start_decompress(&cinfo);
+    // One row from the decoder's own pool, released with it.
+    JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                                cinfo.output_width * cinfo.output_components, 1);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        jpeg_read_scanlines(&cinfo, row, 1);
+    }
+    // Reads on to the end marker: data cut short is a warning here.
+    jpeg_finish_decompress(&cinfo);
+    const bool clean = cinfo.err->num_warnings == 0;
+    jpeg_destroy_decompress(&cinfo);
+    return clean;
+}
+
 }  // namespace
+
+bool HasJpegSignature(const QString& path) {
+    if (!QFileInfo(path).isFile()) {
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        return false;
+    }
+    return file.read(3) == QByteArray("\xFF\xD8\xFF", 3);
+}
+
+bool JpegFileDecodesWhole(const QString& path) {
+    // A pipe or a device would block the read or never end.
+    if (!QFileInfo(path).isFile()) {
+        return false;
+    }
+    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    const bool whole = CheckJpegStream(file, kMaxPagePixels);
+    std::fclose(file);
+    return whole;
+}
 
 bool WriteJpegFile(const QString& path, const cv::Mat& image, QByteArray& writtenPath,
                    std::uint16_t xDensity, std::uint16_t yDensity, int quality) {

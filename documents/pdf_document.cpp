@@ -1,12 +1,12 @@
 #include "documents/pdf_document.h"
 
-#include "documents/log_categories.h"
-
 #include <hpdf.h>
 #include <QFile>
 #include <QtGlobal>
 
 #include <unistd.h>
+
+#include <cstdio>
 
 #include "documents/pdf_page.h"
 #include "documents/target_name.h"
@@ -25,12 +25,15 @@ struct PdfErrorRecord {
 
 extern "C" void PdfErrorHandler(HPDF_STATUS error, HPDF_STATUS detail, void* userData) {
     auto* record = static_cast<PdfErrorRecord*>(userData);
-    if (record->error == HPDF_OK) {
-        record->error = error;
-        record->detail = detail;
+    if (record->error != HPDF_OK) {
+        return;  // what follows the first error only repeats it
     }
-    qCWarning(lcDocuments, "PDF: libharu error %04X, detail %u", static_cast<unsigned>(error),
-              static_cast<unsigned>(detail));
+    record->error = error;
+    record->detail = detail;
+    // The PDF writers tell libharu's errors on the standard output.
+    std::printf("ERROR: error_no=%04X, detail_no=%u\n", static_cast<unsigned>(error),
+                static_cast<unsigned>(detail));
+    std::fflush(stdout);
 }
 
 // Frees the libharu document on every way out.
@@ -39,10 +42,18 @@ struct PdfHandle {
     ~PdfHandle() { HPDF_Free(pdf); }
 };
 
-// libharu checks every write but not the last flush when it closes the file;
-// a document cut short there (a full disk) lacks its closing "%%EOF". A whole
-// one is then made durable before it may replace the target.
-bool CompleteOnDisk(const QString& path) {
+// Saves into a temporary file beside the target and renames it into place
+// only when the document is complete.
+bool SaveDocument(HPDF_Doc pdf, const QString& targetName) {
+    platform::AtomicFileTarget target(targetName);
+    return target.IsValid() &&
+           HPDF_SaveToFile(pdf, target.TempPathEncoded().constData()) == HPDF_OK &&
+           PdfFileIsComplete(target.TempPath()) && target.Commit();
+}
+
+}  // namespace
+
+bool PdfFileIsComplete(const QString& path) {
     static constexpr char kEnd[] = "%%EOF\n";
     constexpr qint64 kEndLength = sizeof(kEnd) - 1;
     QFile file(path);
@@ -52,17 +63,6 @@ bool CompleteOnDisk(const QString& path) {
     }
     return ::fsync(file.handle()) == 0;
 }
-
-// Saves into a temporary file beside the target and renames it into place
-// only when the document is complete.
-bool SaveDocument(HPDF_Doc pdf, const QString& targetName) {
-    platform::AtomicFileTarget target(targetName);
-    return target.IsValid() &&
-           HPDF_SaveToFile(pdf, target.TempPathEncoded().constData()) == HPDF_OK &&
-           CompleteOnDisk(target.TempPath()) && target.Commit();
-}
-
-}  // namespace
 
 void CPdfDocument::SetTargetName(const QString& name) {
     targetName_ = ReplaceExtension(name, QStringLiteral(".pdf"));
@@ -83,6 +83,8 @@ int CPdfDocument::WriteImages(const QStringList& paths) {
     };
     HPDF_Doc pdf = handle.pdf;
     if (pdf == nullptr) {
+        std::printf("error: cannot create PdfDoc object\n");
+        std::fflush(stdout);
         return fail();
     }
     // Compression on for everything: JPEG data stays as it is, and libharu's

@@ -35,4 +35,9 @@ class CPdfDocument {
     unsigned lastErrorDetail_ = 0;
 };
 
+// Whether the PDF file was written to its end, made durable on disk. Writers
+// check every write but not the last flush when they close the file: a
+// document cut short there (a full disk) lacks its closing "%%EOF".
+bool PdfFileIsComplete(const QString& path);
+
 }  // namespace orbisk

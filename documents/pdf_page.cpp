@@ -13,6 +13,7 @@
 
 #include "core/image_loader.h"
 #include "core/text_conversion.h"
+#include "documents/image_files.h"
 
 namespace orbisk {
 namespace {
@@ -72,6 +73,12 @@ bool IsPassThroughJpeg(const QString& path) {
 }
 
 HPDF_Image LoadPageImage(HPDF_Doc pdf, const QString& path) {
+    // Checked before anything is embedded or decoded: a JPEG cut short would
+    // go into the document as it is, and a hostile header would decide what
+    // the decoder allocates.
+    if (!IsSoundPageFile(path)) {
+        return nullptr;
+    }
     if (IsPassThroughJpeg(path)) {
         return HPDF_LoadJpegImageFromFile(pdf, WideToAnsi(path).constData());
     }
@@ -91,27 +98,37 @@ bool AddImagePage(HPDF_Doc pdf, HPDF_Image image) {
     const double width = HPDF_Image_GetWidth(image);
     const double height = HPDF_Image_GetHeight(image);
     const double longest = std::max(width, height);
+    const double shortest = std::min(width, height);
+    // A side outside libharu's bounds changes the user unit instead of the
+    // pixels: larger for a long side, smaller for a short one.
     double unit = 1.0;
     if (longest > kPdfMaxPageSide) {
         unit = longest / kPdfMaxPageSide;
+    } else if (shortest < kPdfMinPageSide) {
+        unit = std::max(shortest / kPdfMinPageSide, longest / kPdfMaxPageSide);
     }
-    // Rounding must not push the longest side past the limit.
-    const auto side = [unit](double pixels) {
-        return static_cast<HPDF_REAL>(std::min(pixels / unit, kPdfMaxPageSide));
+    const auto drawn = [unit](double pixels) { return static_cast<HPDF_REAL>(pixels / unit); };
+    // Rounding must not push a side past a bound; a strip too thin for any
+    // unit (beyond 4800:1) gets a white margin beside it instead.
+    const auto side = [&](double pixels) {
+        return static_cast<HPDF_REAL>(std::clamp(pixels / unit, kPdfMinPageSide, kPdfMaxPageSide));
     };
     HPDF_Page page = HPDF_AddPage(pdf);
     if (page == nullptr || HPDF_Page_SetWidth(page, side(width)) != HPDF_OK ||
         HPDF_Page_SetHeight(page, side(height)) != HPDF_OK) {
         return false;
     }
-    if (unit > 1.0) {
+    if (unit != 1.0) {
         // UserUnit came with PDF 1.6; libharu has no call for either.
         if (HPDF_Dict_AddReal(page, "UserUnit", static_cast<HPDF_REAL>(unit)) != HPDF_OK) {
             return false;
         }
         pdf->pdf_version = std::max(pdf->pdf_version, HPDF_VER_16);
     }
-    return HPDF_Page_DrawImage(page, image, 0, 0, side(width), side(height)) == HPDF_OK;
+    // The image's top left corner is the page's.
+    const HPDF_REAL bottom = side(height) - std::min(drawn(height), side(height));
+    return HPDF_Page_DrawImage(page, image, 0, bottom, std::min(drawn(width), side(width)),
+                               std::min(drawn(height), side(height))) == HPDF_OK;
 }
 
 }  // namespace orbisk

@@ -5,25 +5,35 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+
 namespace orbisk::platform {
 
 SharedMemoryWrite WriteSharedMemory(const QByteArray& name,
-                                    const std::function<void(std::span<char> view)>& write) {
+                                    const std::function<QByteArray(std::size_t size)>& contents) {
     // shm_open sets close-on-exec itself.
     const int fd = ::shm_open(name.constData(), O_RDWR, 0);
     if (fd < 0) return SharedMemoryWrite::kMissing;
     struct stat info {};
-    void* view = MAP_FAILED;
-    // The object's own size bounds the view: a write past it would fault.
-    if (::fstat(fd, &info) == 0 && info.st_size > 0) {
-        view = ::mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ | PROT_WRITE,
-                      MAP_SHARED, fd, 0);
+    if (::fstat(fd, &info) != 0 || info.st_size <= 0) {
+        ::close(fd);
+        return SharedMemoryWrite::kNoView;
+    }
+    const auto size = static_cast<std::size_t>(info.st_size);
+    const QByteArray bytes = contents ? contents(size) : QByteArray();
+    const std::size_t length = std::min(static_cast<std::size_t>(bytes.size()), size);
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t n = ::pwrite(fd, bytes.constData() + done, length - done, off_t(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ::close(fd);
+            return SharedMemoryWrite::kNoView;
+        }
+        done += static_cast<std::size_t>(n);
     }
     ::close(fd);
-    if (view == MAP_FAILED) return SharedMemoryWrite::kNoView;
-    const auto size = static_cast<size_t>(info.st_size);
-    if (write) write(std::span<char>(static_cast<char*>(view), size));
-    ::munmap(view, size);
     return SharedMemoryWrite::kWritten;
 }
 

@@ -9,9 +9,13 @@
 #include <QtEndian>
 
 #include <alsa/asoundlib.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 
 namespace orbisk::platform {
 namespace {
@@ -107,18 +111,46 @@ std::optional<WaveClip> ParseWave(const QByteArray& file) {
     return std::nullopt;
 }
 
+std::optional<QByteArray> ReadSoundFile(const QString& path, const std::stop_token& stop) {
+    // Not blocking: opening a pipe would wait for a writer, and the exit
+    // waits for this thread.
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return std::nullopt;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxSoundFileBytes) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
+    qsizetype done = 0;
+    constexpr qsizetype kChunk = 64 * 1024;
+    while (done < bytes.size() && !stop.stop_requested()) {
+        const ssize_t n =
+            ::read(fd, bytes.data() + done, size_t(std::min(kChunk, bytes.size() - done)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;  // cut short meanwhile: what is there
+        done += n;
+    }
+    ::close(fd);
+    if (stop.stop_requested()) return std::nullopt;
+    bytes.truncate(done);
+    return bytes;
+}
+
 SoundPlayer::~SoundPlayer() { thread_.Stop(); }
 
 void SoundPlayer::PlayAsync(const QString& path) {
     if (thread_.Running()) return;
     thread_.Stop();  // joins the thread of the last sound
     thread_.Start([path](WorkerThread::Context& context) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            LogFailureOnce(path + QStringLiteral(" cannot be read"));
+        const std::optional<QByteArray> file = ReadSoundFile(path, context.Token());
+        if (context.StopRequested()) return;
+        if (!file) {
+            LogFailureOnce(path + QStringLiteral(" cannot be read, or is no small file"));
             return;
         }
-        const std::optional<WaveClip> clip = ParseWave(file.readAll());
+        const std::optional<WaveClip> clip = ParseWave(*file);
         if (!clip) {
             LogFailureOnce(path + QStringLiteral(" is no PCM WAV file"));
             return;

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <optional>
+#include <stop_token>
 
 #include "platform/worker_thread.h"
 
@@ -20,6 +21,15 @@ struct WaveClip {
 // The clip of a RIFF WAV file with uncompressed 8- or 16-bit PCM; nothing for
 // anything else or a file cut short before its samples.
 std::optional<WaveClip> ParseWave(const QByteArray& file);
+
+// The longest sound file read: the shutter sound is a few kilobytes, and
+// this is half a minute of CD-quality stereo.
+inline constexpr qint64 kMaxSoundFileBytes = 6 * 1024 * 1024;
+
+// The bytes of a regular file of at most kMaxSoundFileBytes; nothing for
+// anything else (a pipe, a device, a folder, a larger file) or when `stop`
+// is requested before the file is read whole. Never waits for a writer.
+std::optional<QByteArray> ReadSoundFile(const QString& path, const std::stop_token& stop = {});
 
 // Plays short sounds on the default sound device from a worker thread, so
 // that the caller never waits for the device. A missing file or device is

@@ -44,6 +44,8 @@ bool WriteInt32(std::FILE* f, int32_t value) {
 
 int CFileOperator::WriteString(const char*) { return 1; }
 
+bool CFileOperator::EndReached() const { return false; }
+
 CCmmFileOperatorImp::~CCmmFileOperatorImp() { Close(); }
 
 int CCmmFileOperatorImp::Open(std::string path, bool write) {
@@ -56,6 +58,7 @@ int CCmmFileOperatorImp::Open(std::string path, bool write) {
     }
     readStream_ = f;
     readRemaining_ = 0;
+    endReached_ = false;
     if (std::fseek(f, 0, SEEK_END) == 0) {
         const long end = std::ftell(f);
         if (end > 0) readRemaining_ = end;
@@ -71,7 +74,15 @@ int CCmmFileOperatorImp::Open(std::string path, const char* mode) {
 }
 
 OcrMatrixPtr CCmmFileOperatorImp::ReadRecord() {
+    endReached_ = false;
     if (readStream_ == nullptr) return nullptr;
+    // Nothing at all left is the end of the file; a part of a record is not.
+    const int first = std::fgetc(readStream_);
+    if (first == EOF) {
+        endReached_ = std::feof(readStream_) != 0;
+        return nullptr;
+    }
+    std::ungetc(first, readStream_);
     int32_t rows = 0;
     int32_t cols = 0;
     int32_t type = 0;

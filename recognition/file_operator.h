@@ -22,6 +22,10 @@ class CFileOperator {
     virtual int WriteRecord(const OcrMatrix* m) = 0;
     virtual int Close() = 0;
     virtual int WriteString(const char* text);
+    // Whether the last ReadRecord that gave nothing found the file at its
+    // end, not inside a record or at a bad one: a file cut short leaves
+    // records missing that its loader would otherwise never miss.
+    virtual bool EndReached() const;
 };
 
 class CCmmFileOperatorImp : public CFileOperator {
@@ -37,12 +41,14 @@ class CCmmFileOperatorImp : public CFileOperator {
     int WriteRecord(const OcrMatrix* m) override;
     int Close() override;
     int WriteString(const char* text) override;
+    bool EndReached() const override { return endReached_; }
 
   private:
     std::FILE* writeStream_ = nullptr;
     std::FILE* readStream_ = nullptr;
     // Bytes of the file not yet read: a record claiming more is refused before allocating.
     int64_t readRemaining_ = 0;
+    bool endReached_ = false;
 };
 
 // Reads the next record as a text key of at most `maxLength` bytes; false when

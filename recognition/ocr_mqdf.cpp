@@ -93,7 +93,13 @@ bool COCRMQDF::LoadRecords(const char* path) {
     std::unique_ptr<CFileOperator> file = CreateFileOperator("Cmm");
     if (!file || file->Open(path, false) != 0) return false;
     auto readKey = [&](std::string* key) { return ReadKeyRecord(*file, kMaxTagLength, key); };
-    while (OcrMatrixPtr record = file->ReadRecord()) {
+    for (;;) {
+        OcrMatrixPtr record = file->ReadRecord();
+        if (!record) {
+            // Reading stopped inside a record: the template was cut short.
+            if (!file->EndReached()) return false;
+            break;
+        }
         if (!IsTextRecord(record.get())) return false;
         const std::string tag = TextOfRecord(record.get());
         if (tag.size() > kMaxTagLength) return false;

@@ -97,20 +97,23 @@ bool COCRMultiTpl::LoadRecords(const char* path) {
     if (!file || file->Open(path, false) != 0) return false;
     auto readKey = [&](std::string* key) { return ReadKeyRecord(*file, kMaxKeyLength, key); };
     const size_t first = subTemplates_.size();
-    while (OcrMatrixPtr record = file->ReadRecord()) {
-        if (!IsTextRecord(record.get())) break;
+    for (;;) {
+        OcrMatrixPtr record = file->ReadRecord();
+        // Reading stopped inside a record: the template was cut short.
+        if (!record && !file->EndReached()) return false;
+        if (!record || !IsTextRecord(record.get())) break;
         const std::string tag = TextOfRecord(record.get());
         if (tag.size() == kLabelLength) {
             if (subTemplates_.size() == first) return false;
             OcrMatrixPtr prototype = file->ReadRecord();
-            if (!prototype) break;
+            if (!prototype) return false;  // a label whose prototype is missing
             OcrSubTemplate& current = subTemplates_.back();
             current.labels.push_back(tag);
             current.prototypes.push_back(std::move(prototype));
         } else if (EqualsIgnoreCaseAscii(tag, "TRS")) {
             if (subTemplates_.size() == first) return false;
             OcrMatrixPtr projection = file->ReadRecord();
-            if (!projection) break;
+            if (!projection) return false;
             subTemplates_.back().projection = std::move(projection);
         } else if (EqualsIgnoreCaseAscii(tag, "NEW")) {
             std::string normaliserKey, extractorKey, distanceKey;

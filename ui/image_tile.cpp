@@ -8,9 +8,11 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 
 #include "core/bitmap_resources.h"
 #include "core/branding_data.h"
+#include "core/image_header.h"
 #include "core/link_opener.h"
 #include "imaging/frame_pool.h"
 #include "platform/window_messages.h"
@@ -102,17 +104,16 @@ bool CImageTile::LoadImageFile(const QString& path) {
     // Whatever fails below, the tile must not claim to show its old file.
     path_.clear();
 
+    // The header decides what a decode allocates: it is checked first.
+    const std::optional<QSize> declared = PageImageSize(path);
+    if (!declared) {
+        return false;
+    }
+    const QSize fileSize = *declared;
     QImageReader reader(path);
     reader.setAutoTransform(false);
-    QSize fileSize = reader.size();
     QImage full;
-    if (!fileSize.isValid()) {  // a format that tells its size only by decoding
-        full = reader.read();
-        if (full.isNull()) {
-            return false;
-        }
-        fileSize = full.size();
-    } else if (!reader.canRead()) {
+    if (!reader.canRead()) {
         return false;
     }
     const IntRect target = FitPicture(rect_, fileSize.width(), fileSize.height());

@@ -24,9 +24,6 @@ namespace {
 // How long a message from another program waits for the window; a little
 // under the one second a sender waits for its answer.
 constexpr auto kAnswerTimeout = std::chrono::milliseconds(900);
-constexpr auto kReplyTimeout = std::chrono::milliseconds(500);
-
-bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 }  // namespace
 
@@ -36,15 +33,10 @@ QByteArray ImagePathBytes(const QString& path) {
     return bytes;
 }
 
-std::size_t WriteImagePath(std::span<char> view, const QByteArray& text) {
-    if (view.empty()) return 0;
-    std::size_t n = std::min(static_cast<std::size_t>(text.size()), view.size() - 1);
-    if (n < static_cast<std::size_t>(text.size())) {
-        while (n > 0 && IsUtf8Continuation(text[static_cast<qsizetype>(n)])) --n;
-    }
-    std::memcpy(view.data(), text.constData(), n);
-    view[n] = '\0';
-    return n;
+QByteArray ImagePathBlock(std::size_t blockSize, const QByteArray& text) {
+    if (blockSize == 0) return QByteArray();
+    if (static_cast<std::size_t>(text.size()) + 1 > blockSize) return QByteArray(1, '\0');
+    return text + '\0';
 }
 
 // What a message from another program and the window's exit share: the exit
@@ -88,6 +80,7 @@ qintptr COrbiskDlg::AnswerNamedWindowMessage(int message, qintptr wParam, qintpt
             gate->answered.notify_all();
         },
         Qt::QueuedConnection);
+    if (env_.foreignMessageQueued) env_.foreignMessageQueued();
     std::unique_lock lock(gate->mutex);
     gate->answered.wait_for(lock, kAnswerTimeout,
                             [&] { return answer->has_value() || gate->closing; });
@@ -105,11 +98,11 @@ QString COrbiskDlg::ImagePathForClient() const {
 qintptr COrbiskDlg::OnImagePathRequest(qintptr, qintptr) {
     const QByteArray text = ImagePathBytes(ImagePathForClient());
     const platform::SharedMemoryWrite written = platform::WriteSharedMemory(
-        env_.imageMapName, [&](std::span<char> view) { WriteImagePath(view, text); });
+        env_.imageMapName, [&](std::size_t size) { return ImagePathBlock(size, text); });
     if (written == platform::SharedMemoryWrite::kMissing) return 2;
     if (written == platform::SharedMemoryWrite::kNoView) return 0;
-    platform::SendNamedWindowMessage(QString::fromLatin1(kImageWindowTitle),
-                                     platform::WM_IMAGE_PATH_READY, 0, 0, kReplyTimeout);
+    // Posted, not sent: the client's window may be slow to take it, or never.
+    m_imageReplies.Post(QString::fromLatin1(kImageWindowTitle), platform::WM_IMAGE_PATH_READY);
     return 0;
 }
 

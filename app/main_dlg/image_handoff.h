@@ -4,7 +4,6 @@
 #include <QString>
 
 #include <cstddef>
-#include <span>
 
 namespace orbisk {
 
@@ -20,9 +19,9 @@ inline constexpr std::size_t kImagePathLimit = 255;
 // longer than kImagePathLimit bytes, since a cut path names another file.
 QByteArray ImagePathBytes(const QString& path);
 
-// Writes the text and its terminating zero at the start of `view`, and never
-// past its end: a smaller view takes size - 1 bytes of the text, cut before a
-// character, and the zero. The count of text bytes written.
-std::size_t WriteImagePath(std::span<char> view, const QByteArray& text);
+// What goes into a client's block of `blockSize` bytes: the text and its
+// terminating zero when both fit, else an empty text (the zero alone), since
+// a cut path names another file. Nothing for a block of no bytes.
+QByteArray ImagePathBlock(std::size_t blockSize, const QByteArray& text);
 
 }  // namespace orbisk

@@ -23,6 +23,7 @@
 
 #include <opencv2/core/mat.hpp>
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
@@ -69,6 +70,13 @@ struct StartupEnvironment {
     // Plays the shutter sound file without waiting for it; empty: the
     // window's own player.
     std::function<void(const QString& path)> playSound;
+    // How long a message to another program's window may take: the probe of
+    // the camera's owner, the notice to the sibling program, the reply to a
+    // client's "Image" window.
+    std::chrono::milliseconds namedWindowTimeout = std::chrono::seconds(1);
+    // Told, on the thread that took it, when a message from another program
+    // has been handed to the UI thread; tests wait on it.
+    std::function<void()> foreignMessageQueued;
 
     static StartupEnvironment Program();
 };
@@ -335,6 +343,8 @@ class COrbiskDlg : public QDialog {
     bool destroyed_ = false;                  // the exit sequence ran
     std::map<int, QWidget*> controls_;
     platform::NamedWindow namedWindow_;
+    // Replies to the client's "Image" window go out from a thread of their own.
+    platform::NamedWindowPoster m_imageReplies;
 
     MessageTexts m_msgTexts;
     // The merge mode is the settings' Merge, tied to check box 1035.

@@ -72,7 +72,7 @@ StartupEnvironment StartupEnvironment::Program() {
 }
 
 COrbiskDlg::COrbiskDlg(QWidget* parent, StartupEnvironment environment)
-    : QDialog(parent), env_(std::move(environment)) {
+    : QDialog(parent), env_(std::move(environment)), m_imageReplies(env_.namedWindowTimeout) {
     RegisterButtonFaces();
     m_hIcon = QIcon(QPixmap::fromImage(LoadBitmapResource(kAppIconBitmap)));
     BuildControls();
@@ -116,7 +116,8 @@ int COrbiskDlg::CheckCaptureServer() {
     const QString server = QString::fromLatin1(kCaptureServerTitle);
     if (!platform::NamedWindowExists(server)) return 0;
     // No answer in time counts as a busy camera.
-    const auto answer = platform::SendNamedWindowMessage(server, platform::WM_SERVER_QUERY);
+    const auto answer = platform::SendNamedWindowMessage(server, platform::WM_SERVER_QUERY, 0, 0,
+                                                         env_.namedWindowTimeout);
     return answer && *answer == kCaptureServerFree ? 0 : -1;
 }
 
@@ -499,7 +500,9 @@ bool COrbiskDlg::NotifySibling() {
     QString title = m_settings.Caption;
     title.replace(QStringLiteral("Vantorel"), QString::fromUtf8(kSiblingDisplayName));
     if (title.isEmpty() || !platform::NamedWindowExists(title)) return false;
-    return platform::SendNamedWindowMessage(title, platform::WM_SIBLING_EXIT).has_value();
+    return platform::SendNamedWindowMessage(title, platform::WM_SIBLING_EXIT, 0, 0,
+                                            env_.namedWindowTimeout)
+        .has_value();
 }
 
 void COrbiskDlg::DestroyWindow() {

@@ -1,6 +1,8 @@
 #include "documents/dialogs/image_printer.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QMessageBox>
@@ -8,6 +10,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include "core/image_header.h"
 #include "documents/pdf_document.h"
 #include "documents/print_layout.h"
 #include "platform/language_text.h"
@@ -25,6 +28,22 @@ bool ShowPrintDialog(QPrinter& printer) {
     return dialog.exec() == QDialog::Accepted;
 }
 
+// Qt keeps the write errors of a print to a file to itself: a job cut short
+// (a full disk) is told by the file it left, which then goes.
+bool OutputFileIsWhole(const QPrinter& printer) {
+    const QString file = printer.outputFileName();
+    if (file.isEmpty()) {
+        return true;  // a printer: the spooler has the job
+    }
+    if (PdfFileIsComplete(file)) {
+        return true;
+    }
+    if (QFileInfo(file).isFile()) {
+        QFile::remove(file);
+    }
+    return false;
+}
+
 }  // namespace
 
 CImagePrinter::CImagePrinter(int language)
@@ -40,6 +59,8 @@ int CImagePrinter::Print(const QString& path) {
     printer.setDocName(path);
     printer.setFromTo(1, 1);
     if (!printSetup_ || !printSetup_(printer)) {
+        // Cancelled or failed alike: the operator is told, nothing is logged.
+        messageSink_(failureText_);
         return 0;
     }
     // Everything that can refuse the image is settled before the job starts:
@@ -58,7 +79,7 @@ int CImagePrinter::Print(const QString& path) {
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(QRect(target.left, target.top, target.Width(), target.Height()), image);
-    if (!painter.end()) {
+    if (!painter.end() || !OutputFileIsWhole(printer)) {
         return Fail(true);
     }
     log_.Write("打印任务结束");
@@ -91,10 +112,18 @@ bool CImagePrinter::SaveAsPdf(const QString& path) {
 }
 
 QImage CImagePrinter::LoadImage(const QString& path) {
-    QImageReader reader(path);
-    reader.setAutoTransform(false);
-    const QImage image = reader.read();
-    log_.Write("Print模块pPpPicture:H=%d,W=%d", image.height(), image.width());
+    QImage picture;
+    if (PageImageSize(path)) {  // what the header promises is decoded only
+        QImageReader reader(path);
+        reader.setAutoTransform(false);
+        picture = reader.read();
+    }
+    log_.Write("Print模块pPpPicture:H=%d,W=%d", picture.height(), picture.width());
+    // The picture in the form the print engine draws, and which one it is.
+    const QImage image =
+        picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
+    log_.Write("Print模块hBitmap:%X", static_cast<unsigned>(image.cacheKey()));
+    log_.Write("Print模块bitmap:H=%d,W=%d", image.height(), image.width());
     return image;
 }
 

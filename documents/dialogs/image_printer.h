@@ -30,9 +30,10 @@ class CImagePrinter {
     SysSettings Settings;
 
     // Lets the operator choose the printer and the number of copies, which go
-    // out as one job. 1 when the job was sent; 0 when the operator cancelled
-    // (nothing is shown), or when the image cannot be read or placed or the
-    // job fails: then the failure text is shown and no page is printed.
+    // out as one job. 1 when the job was sent; 0, with the failure text shown,
+    // when the operator cancelled, when the image cannot be read or placed,
+    // or when the job fails (a print to a file that was cut short included):
+    // then no page is printed and no cut file stays.
     int Print(const QString& path);
 
     // Draws the image file on the painter's current page into `page` (device

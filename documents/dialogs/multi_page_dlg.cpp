@@ -205,9 +205,10 @@ void CMultiPageDlg::OnCommand(int command) {
         OnMenuDeletePage();
         return;
     }
+    // The item "k之前" puts the page at position k - 1 of the list without it.
     const int beforePage = InsertCommandPage(command, pages_.Count());
     const int page = TilePage(rightClickTile_);
-    if (beforePage > 0 && page >= 0 && pages_.MoveBefore(page, beforePage)) {
+    if (beforePage > 0 && page >= 0 && pages_.MoveTo(page, beforePage - 1)) {
         RefreshTiles(-1);
     }
 }

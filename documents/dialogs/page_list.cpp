@@ -11,24 +11,17 @@ bool CPageList::Add(const QString& path, int type) {
     return true;
 }
 
-bool CPageList::MoveBefore(int from, int beforePage) {
+bool CPageList::MoveTo(int from, int position) {
     const int count = Count();
-    if (from < 0 || from >= count || beforePage < 1 || beforePage > count) {
+    if (from < 0 || from >= count || position < 0 || position >= count || position == from) {
         return false;
     }
-    // The numbering is the one the operator saw: once the page is taken out,
-    // every later position shifts down by one.
-    int to = beforePage - 1;
-    if (to > from) {
-        --to;
-    }
-    if (to == from) {
-        return false;
-    }
-    paths_.move(from, to);
+    // Taken out, then inserted at `position` of the shortened list: every
+    // position, the end included, can be reached.
+    paths_.move(from, position);
     const int type = types_[from];
     types_.erase(types_.begin() + from);
-    types_.insert(types_.begin() + to, type);
+    types_.insert(types_.begin() + position, type);
     return true;
 }
 

@@ -16,12 +16,12 @@ class CPageList {
     // list already.
     bool Add(const QString& path, int type);
 
-    // Moves page `from` (0-based) so that it stands before the page that was
-    // number `beforePage` (1-based, 1..Count()) before the move: page 2 of 6
-    // moved before page 5 ends up between the old pages 4 and 5. Its type
-    // moves with it. False when nothing moves (out of range, or the page is
-    // already there).
-    bool MoveBefore(int from, int beforePage);
+    // Moves page `from` (0-based) to `position` (0-based, 0..Count() - 1):
+    // it is taken out of the list and inserted at `position` of the shortened
+    // list, so page 2 of 6 moved to position 4 ends up after the old page 5.
+    // Its type moves with it. False when nothing moves (out of range, or the
+    // page is already there).
+    bool MoveTo(int from, int position);
 
     // Removes page `index` and its type; false when there is no such page.
     bool Remove(int index);

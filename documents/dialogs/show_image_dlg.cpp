@@ -2,13 +2,13 @@
 #include "core/command_ids.h"
 
 #include <QFile>
-#include <QImageReader>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 
+#include "core/image_header.h"
 #include "core/link_opener.h"
 #include "documents/dialogs/merge_layout.h"
 #include "documents/dialogs/show_image_texts.h"
@@ -122,13 +122,11 @@ void CShowImageDlg::AddImage(const QString& path) {
         return;
     }
     if (imageCount_ == 0) {
-        QImageReader reader(path);
-        reader.setAutoTransform(false);
-        const QSize size = reader.canRead() ? reader.size() : QSize();
-        if (!size.isValid() || size.isEmpty()) {
+        const std::optional<QSize> size = PageImageSize(path);
+        if (!size) {
             return;
         }
-        const IntRect rect = MergeTileRect(size.width(), size.height());
+        const IntRect rect = MergeTileRect(size->width(), size->height());
         tileWidth_ = rect.Width();
         tileHeight_ = rect.Height();
         for (const auto& tile : tiles_) {

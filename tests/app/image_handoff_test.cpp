@@ -15,7 +15,9 @@
 
 #include <QProcess>
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 namespace orbisk {
@@ -23,39 +25,33 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct WriteCase {
+struct BlockCase {
     const char* name;
-    std::size_t viewSize;
-    QByteArray before;  // what the view held
+    std::size_t blockSize;
     QByteArray text;
-    QByteArray after;  // the view's bytes afterwards
+    QByteArray written;  // what goes into the block
 };
 
-class WriteImagePathTest : public testing::TestWithParam<WriteCase> {};
+class ImagePathBlockTest : public testing::TestWithParam<BlockCase> {};
 
-TEST_P(WriteImagePathTest, WritesTheTextAndItsZeroInsideTheView) {
-    const WriteCase& c = GetParam();
-    // Guard bytes past the view show any write beyond it.
-    QByteArray memory = c.before.leftJustified(qsizetype(c.viewSize), '.') + QByteArray(16, '#');
-    WriteImagePath(std::span<char>(memory.data(), c.viewSize), c.text);
-    EXPECT_EQ(memory.left(qsizetype(c.viewSize)), c.after);
-    EXPECT_EQ(memory.mid(qsizetype(c.viewSize)), QByteArray(16, '#'));
+TEST_P(ImagePathBlockTest, AWholePathAndItsZeroOrAnEmptyText) {
+    EXPECT_EQ(ImagePathBlock(GetParam().blockSize, GetParam().text), GetParam().written);
 }
 
 const QByteArray k200(200, 'p');
 
-INSTANTIATE_TEST_SUITE_P(Cases, WriteImagePathTest,
-                         testing::Values(WriteCase{"short_after_long", 12, "/long/path/x", "/a.jpg",
-                                                   QByteArray("/a.jpg\0ath/x", 12)},
-                                         WriteCase{"empty_clears_the_previous_path", 6, "/a.jpg",
-                                                   "", QByteArray("\0a.jpg", 6)},
-                                         WriteCase{"a_small_block_takes_size_minus_one", 64, "",
-                                                   k200, QByteArray(63, 'p') + QByteArray(1, '\0')},
-                                         WriteCase{"never_cut_inside_a_character", 6, "",
-                                                   "/ab\xE2\x82\xAC", QByteArray("/ab\0..", 6)},
-                                         WriteCase{"a_one_byte_block_takes_the_zero", 1, "x",
-                                                   "/a.jpg", QByteArray(1, '\0')}),
-                         [](const auto& info) { return test::CaseName(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ImagePathBlockTest,
+    testing::Values(BlockCase{"a_path_that_fits", 12, "/a.jpg", QByteArray("/a.jpg\0", 7)},
+                    BlockCase{"a_path_and_zero_that_just_fit", 7, "/a.jpg",
+                              QByteArray("/a.jpg\0", 7)},
+                    BlockCase{"empty_clears_the_previous_path", 6, "", QByteArray(1, '\0')},
+                    // A cut path names another file: the client gets none.
+                    BlockCase{"a_small_block_gets_an_empty_text", 64, k200, QByteArray(1, '\0')},
+                    BlockCase{"one_byte_short", 6, "/a.jpg", QByteArray(1, '\0')},
+                    BlockCase{"a_one_byte_block_takes_the_zero", 1, "/a.jpg", QByteArray(1, '\0')},
+                    BlockCase{"no_block_takes_nothing", 0, "/a.jpg", QByteArray()}),
+    [](const auto& info) { return test::CaseName(info.param.name); });
 
 struct BytesCase {
     const char* name;
@@ -133,7 +129,24 @@ class HandoffTest : public test::StartedWindowTest {
         cameras_.cutOuts = {test::CutOut(400, 300)};
         env_.imageMapName = mapName_;
         env_.askFileName = [this](int) { return std::optional<QString>(nextName_); };
+        env_.foreignMessageQueued = [this] {
+            std::lock_guard lock(queuedMutex_);
+            ++queued_;
+            queuedChanged_.notify_all();
+        };
         dlg_ = Start();
+    }
+
+    // Waits, without running this thread's events, until a message from
+    // another program has been handed to the window.
+    bool WaitForQueuedMessage() {
+        std::unique_lock lock(queuedMutex_);
+        return queuedChanged_.wait_for(lock, 5s, [this] { return queued_ > 0; });
+    }
+
+    // The replies go out from a thread of the window's own.
+    bool RepliesReach(int count) {
+        return test::WaitUntil([&] { return replies_ == count; });
     }
 
     qintptr Request() {
@@ -171,15 +184,20 @@ class HandoffTest : public test::StartedWindowTest {
     const QByteArray mapName_ = "/orbisk-test-image-" + QByteArray::number(::getpid());
     platform::NamedWindow image_;
     std::atomic<int> replies_ = 0;
+    std::mutex queuedMutex_;
+    std::condition_variable queuedChanged_;
+    int queued_ = 0;
     std::unique_ptr<COrbiskDlg> dlg_;
 };
 
+// Replies keep their order: once the reply of a later request has come, no
+// reply of an earlier request is still on its way.
 TEST_F(HandoffTest, ARequestBeforeTheClientsBlockExistsReturnsTwoAndSendsNothing) {
     EXPECT_EQ(Request(), 2);
-    EXPECT_EQ(replies_, 0);
     // Once the client has made its block, the next request succeeds.
     ClientBlock block(mapName_, 256, 'x');
     EXPECT_EQ(Request(), 0);
+    EXPECT_TRUE(RepliesReach(1));
     EXPECT_EQ(replies_, 1);
 }
 
@@ -187,13 +205,20 @@ TEST_F(HandoffTest, AnEmptyPathWritesOnlyItsZeroAndRepliesExactlyOnce) {
     ClientBlock block(mapName_, 64, 'x');
     EXPECT_EQ(Request(), 0);
     EXPECT_EQ(block.Bytes(), QByteArray(1, '\0') + QByteArray(63, 'x'));
-    EXPECT_EQ(replies_, 1);
+    EXPECT_TRUE(RepliesReach(1));
+    EXPECT_EQ(Request(), 0);
+    EXPECT_TRUE(RepliesReach(2));
 }
 
 TEST_F(HandoffTest, ABlockThatCannotBeMappedGetsNothingAndNoReply) {
-    ClientBlock block(mapName_, 0, 'x');
+    {
+        ClientBlock empty(mapName_, 0, 'x');
+        EXPECT_EQ(Request(), 0);
+    }
+    ClientBlock block(mapName_, 16, 'x');
     EXPECT_EQ(Request(), 0);
-    EXPECT_EQ(replies_, 0);
+    EXPECT_TRUE(RepliesReach(1));
+    EXPECT_EQ(replies_, 1);
 }
 
 TEST_F(HandoffTest, TheExampleClientGetsThePathEachTimeItMakesItsBlockAfresh) {
@@ -224,17 +249,17 @@ TEST_F(HandoffTest, TheNewestFileIsHandedOverWholeOrNotAtAll) {
     ASSERT_GT(tooLong.size(), 255);
     EXPECT_EQ(Request(), 0);
     EXPECT_EQ(block.Bytes().at(0), '\0');
-    EXPECT_EQ(replies_, 3);
+    EXPECT_TRUE(RepliesReach(3));
 }
 
-TEST_F(HandoffTest, ASmallBlockGetsWhatFitsAndNothingPastIt) {
+TEST_F(HandoffTest, ABlockSmallerThanThePathGetsAnEmptyTextAndNothingPastIt) {
     ClientBlock block(mapName_, 64, 'x');
     const QByteArray path = Capture(QString(170, 'P'));
     ASSERT_GE(path.size(), 200);
     EXPECT_EQ(Request(), 0);
-    // What fits: 63 bytes of the path and its zero.
-    EXPECT_EQ(block.Bytes(), path.left(63) + '\0');
-    EXPECT_EQ(replies_, 1);
+    // A cut path would name another file.
+    EXPECT_EQ(block.Bytes(), QByteArray(1, '\0') + QByteArray(63, 'x'));
+    EXPECT_TRUE(RepliesReach(1));
 }
 
 TEST_F(HandoffTest, TheExampleClientPrintsTheNewestFile) {
@@ -268,7 +293,7 @@ TEST_F(HandoffTest, OtherProgramsReachTheHandOffOnly) {
     EXPECT_EQ(dlg_->TileMenu(), nullptr);
     EXPECT_EQ(send(platform::WM_IMAGE_PATH_REQUEST, 0), 0);
     EXPECT_EQ(block.Bytes().at(0), '\0');
-    EXPECT_TRUE(test::WaitUntil([&] { return replies_ == 1; }));
+    EXPECT_TRUE(RepliesReach(1));
 }
 
 TEST_F(HandoffTest, TheExitDoesNotWaitForAMessageThatWaitsForTheWindow) {
@@ -278,7 +303,7 @@ TEST_F(HandoffTest, TheExitDoesNotWaitForAMessageThatWaitsForTheWindow) {
                                                   platform::WM_IMAGE_PATH_REQUEST, 0, 0, 5s);
     });
     // The UI thread runs no events: the request waits for the window.
-    std::this_thread::sleep_for(200ms);
+    ASSERT_TRUE(WaitForQueuedMessage());
     dlg_->DestroyWindow();
     sender.join();
     ASSERT_TRUE(answer.has_value());

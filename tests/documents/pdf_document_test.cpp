@@ -12,6 +12,7 @@
 #include <hpdf.h>
 #include <tiffio.h>
 
+#include <algorithm>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -20,6 +21,8 @@
 #include "documents/target_name.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/outside_tool.h"
+#include "tests/support/pdf_check.h"
+#include "tests/support/progressive_jpeg.h"
 #include "tests/support/temp_dir.h"
 
 namespace orbisk {
@@ -168,6 +171,7 @@ TEST(PdfDocumentTest, JpegPagesKeepTheirSizeAndTheirBytes) {
     document.SetTargetName(dir.File("batch.tif"));
     ASSERT_EQ(document.TargetName(), dir.File("batch.pdf"));
     ASSERT_EQ(document.WriteImages({big, small}), 0);
+    EXPECT_TRUE(test::PassesQpdfCheck(document.TargetName()));
 
     const std::vector<PdfPage> pages = PageSizes(document.TargetName());
     ASSERT_EQ(pages.size(), 2u);
@@ -195,6 +199,7 @@ TEST_P(PdfBilevelTest, OneBitTiffRendersRight) {
     CPdfDocument document;
     document.SetTargetName(dir.File("bw.pdf"));
     ASSERT_EQ(document.WriteImages({tif}), 0);
+    EXPECT_TRUE(test::PassesQpdfCheck(document.TargetName()));
 
     const std::vector<PdfImage> images = Images(document.TargetName());
     ASSERT_EQ(images.size(), 1u);
@@ -246,6 +251,7 @@ TEST_P(PdfPageRoadTest, PageIsStoredByItsRule) {
     CPdfDocument document;
     document.SetTargetName(dir.File("out.pdf"));
     ASSERT_EQ(document.WriteImages({page}), 0);
+    EXPECT_TRUE(test::PassesQpdfCheck(document.TargetName()));
 
     const std::vector<PdfImage> images = Images(document.TargetName());
     ASSERT_EQ(images.size(), 1u);
@@ -304,6 +310,7 @@ TEST(PdfDocumentTest, PageBeyondTheSizeLimitKeepsItsPixels) {
     CPdfDocument document;
     document.SetTargetName(dir.File("wide.pdf"));
     ASSERT_EQ(document.WriteImages({wide}), 0) << std::hex << document.LastError();
+    EXPECT_TRUE(test::PassesQpdfCheck(document.TargetName()));
 
     const std::vector<PdfImage> images = Images(document.TargetName());
     ASSERT_EQ(images.size(), 1u);
@@ -324,6 +331,113 @@ TEST(PdfDocumentTest, PageBeyondTheSizeLimitKeepsItsPixels) {
     EXPECT_NEAR(pages[0].height * unit.captured(1).toDouble(), 300, 1);
 }
 
+// The user unit of the first page, 1 when the page has none.
+double UserUnit(const QString& pdf) {
+    const auto unit =
+        QRegularExpression(R"(/UserUnit ([\d.]+))").match(QString::fromLatin1(ReadBytes(pdf)));
+    return unit.hasMatch() ? unit.captured(1).toDouble() : 1.0;
+}
+
+struct SmallPageCase {
+    const char* name;
+    int width;
+    int height;
+    bool padded;  // no user unit takes both sides within bounds
+};
+
+class PdfSmallPageTest : public testing::TestWithParam<SmallPageCase> {};
+
+// libharu refuses pages under 3 points a side; the user unit shrinks instead
+// and every pixel stays, one pixel a point.
+TEST_P(PdfSmallPageTest, APageUnderThreePointsKeepsItsPixels) {
+    const SmallPageCase& c = GetParam();
+    TempDir dir;
+    const QString page = dir.File("Tmp001.jpg");
+    ASSERT_TRUE(WriteJpeg(page, c.width, c.height));
+    CPdfDocument document;
+    document.SetTargetName(dir.File("strip.pdf"));
+    ASSERT_EQ(document.WriteImages({page}), 0) << std::hex << document.LastError();
+    EXPECT_TRUE(test::PassesQpdfCheck(document.TargetName()));
+
+    const std::vector<PdfImage> images = Images(document.TargetName());
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_EQ(images[0].width, c.width);
+    EXPECT_EQ(images[0].height, c.height);
+    const std::vector<PdfPage> pages = PageSizes(document.TargetName());
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_GE(std::min(pages[0].width, pages[0].height), 3.0);
+    const double unit = UserUnit(document.TargetName());
+    // The unit is written with four decimals.
+    EXPECT_NEAR(pages[0].width * unit, c.width, c.width * 1e-5);
+    if (c.padded) {
+        EXPECT_DOUBLE_EQ(pages[0].height, 3.0) << "the thin side keeps a margin";
+    } else {
+        EXPECT_NEAR(pages[0].height * unit, c.height, c.height * 1e-5);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, PdfSmallPageTest,
+                         testing::Values(SmallPageCase{"Strip640x2", 640, 2, false},
+                                         SmallPageCase{"Column1x480", 1, 480, false},
+                                         SmallPageCase{"OnePixel", 1, 1, false},
+                                         SmallPageCase{"LongerThanAnyUnitAllows", 20000, 1, true}),
+                         [](const testing::TestParamInfo<SmallPageCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// A JPEG page goes into the document as it is: one that is cut short or
+// damaged must fail the document rather than show grey in every reader.
+TEST(PdfDocumentTest, AJpegPageCutShortFailsTheDocument) {
+    TempDir dir;
+    const QString whole = dir.File("Tmp001.jpg");
+    ASSERT_TRUE(WriteJpeg(whole, 640, 480));
+    const QByteArray bytes = ReadBytes(whole);
+    cv::Mat grey(240, 320, CV_8UC1, cv::Scalar(90));
+    const std::vector<uint8_t> progressive = test::EncodeProgressiveJpeg(grey, 8);
+    const QByteArray progressiveBytes(reinterpret_cast<const char*>(progressive.data()),
+                                      qsizetype(progressive.size()));
+    const struct {
+        const char* file;
+        QByteArray bytes;
+    } cuts[] = {
+        {"half.jpg", bytes.left(bytes.size() / 2)},
+        {"no_end_marker.jpg", bytes.left(bytes.size() - 2)},
+        {"half.jpeg", bytes.left(bytes.size() / 2)},  // the re-encoding road
+        {"progressive.jpg", progressiveBytes.left(progressiveBytes.size() * 2 / 3)},
+    };
+    CPdfDocument document;
+    document.SetTargetName(dir.File("batch.pdf"));
+    for (const auto& cut : cuts) {
+        SCOPED_TRACE(cut.file);
+        ASSERT_TRUE(WriteBytes(dir.File(cut.file), cut.bytes));
+        EXPECT_EQ(document.WriteImages({whole, dir.File(cut.file)}), 1);
+        EXPECT_FALSE(QFile::exists(document.TargetName()));
+    }
+    // The whole ones still go in.
+    ASSERT_TRUE(WriteBytes(dir.File("progressive.jpg"), progressiveBytes));
+    EXPECT_EQ(document.WriteImages({whole, dir.File("progressive.jpg")}), 0);
+    EXPECT_TRUE(test::PassesQpdfCheck(document.TargetName()));
+}
+
+// libharu's errors are told on the standard output, one line each: here a
+// full disk while it writes the document.
+TEST(PdfDocumentTest, ALibharuErrorIsToldOnTheStandardOutput) {
+    TempDir dir;
+    const QString page = dir.File("Tmp001.jpg");
+    ASSERT_TRUE(WriteJpeg(page, 640, 480));
+    CPdfDocument document;
+    document.SetTargetName(dir.File("batch.pdf"));
+    testing::internal::CaptureStdout();
+    {
+        const test::FileSizeLimit limit(16 * 1024);
+        EXPECT_EQ(document.WriteImages({page}), 1);
+    }
+    const QString out = QString::fromStdString(testing::internal::GetCapturedStdout());
+    ASSERT_NE(document.LastError(), 0u);
+    EXPECT_EQ(out, QString::asprintf("ERROR: error_no=%04X, detail_no=%u\n", document.LastError(),
+                                     document.LastErrorDetail()));
+}
+
 TEST(PdfDocumentTest, MissingPageWritesNoDocument) {
     TempDir dir;
     const QString first = dir.File("Tmp001.jpg");
@@ -333,7 +447,7 @@ TEST(PdfDocumentTest, MissingPageWritesNoDocument) {
     CPdfDocument document;
     document.SetTargetName(target);
     EXPECT_EQ(document.WriteImages({first, dir.File("Tmp002.jpg")}), 1);
-    EXPECT_EQ(document.LastError(), unsigned{HPDF_FILE_OPEN_ERROR});
+    EXPECT_EQ(document.LastError(), 0u) << "refused before libharu sees it";
     EXPECT_EQ(ReadBytes(target), "an older document");
     EXPECT_EQ(FilesIn(dir), QStringList({"Tmp001.jpg", "batch.pdf"}));
 
@@ -358,6 +472,7 @@ TEST(PdfDocumentTest, UnwritableTargetFailsAndLeavesNothing) {
     // lost when libharu closes the file; no truncated document stays.
     document.SetTargetName(dir.File("whole.pdf"));
     ASSERT_EQ(document.WriteImages({page}), 0);
+    EXPECT_TRUE(test::PassesQpdfCheck(document.TargetName()));
     const qint64 size = QFileInfo(document.TargetName()).size();
     ASSERT_TRUE(QFile::remove(document.TargetName()));
     document.SetTargetName(dir.File("batch.pdf"));

@@ -1,4 +1,5 @@
 #include "platform/shared_memory_block.h"
+#include "tests/support/hostile_clients.h"
 
 #include <gtest/gtest.h>
 #include <QFile>
@@ -48,7 +49,11 @@ int MappingsOf(const QByteArray& name) {
 
 TEST(SharedMemoryBlock, AMissingObjectIsReportedAndNothingIsCalled) {
     bool called = false;
-    EXPECT_EQ(WriteSharedMemory("/orbisk-test-absent", [&](std::span<char>) { called = true; }),
+    EXPECT_EQ(WriteSharedMemory("/orbisk-test-absent",
+                                [&](std::size_t) {
+                                    called = true;
+                                    return QByteArray();
+                                }),
               SharedMemoryWrite::kMissing);
     EXPECT_FALSE(called);
 }
@@ -56,36 +61,62 @@ TEST(SharedMemoryBlock, AMissingObjectIsReportedAndNothingIsCalled) {
 TEST(SharedMemoryBlock, AnEmptyObjectHasNoView) {
     SharedObject object("empty", 0);
     bool called = false;
-    EXPECT_EQ(WriteSharedMemory(object.Name(), [&](std::span<char>) { called = true; }),
+    EXPECT_EQ(WriteSharedMemory(object.Name(),
+                                [&](std::size_t) {
+                                    called = true;
+                                    return QByteArray();
+                                }),
               SharedMemoryWrite::kNoView);
     EXPECT_FALSE(called);
 }
 
-TEST(SharedMemoryBlock, TheViewIsTheObjectsSizeAndIsReleasedAfterEachWrite) {
+TEST(SharedMemoryBlock, WritesWhatFitsAtTheStartAndKeepsNoMapping) {
     SharedObject object("sized", 64);
     for (char c : {'a', 'b', 'c'}) {
         std::size_t size = 0;
         EXPECT_EQ(WriteSharedMemory(object.Name(),
-                                    [&](std::span<char> view) {
-                                        size = view.size();
-                                        std::memset(view.data(), c, view.size());
+                                    [&](std::size_t blockSize) {
+                                        size = blockSize;
+                                        return QByteArray(qsizetype(blockSize), c);
                                     }),
                   SharedMemoryWrite::kWritten);
         EXPECT_EQ(size, 64u);
         EXPECT_EQ(MappingsOf(object.Name()), 0);
     }
     EXPECT_EQ(object.Bytes(), QByteArray(64, 'c'));
+
+    // Fewer bytes change only the start; more are cut at the object's end.
+    WriteSharedMemory(object.Name(), [](std::size_t) { return QByteArray("xy"); });
+    EXPECT_EQ(object.Bytes(), "xy" + QByteArray(62, 'c'));
+    WriteSharedMemory(object.Name(), [](std::size_t) { return QByteArray(100, 'z'); });
+    EXPECT_EQ(object.Bytes(), QByteArray(64, 'z'));
 }
 
 TEST(SharedMemoryBlock, AnObjectMadeAfreshUnderTheSameNameIsFound) {
     auto first = std::make_unique<SharedObject>("afresh", 16);
-    EXPECT_EQ(WriteSharedMemory(first->Name(), [](std::span<char> v) { v[0] = '1'; }),
+    EXPECT_EQ(WriteSharedMemory(first->Name(), [](std::size_t) { return QByteArray("1"); }),
               SharedMemoryWrite::kWritten);
     first.reset();
     SharedObject second("afresh", 16);
-    EXPECT_EQ(WriteSharedMemory(second.Name(), [](std::span<char> v) { v[0] = '2'; }),
+    EXPECT_EQ(WriteSharedMemory(second.Name(), [](std::size_t) { return QByteArray("2"); }),
               SharedMemoryWrite::kWritten);
     EXPECT_EQ(second.Bytes().at(0), '2');
+}
+
+// Another program may shrink its object at any moment, also between our look
+// at its size and our write. A store through a mapping past the new end ends
+// the process (SIGBUS); a write must not.
+TEST(SharedMemoryBlock, AnObjectThatShrinksMeanwhileCannotHurtUs) {
+    const QByteArray name = "/orbisk-test-shrinking-" + QByteArray::number(::getpid());
+    {
+        const test::ShrinkingBlock block(name, 4096);
+        ASSERT_TRUE(block.Made());
+        for (int i = 0; i < 3000; ++i) {
+            WriteSharedMemory(name,
+                              [](std::size_t size) { return QByteArray(qsizetype(size), 'w'); });
+        }
+    }
+    EXPECT_EQ(MappingsOf(name), 0);
 }
 
 }  // namespace

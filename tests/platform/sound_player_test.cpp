@@ -2,12 +2,18 @@
 
 #include "platform/program_folders.h"
 #include "tests/support/case_name.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 #include <QFile>
 #include <QtEndian>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <future>
 #include <optional>
 
 namespace orbisk::platform {
@@ -106,6 +112,55 @@ TEST(SoundPlayer, PlayingReturnsAtOnceWithOrWithoutAFileOrDevice) {
     }
     // Only a sanity bound: the player's end stops a sound that still plays.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+// The sound file lies in a folder that other programs can write to.
+class SoundFileTest : public testing::Test {
+  protected:
+    QString Fifo() {
+        const QString path = dir_.File("paizhao.wav");
+        EXPECT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        return path;
+    }
+    test::TempDir dir_;
+};
+
+TEST_F(SoundFileTest, OnlyASmallRegularFileIsRead) {
+    const QString wav = dir_.File("small.wav");
+    ASSERT_TRUE(test::WriteBytes(wav, "RIFF...."));
+    EXPECT_EQ(ReadSoundFile(wav), QByteArray("RIFF...."));
+
+    const QString large = dir_.File("large.wav");
+    ASSERT_TRUE(test::WriteBytes(large, ""));
+    ASSERT_TRUE(QFile::resize(large, kMaxSoundFileBytes + 1));
+    EXPECT_FALSE(ReadSoundFile(large));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir_.File("zero.wav")));
+    EXPECT_FALSE(ReadSoundFile(dir_.File("zero.wav")));
+    EXPECT_FALSE(ReadSoundFile(dir_.Path()));
+    EXPECT_FALSE(ReadSoundFile(dir_.File("missing.wav")));
+    // A pipe nobody writes to: no waiting for a writer.
+    EXPECT_FALSE(ReadSoundFile(Fifo()));
+}
+
+// Its end waits for its thread: a sound file that never ends must not hold it.
+TEST_F(SoundFileTest, APipeOrADeviceAsTheSoundFileHoldsNothingUp) {
+    const QString fifo = Fifo();
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir_.File("zero.wav")));
+    for (const QString& path : {fifo, dir_.File("zero.wav")}) {
+        auto ended = std::async(std::launch::async, [&] {
+            SoundPlayer player;
+            player.PlayAsync(path);
+        });
+        const bool prompt = ended.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+        if (!prompt) {
+            // A reader stuck in the pipe's open goes on once a writer comes
+            // and goes: the test fails instead of hanging.
+            const int writer = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+            if (writer >= 0) ::close(writer);
+        }
+        ended.wait();
+        EXPECT_TRUE(prompt) << path.toStdString();
+    }
 }
 
 }  // namespace

@@ -106,7 +106,8 @@ TEST(FileOperatorTest, OpenRefusesASecondStreamAndMissingFiles) {
 struct BadFileCase {
     const char* name;
     QByteArray bytes;
-    int goodRecords;  // records read before reading stops
+    int goodRecords;          // records read before reading stops
+    bool endReached = false;  // it stops at the end of the file, not inside a record
 };
 
 class ReaderBadInputTest : public ::testing::TestWithParam<BadFileCase> {};
@@ -116,8 +117,12 @@ TEST_P(ReaderBadInputTest, StopsAtTheBadRecord) {
     ASSERT_TRUE(test::WriteBytes(dir.File("bad.tpl"), GetParam().bytes));
     CCmmFileOperatorImp file;
     ASSERT_EQ(file.Open(PathOf(dir, "bad.tpl"), false), 0);
-    for (int i = 0; i < GetParam().goodRecords; ++i) ASSERT_TRUE(file.ReadRecord()) << i;
+    for (int i = 0; i < GetParam().goodRecords; ++i) {
+        ASSERT_TRUE(file.ReadRecord()) << i;
+        EXPECT_FALSE(file.EndReached());
+    }
     EXPECT_FALSE(file.ReadRecord());
+    EXPECT_EQ(file.EndReached(), GetParam().endReached);
 }
 
 QByteArray GoodText() { return Header(1, 2, 1) + QByteArray("ab"); }
@@ -125,7 +130,9 @@ QByteArray GoodText() { return Header(1, 2, 1) + QByteArray("ab"); }
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReaderBadInputTest,
     ::testing::Values(
-        BadFileCase{"Empty", QByteArray(), 0},
+        BadFileCase{"Empty", QByteArray(), 0, true},
+        BadFileCase{"WholeRecords", GoodText() + GoodText(), 2, true},
+        BadFileCase{"OneByteOfTheNextRecord", GoodText() + QByteArray(1, '\x01'), 1},
         BadFileCase{"ShortHeader", GoodText() + QByteArray::fromHex("0100000002"), 1},
         BadFileCase{"TruncatedElements", GoodText() + Header(2, 2, 5) + QByteArray(20, 'x'), 1},
         BadFileCase{"NegativeRows", Header(-1, 4, 1) + QByteArray(4, 'x'), 0},

@@ -1,6 +1,8 @@
 #include "recognition/ocr_mqdf.h"
 
 #include <cmath>
+#include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <limits>
 
@@ -126,6 +128,7 @@ TEST_F(MqdfClassifierTest, ClassesTheMeasureCannotCompareAreSkipped) {
 struct BadClassCase {
     const char* name;
     std::function<void(test::TemplateWriter&)> write;
+    std::uintmax_t cutBytes = 0;  // taken off the end of the file
 };
 
 class MqdfLoadRefusalTest : public ::testing::TestWithParam<BadClassCase> {};
@@ -136,6 +139,7 @@ TEST_P(MqdfLoadRefusalTest, LoadFailsAndLeavesNothingLoaded) {
     test::TemplateWriter w(path);
     GetParam().write(w);
     ASSERT_TRUE(w.Close());
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) - GetParam().cutBytes);
     COCRMQDF mqdf;
     EXPECT_FALSE(mqdf.Load(path.c_str()));
     EXPECT_EQ(mqdf.ClassCount(), 0u);
@@ -194,6 +198,24 @@ INSTANTIATE_TEST_SUITE_P(
                          OcrMatrixPtr m(CreateOcrMatrix(kOcrUInt8, 2, 2));
                          w.Record(m.get());
                      }},
+        // Whole classes, then a file that ends inside the last one's records.
+        BadClassCase{"CutInsideAClass",
+                     [](auto& w) {
+                         Kind(w);
+                         for (const char* label : {"+ab", "+cd"}) {
+                             w.Text(label).Doubles(3, 1, {0, 0, 0}).Doubles(1, 3, {1, 0, 0});
+                             w.Doubles(1, 1, {1}).Doubles(1, 1, {1}).Doubles(1, 1, {0});
+                         }
+                     },
+                     30},
+        BadClassCase{"CutInsideATag",
+                     [](auto& w) {
+                         Kind(w);
+                         w.Text("+ab").Doubles(3, 1, {0, 0, 0}).Doubles(1, 3, {1, 0, 0});
+                         w.Doubles(1, 1, {1}).Doubles(1, 1, {1}).Doubles(1, 1, {0});
+                         w.Text("+cd");
+                     },
+                     1},
         BadClassCase{"MissingKey", [](auto& w) { w.Text("NEW:MQDF").Text("-N"); }},
         BadClassCase{"KeyTooLong",
                      [](auto& w) { w.Text("NEW:MQDF").Text("-N").Text(std::string(128, 'L')); }}),

@@ -1,7 +1,9 @@
 #include "recognition/ocr_multi_tpl.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -107,6 +109,10 @@ TEST_F(MultiTemplateTest, LoadGrammar) {
         std::function<void(test::TemplateWriter&)> write;
         bool loads;
         int subTemplates;
+        std::uintmax_t cutBytes = 0;  // taken off the end of the file
+    };
+    auto subTemplate = [](test::TemplateWriter& w) -> test::TemplateWriter& {
+        return w.Text("NEW").Text("LN").Text("GRA").Text("L2");
     };
     const Case cases[] = {
         {"PrototypeBeforeAnySubTemplate", [](auto& w) { w.Text("AA").Doubles(1, 1, {0}); }, false,
@@ -115,8 +121,21 @@ TEST_F(MultiTemplateTest, LoadGrammar) {
         {"KeyTooLong",
          [](auto& w) { w.Text("NEW").Text(std::string(100, 'L')).Text("GRA").Text("L2"); }, false,
          0},
+        // A file that ends before the records it declares was cut short.
         {"LabelAtTheEnd",
-         [](auto& w) { w.Text("new").Text("LN").Text("GRA").Text("L2").Text("AA"); }, true, 1},
+         [](auto& w) { w.Text("new").Text("LN").Text("GRA").Text("L2").Text("AA"); }, false, 0},
+        {"ProjectionTagAtTheEnd", [&](auto& w) { subTemplate(w).Text("TRS"); }, false, 0},
+        {"CutInsideAPrototype",
+         [&](auto& w) {
+             subTemplate(w).Text("AA").Doubles(1, 8, {1}).Text("BB").Doubles(1, 8, {2});
+         },
+         false, 0, 20},
+        {"CutInsideARecordHeader", [&](auto& w) { subTemplate(w).Text("AA"); }, false, 0, 12},
+        {"WholePrototypes",
+         [&](auto& w) {
+             subTemplate(w).Text("AA").Doubles(1, 8, {1}).Text("BB").Doubles(1, 8, {2});
+         },
+         true, 1},
         {"NonTextRecordEndsLoading",
          [](auto& w) {
              w.Text("NEW").Text("LN").Text("GRA").Text("L2").Doubles(1, 1, {0});
@@ -133,6 +152,7 @@ TEST_F(MultiTemplateTest, LoadGrammar) {
         test::TemplateWriter w(path);
         c.write(w);
         ASSERT_TRUE(w.Close());
+        std::filesystem::resize_file(path, std::filesystem::file_size(path) - c.cutBytes);
         COCRMultiTpl tpl;
         EXPECT_EQ(tpl.Load(path.c_str()), c.loads) << c.name;
         EXPECT_EQ(tpl.count(), c.subTemplates) << c.name;

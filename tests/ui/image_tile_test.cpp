@@ -11,7 +11,10 @@
 #include "core/branding_data.h"
 #include "core/link_opener.h"
 #include "platform/window_messages.h"
+#include "tests/support/hostile_images.h"
 #include "tests/support/temp_dir.h"
+
+#include <sys/resource.h>
 
 namespace orbisk {
 namespace {
@@ -197,8 +200,16 @@ TEST_F(ImageTileTest, FailedLoadLeavesAnEmptyTileWithoutPath) {
         {"missing file", dir_.File("missing.jpg"), {0, 0, 130, 100}},
         {"not an image", dir_.File("text.jpg"), {0, 0, 130, 100}},
         {"tile without area", good, {0, 0, 130, 0}},
+        // What the header promises is checked before anything decodes it.
+        {"text chunk claiming two gigabytes", dir_.File("text.png"), {0, 0, 130, 100}},
+        {"four hundred megapixels", dir_.File("huge.png"), {0, 0, 130, 100}},
     };
     ASSERT_TRUE(test::WriteBytes(dir_.File("text.jpg"), "not a picture"));
+    ASSERT_TRUE(test::WriteBytes(dir_.File("text.png"), test::PngWithAHugeTextChunk()));
+    ASSERT_TRUE(test::WriteBytes(dir_.File("huge.png"), test::BlackPng(20000, 20000)));
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const long peakBefore = usage.ru_maxrss;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         tile_.SetRect(0, 0, 130, 100);
@@ -208,6 +219,8 @@ TEST_F(ImageTileTest, FailedLoadLeavesAnEmptyTileWithoutPath) {
         EXPECT_TRUE(tile_.Picture().isNull());
         EXPECT_TRUE(tile_.GetPath().isEmpty()) << "a stale path would pass for the tile's content";
     }
+    getrusage(RUSAGE_SELF, &usage);
+    EXPECT_LT((usage.ru_maxrss - peakBefore) / 1024, 200) << "megabytes the decoders took on";
     // The empty tile still paints its outline and ignores clicks.
     tile_.SetRect(0, 0, 130, 100);
     QImage screen(200, 150, QImage::Format_RGB32);

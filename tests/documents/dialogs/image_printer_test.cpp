@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
@@ -15,7 +16,9 @@
 #include <string>
 
 #include "tests/support/case_name.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/outside_tool.h"
+#include "tests/support/pdf_check.h"
 #include "tests/support/temp_dir.h"
 
 namespace orbisk {
@@ -75,11 +78,15 @@ TEST_F(ImagePrinterTest, PrintsOnePageAndLogsTheJob) {
     PrintTo(printer, pdf);
     EXPECT_EQ(printer.Print(BlackImage("page.png", 400, 200)), 1);
     EXPECT_EQ(PageCount(pdf), 1);
+    EXPECT_TRUE(test::PassesQpdfCheck(pdf));
     EXPECT_TRUE(messages_.isEmpty());
     const QString log = Log();
     EXPECT_TRUE(log.contains(QString::fromUtf8("开始打印任务状态：1"))) << log.toStdString();
     EXPECT_TRUE(log.contains(QString::fromUtf8("打印任务结束"))) << log.toStdString();
-    EXPECT_TRUE(log.contains("H=200,W=400")) << log.toStdString();
+    EXPECT_TRUE(log.contains("Print模块pPpPicture:H=200,W=400")) << log.toStdString();
+    EXPECT_TRUE(log.contains(QRegularExpression(QString::fromUtf8("Print模块hBitmap:[0-9A-F]+\n"))))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains("Print模块bitmap:H=200,W=400")) << log.toStdString();
 }
 
 struct PlacementCase {
@@ -110,6 +117,7 @@ TEST_P(PrintPlacementTest, PutsTheImageInTheMiddleOfThePage) {
     const QString pdf = dir_.File("out.pdf");
     PrintTo(printer, pdf);
     ASSERT_EQ(printer.Print(BlackImage("page.png", 400, 200)), 1);
+    EXPECT_TRUE(test::PassesQpdfCheck(pdf));
 
     constexpr int kDpi = 50;
     const QString prefix = dir_.File("render");
@@ -168,13 +176,36 @@ TEST_F(ImagePrinterTest, JobThatCannotStartIsReported) {
     EXPECT_TRUE(Log().contains(QString::fromUtf8("开始打印任务状态：0")));
 }
 
-TEST_F(ImagePrinterTest, CancelledPrintDialogShowsNothing) {
-    CImagePrinter printer(2);
+TEST_F(ImagePrinterTest, CancelledPrintDialogShowsTheFailureAndLogsNothing) {
+    CImagePrinter printer(0);
     PrintTo(printer, dir_.File("out.pdf"));
     printer.SetPrintSetup([](QPrinter&) { return false; });
     EXPECT_EQ(printer.Print(BlackImage("page.png", 40, 20)), 0);
-    EXPECT_TRUE(messages_.isEmpty());
+    EXPECT_EQ(messages_, QStringList({QString::fromUtf8("打印失败")}));
     EXPECT_FALSE(QFile::exists(dir_.File("out.pdf")));
+    EXPECT_TRUE(Log().isEmpty()) << Log().toStdString();
+}
+
+// Qt keeps the write errors of a print to a file to itself; a file cut
+// short must not be reported as printed, nor stay.
+TEST_F(ImagePrinterTest, APrintToAFullDiskIsReportedAndLeavesNoCutFile) {
+    CImagePrinter printer(2);
+    const QString pdf = dir_.File("out.pdf");
+    PrintTo(printer, pdf);
+    const QString image = BlackImage("page.png", 400, 200);
+    ASSERT_EQ(printer.Print(image), 1);
+    const qint64 whole = QFileInfo(pdf).size();
+    ASSERT_TRUE(QFile::remove(pdf));
+    for (const qint64 room : {qint64{600}, whole - 10}) {
+        SCOPED_TRACE(room);
+        messages_.clear();
+        {
+            const test::FileSizeLimit limit(static_cast<rlim_t>(room));
+            EXPECT_EQ(printer.Print(image), 0);
+        }
+        EXPECT_EQ(messages_, QStringList({"Print failure"}));
+        EXPECT_FALSE(QFile::exists(pdf));
+    }
 }
 
 TEST_F(ImagePrinterTest, FailureTextByLanguage) {
@@ -190,11 +221,13 @@ TEST_F(ImagePrinterTest, OnePagePdfBesideTheImageCutsOnlyTheFileName) {
     CImagePrinter printer(2);
     ASSERT_TRUE(printer.SaveAsPdf(jpeg));
     EXPECT_EQ(PageCount(dir_.File("my.scans/IMG00001.pdf")), 1);
+    EXPECT_TRUE(test::PassesQpdfCheck(dir_.File("my.scans/IMG00001.pdf")));
 
     const QString bare = dir_.File("my.scans/page");
     ASSERT_TRUE(QFile::copy(jpeg, bare));
     ASSERT_TRUE(printer.SaveAsPdf(bare));
     EXPECT_EQ(PageCount(dir_.File("my.scans/page.pdf")), 1);
+    EXPECT_TRUE(test::PassesQpdfCheck(dir_.File("my.scans/page.pdf")));
     EXPECT_FALSE(QFile::exists(dir_.File("my.pdf")));
 
     EXPECT_FALSE(printer.SaveAsPdf(dir_.File("missing.jpg")));

@@ -20,6 +20,7 @@
 #include "documents/dialogs/page_combine.h"
 #include "platform/window_messages.h"
 #include "tests/support/outside_tool.h"
+#include "tests/support/pdf_check.h"
 #include "tests/support/temp_dir.h"
 #include "ui/image_tile.h"
 
@@ -218,13 +219,14 @@ TEST_F(MultiPageDlgTest, MenuMovesAPageWithItsType) {
               QStringList({pages[0], pages[4], pages[1], pages[2], pages[3], pages[5]}));
     EXPECT_EQ(dialog->Pages().Types(), (std::vector<int>{0, 2, 1, 0, 1, 1}));
 
-    // Forward: the page now second, before page 5 as numbered on screen.
+    // Forward: the item of the last page takes the page now second to the
+    // end, the place of the last page once the page is out of the list.
     dialog->Button(ids::page_dlg::IDC_PREV_FOUR)->click();
     RightClickTile(*dialog, 1);
-    MenuItem(*dialog, "5之前")->trigger();
+    MenuItem(*dialog, "6之前")->trigger();
     EXPECT_EQ(dialog->Pages().Paths(),
-              QStringList({pages[0], pages[1], pages[2], pages[4], pages[3], pages[5]}));
-    EXPECT_EQ(dialog->Pages().Types(), (std::vector<int>{0, 1, 0, 2, 1, 1}));
+              QStringList({pages[0], pages[1], pages[2], pages[3], pages[5], pages[4]}));
+    EXPECT_EQ(dialog->Pages().Types(), (std::vector<int>{0, 1, 0, 1, 1, 2}));
 }
 
 TEST_F(MultiPageDlgTest, DeletingAPageRemovesItsFileAtOnce) {
@@ -289,6 +291,9 @@ TEST_P(CombineTest, CombineWritesTheDocumentAndCloses) {
     dialog->Button(ids::page_dlg::IDC_COMBINE)->click();
     EXPECT_TRUE(messages_.isEmpty()) << messages_.join("\n").toStdString();
     EXPECT_TRUE(QFile::exists(dir_.File(c.written)));
+    if (c.mode == kCombineToPdf) {
+        EXPECT_TRUE(test::PassesQpdfCheck(dir_.File(c.written)));
+    }
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(parent_.Closes(), 1);
     for (const QString& page : pages) {
@@ -326,6 +331,9 @@ TEST_P(CombineTest, FailedCombineKeepsThePagesAndTheDialog) {
     dialog->Button(ids::page_dlg::IDC_COMBINE)->click();
     EXPECT_EQ(messages_.size(), 1);
     EXPECT_TRUE(QFile::exists(dir_.File(c.written)));
+    if (c.mode == kCombineToPdf) {
+        EXPECT_TRUE(test::PassesQpdfCheck(dir_.File(c.written)));
+    }
     EXPECT_EQ(parent_.Closes(), 1);
 }
 

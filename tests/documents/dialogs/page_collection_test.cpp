@@ -86,8 +86,8 @@ CPageList SixPages() {
 
 struct MoveCase {
     const char* name;
-    int from;        // 0-based
-    int beforePage;  // 1-based, numbered as the operator saw the pages
+    int from;      // 0-based
+    int position;  // 0-based, in the list without the page
     bool moved;
     const char* order;
 };
@@ -96,10 +96,10 @@ void PrintTo(const MoveCase& c, std::ostream* os) { *os << c.name; }
 
 class PageMoveTest : public testing::TestWithParam<MoveCase> {};
 
-TEST_P(PageMoveTest, PageLandsBeforeThePageChosen) {
+TEST_P(PageMoveTest, PageLandsAtItsPositionInTheShortenedList) {
     const MoveCase& c = GetParam();
     CPageList pages = SixPages();
-    EXPECT_EQ(pages.MoveBefore(c.from, c.beforePage), c.moved);
+    EXPECT_EQ(pages.MoveTo(c.from, c.position), c.moved);
     const QString order = pages.Paths().join("");
     EXPECT_EQ(order, c.order);
     ASSERT_EQ(pages.Types().size(), 6u);
@@ -110,11 +110,17 @@ TEST_P(PageMoveTest, PageLandsBeforeThePageChosen) {
 }
 
 const MoveCase kMoveCases[] = {
-    {"FifthBeforeSecond", 4, 2, true, "152346"}, {"SecondBeforeFifth", 1, 5, true, "134256"},
-    {"FirstBeforeLast", 0, 6, true, "234516"},   {"LastBeforeFirst", 5, 1, true, "612345"},
-    {"BeforeItself", 2, 3, false, "123456"},     {"BeforeItsNeighbour", 2, 4, false, "123456"},
-    {"PageOutOfRange", 6, 1, false, "123456"},   {"PositionOutOfRange", 0, 7, false, "123456"},
-    {"PositionZero", 3, 0, false, "123456"},
+    {"FifthToSecond", 4, 1, true, "152346"},
+    {"SecondToFifth", 1, 4, true, "134526"},
+    // The last position can be reached from anywhere.
+    {"FirstToTheEnd", 0, 5, true, "234561"},
+    {"FourthToTheEnd", 3, 5, true, "123564"},
+    {"LastToFirst", 5, 0, true, "612345"},
+    {"ToTheNextPosition", 2, 3, true, "124356"},
+    {"WhereItIs", 2, 2, false, "123456"},
+    {"PageOutOfRange", 6, 1, false, "123456"},
+    {"PositionPastTheEnd", 0, 6, false, "123456"},
+    {"NegativePosition", 3, -1, false, "123456"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Moves, PageMoveTest, testing::ValuesIn(kMoveCases),

@@ -6,12 +6,19 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
 
+#include <sys/resource.h>
+
+#include <functional>
+#include <ostream>
 #include <string>
 
 #include "documents/bilevel_tiff_writer.h"
 #include "documents/tiff_writer.h"
+#include "tests/support/hostile_images.h"
 #include "tests/support/outside_tool.h"
+#include "tests/support/pdf_check.h"
 #include "tests/support/temp_dir.h"
 
 namespace orbisk {
@@ -74,6 +81,7 @@ TEST(PageCombineTest, PdfGetsItsOwnExtension) {
     EXPECT_EQ(CombinedFileName(kCombineToPdf, dir.File("batch.tif")), dir.File("batch.pdf"));
     const ToolRun run = RunOutsideTool("pdfinfo", {dir.File("batch.pdf")});
     EXPECT_TRUE(run.output.contains("Pages:           3")) << run.output.constData();
+    EXPECT_TRUE(test::PassesQpdfCheck(dir.File("batch.pdf")));
 }
 
 // A page that cannot be read or written fails the whole document: no file,
@@ -100,6 +108,64 @@ TEST(PageCombineTest, FailedPageWritesNothing) {
     EXPECT_FALSE(CombinePages(kCombineToTiff, dir.File("other.tif"), {}, {}));
     EXPECT_FALSE(QFile::exists(dir.File("other.tif")));
 }
+
+// The most memory the process has held so far, in megabytes.
+long PeakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+struct HostilePageCase {
+    const char* name;
+    const char* file;
+    std::function<QByteArray()> bytes;
+};
+
+void PrintTo(const HostilePageCase& c, std::ostream* os) { *os << c.name; }
+
+class HostilePageTest : public testing::TestWithParam<HostilePageCase> {};
+
+// Page files lie in a folder that other programs can write to. A page whose
+// header promises too much, or whose JPEG data is cut short, fails the
+// document, in either mode, before any decoder takes it on; the pages
+// around it are not combined as if all were there.
+TEST_P(HostilePageTest, FailsTheDocumentCleanly) {
+    TempDir dir;
+    QStringList pages = ThreePages(dir);
+    const QString hostile = dir.File(GetParam().file);
+    ASSERT_TRUE(WriteBytes(hostile, GetParam().bytes()));
+    pages.insert(1, hostile);
+    const std::vector<int> types{kTiffColourPage, kTiffColourPage, kTiffGreyPage, kTiffBilevelPage};
+    const long before = PeakMegabytes();
+    for (int mode : {kCombineToTiff, kCombineToPdf}) {
+        SCOPED_TRACE(mode);
+        EXPECT_FALSE(CombinePages(mode, dir.File("batch.tif"), pages, types));
+    }
+    EXPECT_LT(PeakMegabytes() - before, 200) << "what the header claims is not allocated";
+    EXPECT_FALSE(QFile::exists(dir.File("batch.tif")));
+    EXPECT_FALSE(QFile::exists(dir.File("batch.pdf")));
+}
+
+QByteArray HalfAJpeg() {
+    std::vector<unsigned char> jpeg;
+    cv::Mat page(480, 640, CV_8UC3, cv::Scalar(30, 120, 200));
+    cv::putText(page, "page", {40, 240}, cv::FONT_HERSHEY_SIMPLEX, 4, cv::Scalar::all(0), 8);
+    cv::imencode(".jpg", page, jpeg);
+    return QByteArray(reinterpret_cast<const char*>(jpeg.data()), qsizetype(jpeg.size() / 2));
+}
+
+const HostilePageCase kHostilePages[] = {
+    {"TextChunkClaimingTwoGigabytes", "Tmp009.png", test::PngWithAHugeTextChunk},
+    {"FourHundredMegapixelsInOneMegabyte", "Tmp009.png",
+     [] { return test::BlackPng(20000, 20000); }},
+    {"JpegCutInHalf", "Tmp009.jpg", HalfAJpeg},
+};
+
+INSTANTIATE_TEST_SUITE_P(Pages, HostilePageTest, testing::ValuesIn(kHostilePages),
+                         [](const testing::TestParamInfo<HostilePageCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 }  // namespace
 }  // namespace orbisk

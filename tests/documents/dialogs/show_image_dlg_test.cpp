@@ -24,6 +24,7 @@
 #include "platform/window_messages.h"
 #include "tests/support/case_name.h"
 #include "tests/support/outside_tool.h"
+#include "tests/support/pdf_check.h"
 #include "tests/support/temp_dir.h"
 #include "ui/image_tile.h"
 
@@ -307,7 +308,7 @@ TEST_F(ShowImageDlgTest, PrintMergesWithAGapInColourAndKeepsTheOperatorsMode) {
     EXPECT_EQ(printed.size(), cv::Size(100, 140)) << "a 10-pixel gap";
     EXPECT_EQ(printed.channels(), 3) << "printed in colour";
     EXPECT_FALSE(QFile::exists(dir_.File("PTmp.bmp.jpg")));
-    EXPECT_TRUE(QFile::exists(pdf));
+    EXPECT_TRUE(test::PassesQpdfCheck(pdf));
     EXPECT_TRUE(messages_.isEmpty());
     EXPECT_TRUE(dialog_->isVisible());
     EXPECT_EQ(dialog_->Settings().COLOR, int(ColourMode::BlackAndWhite));

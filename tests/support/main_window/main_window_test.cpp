@@ -94,8 +94,9 @@ StartupEnvironment MainWindowTest::PrepareStart(const QString& ini) {
             icons_.push_back(icon);
         };
     }
-    // No sound player process beside the tests.
-    if (!env.playSound) env.playSound = [this](const QString& path) { sounds_.append(path); };
+    // No sound player process beside the tests, unless the window's own
+    // player is what a test is about.
+    if (!env.playSound && !windowPlaysSound_) env.playSound = [this](const QString& path) { sounds_.append(path); };
     if (!env.askFileName) {
         env.askFileName = [this](int) {
             ++asked_;

@@ -83,6 +83,8 @@ class MainWindowTest : public testing::Test {
     // The answer to every name question, and how many were asked.
     std::optional<QString> answer_ = QStringLiteral("asked");
     int asked_ = 0;
+    // The window plays its shutter sound itself instead of telling the test.
+    bool windowPlaysSound_ = false;
 
   private:
     bool simulated_ = false;
