@@ -161,21 +161,12 @@ TEST_F(HostileClientTest, AnImageWindowThatNeverAccepts) {
 TEST_F(HostileClientTest, ASquatterOnTheCameraOwnersTitle) {
     test::ListenerThatNeverAccepts squatter(QStringLiteral("OrvelServer"));
     ASSERT_TRUE(squatter.Listening());
-    ASSERT_TRUE(test::WriteBytes(dir_.File("data.dat"), EncodeBrandingFile(branding_)));
-    ASSERT_TRUE(test::WriteBytes(dir_.File("Sys.ini"), "[Language]\nCurrent=EN\n"));
-    StartupEnvironment env;
-    env.brandingPath = dir_.File("data.dat");
-    env.settingsPath = dir_.File("Sys.ini");
-    env.cameras = cameras_.Factory();
-    env.namedWindowTimeout = 100ms;
-    QStringList shown;
-    env.messages = [&](const QString& text, QMessageBox::Icon) { shown << text; };
+    env_.namedWindowTimeout = 100ms;
     Watchdog watchdog(3s, [&] { squatter.GoAway(); });
-    bool completed = true;
-    const auto dlg = test::StartMainWindow(std::move(env), completed);
+    const auto dlg = StartWindow();
     EXPECT_FALSE(watchdog.Stop());
-    EXPECT_FALSE(completed);
-    EXPECT_EQ(shown, QStringList{"The device may be used by other programs, please check!"});
+    EXPECT_FALSE(completed_);
+    EXPECT_EQ(shown_, QStringList{"The device may be used by other programs, please check!"});
 }
 
 // Another program squats on the sibling's title: the exit's notice takes its
