@@ -8,6 +8,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orbisk"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(ORBISK_APP_ID));
 
     orbisk::COrbiskDlg dlg;
     dlg.OnInitDialog();
