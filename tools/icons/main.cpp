@@ -5,8 +5,8 @@
 //       FOLDER/scalable/apps/NAME.svg, all from the shapes of the window's icon.
 #include "core/app_icon.h"
 
-#include <QDir>
 #include <QColor>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
@@ -37,8 +37,8 @@ QByteArray Svg() {
                 << Number(b.height() / 2) << "\" fill=\"" << fill << "\"/>\n";
         } else {
             out << "  <rect x=\"" << Number(b.x()) << "\" y=\"" << Number(b.y()) << "\" width=\""
-                << Number(b.width()) << "\" height=\"" << Number(b.height()) << "\" fill=\""
-                << fill << "\"/>\n";
+                << Number(b.width()) << "\" height=\"" << Number(b.height()) << "\" fill=\"" << fill
+                << "\"/>\n";
         }
     }
     out << "</svg>\n";
@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
     const QString name = QString::fromLocal8Bit(argv[2]);
     for (int size : kSizes) {
         const QString path = QStringLiteral("%1/%2x%2/apps/%3.png").arg(folder).arg(size).arg(name);
-        if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !DrawAppIcon(size).save(path, "PNG")) {
+        if (!QDir().mkpath(QFileInfo(path).absolutePath()) ||
+            !DrawAppIcon(size).save(path, "PNG")) {
             std::fprintf(stderr, "orbisk-icons: cannot write %s\n", qPrintable(path));
             return 1;
         }
