@@ -5,6 +5,7 @@
 //       FOLDER/scalable/apps/NAME.svg, all from the shapes of the window's icon.
 #include "core/app_icon.h"
 
+#include <QBuffer>
 #include <QColor>
 #include <QDir>
 #include <QFile>
@@ -46,10 +47,18 @@ QByteArray Svg() {
     return svg;
 }
 
+QByteArray Png(int size) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    DrawAppIcon(size).save(&buffer, "PNG");
+    return bytes;
+}
+
 bool Write(const QString& path, const QByteArray& bytes) {
     QFile file(path);
-    if (QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(QIODevice::WriteOnly) &&
-        file.write(bytes) == bytes.size()) {
+    if (!bytes.isEmpty() && QDir().mkpath(QFileInfo(path).absolutePath()) &&
+        file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()) {
         return true;
     }
     std::fprintf(stderr, "orbisk-icons: cannot write %s\n", qPrintable(path));
@@ -66,10 +75,8 @@ int main(int argc, char** argv) {
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const QString name = QString::fromLocal8Bit(argv[2]);
     for (int size : kSizes) {
-        const QString path = QStringLiteral("%1/%2x%2/apps/%3.png").arg(folder).arg(size).arg(name);
-        if (!QDir().mkpath(QFileInfo(path).absolutePath()) ||
-            !DrawAppIcon(size).save(path, "PNG")) {
-            std::fprintf(stderr, "orbisk-icons: cannot write %s\n", qPrintable(path));
+        if (!Write(QStringLiteral("%1/%2x%2/apps/%3.png").arg(folder).arg(size).arg(name),
+                   Png(size))) {
             return 1;
         }
     }
