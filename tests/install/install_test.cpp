@@ -29,8 +29,9 @@ struct ProgramRun {
     QString output;  // standard output and error together
 };
 
-ProgramRun RunProgram(const QString& program, const QStringList& arguments,
-               const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+ProgramRun RunProgram(
+    const QString& program, const QStringList& arguments,
+    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
     ProgramRun run;
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
@@ -75,10 +76,15 @@ constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 TEST_F(InstallTest, PutsEveryFileWhereTheDesktopAndTheProgramLookForIt) {
     const QString program = Installed(QStringLiteral(ORBISK_INSTALL_BINDIR "/orbisk"));
     EXPECT_TRUE(QFileInfo(program).isExecutable()) << program.toStdString();
-    const QStringList expected = {program,     Data("orbisk/data.dat"), Data("orbisk/paizhao.wav"),
-                            DesktopEntry(), Metainfo(),           Icon("scalable", ".svg"),
-                            UdevRule(),  Installed(QStringLiteral(ORBISK_INSTALL_DOCDIR "/copyright")),
-                            Installed(QStringLiteral(ORBISK_INSTALL_DOCDIR "/changelog.gz"))};
+    const QStringList expected = {program,
+                                  Data("orbisk/data.dat"),
+                                  Data("orbisk/paizhao.wav"),
+                                  DesktopEntry(),
+                                  Metainfo(),
+                                  Icon("scalable", ".svg"),
+                                  UdevRule(),
+                                  Installed(QStringLiteral(ORBISK_INSTALL_DOCDIR "/copyright")),
+                                  Installed(QStringLiteral(ORBISK_INSTALL_DOCDIR "/changelog.gz"))};
     for (const QString& path : expected) {
         EXPECT_TRUE(QFileInfo(path).isFile()) << "missing: " << path.toStdString();
     }
@@ -103,16 +109,17 @@ TEST_F(InstallTest, DesktopEntryAndMetainfoPassTheirValidators) {
     EXPECT_EQ(entry.output, QString()) << "hints count too";
 
     const ProgramRun metainfo = RunProgram(QStringLiteral("appstreamcli"),
-                                    {QStringLiteral("validate"), QStringLiteral("--no-net"),
-                                     QStringLiteral("--pedantic"), Metainfo()});
+                                           {QStringLiteral("validate"), QStringLiteral("--no-net"),
+                                            QStringLiteral("--pedantic"), Metainfo()});
     ASSERT_TRUE(metainfo.started) << "appstreamcli (appstream) is missing";
     EXPECT_EQ(metainfo.exitCode, 0) << metainfo.output.toStdString();
     EXPECT_FALSE(metainfo.output.contains(QStringLiteral("P: "))) << metainfo.output.toStdString();
 
     // The tree as a whole: the metainfo's launchable names the installed
     // entry, and the entry's icon is in the theme.
-    const ProgramRun tree = RunProgram(QStringLiteral("appstreamcli"),
-                                {QStringLiteral("validate-tree"), QStringLiteral("--no-net"), Prefix()});
+    const ProgramRun tree =
+        RunProgram(QStringLiteral("appstreamcli"),
+                   {QStringLiteral("validate-tree"), QStringLiteral("--no-net"), Prefix()});
     EXPECT_EQ(tree.exitCode, 0) << tree.output.toStdString();
 }
 
@@ -120,10 +127,10 @@ TEST_F(InstallTest, ScalableIconShowsWhatThePicturesShow) {
     // An SVG renderer of someone else's draws the scalable icon at the largest
     // picture's size; the two must agree but for the edges' antialiasing.
     const QString rendered = dir_.File(QStringLiteral("rendered.png"));
-    const ProgramRun render =
-        RunProgram(QStringLiteral("rsvg-convert"),
-                   {QStringLiteral("-w"), QStringLiteral("256"), QStringLiteral("-h"),
-                    QStringLiteral("256"), QStringLiteral("-o"), rendered, Icon("scalable", ".svg")});
+    const ProgramRun render = RunProgram(
+        QStringLiteral("rsvg-convert"),
+        {QStringLiteral("-w"), QStringLiteral("256"), QStringLiteral("-h"), QStringLiteral("256"),
+         QStringLiteral("-o"), rendered, Icon("scalable", ".svg")});
     ASSERT_TRUE(render.started) << "rsvg-convert (librsvg2-bin) is missing";
     ASSERT_EQ(render.exitCode, 0) << render.output.toStdString();
     const QImage svg = QImage(rendered).convertToFormat(QImage::Format_RGB888);
