@@ -4,6 +4,8 @@ namespace orbisk {
 
 COrbiskApp::COrbiskApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("orbisk"));
+    // The desktop shows the icon of the program's desktop entry for its window.
+    setDesktopFileName(QStringLiteral(ORBISK_APP_ID));
 }
 
 int COrbiskApp::InitInstance() { return RunMainWindow(StartupEnvironment::Program()); }

@@ -14,6 +14,9 @@ namespace {
 #ifndef ORBISK_SHARE_DIR
 #define ORBISK_SHARE_DIR "/usr/local/share/orbisk"
 #endif
+#ifndef ORBISK_SHARE_DIR_FROM_BIN
+#define ORBISK_SHARE_DIR_FROM_BIN "../share/orbisk"
+#endif
 
 // The writable test of a folder: create and remove a file there. access(2)
 // is not enough: it answers for root whatever the mount or ACL says.
@@ -45,6 +48,10 @@ QString ResourcePath(const QString& name) {
         candidates << home + '/' + name;
     }
     candidates << ExecutableFolder() + '/' + name;
+    // An install moved to another prefix (or staged under DESTDIR) keeps its
+    // share folder at the same place next to its executable.
+    candidates << QDir::cleanPath(ExecutableFolder() +
+                                  QStringLiteral("/" ORBISK_SHARE_DIR_FROM_BIN "/") + name);
     candidates << QStringLiteral(ORBISK_SHARE_DIR) + '/' + name;
     for (const QString& candidate : candidates) {
         if (QFileInfo::exists(candidate)) {

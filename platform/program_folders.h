@@ -6,7 +6,8 @@
 // held everything; here the read-only resources and the writable settings can
 // live apart:
 //  - resources ("data.dat", the recognition template, "paizhao.wav"): the
-//    home override, else beside the executable, else <prefix>/share/orbisk;
+//    home override, else beside the executable, else share/orbisk of the
+//    prefix the executable runs from, else the configured <prefix>/share/orbisk;
 //  - "Sys.ini": the home override, else beside the executable when that folder
 //    is writable, else the per-user configuration folder.
 // ORBISK_HOME names the override folder (tests, portable installs).

@@ -1,6 +1,7 @@
 #include "app/main_dlg/button_faces.h"
 
 #include "app/main_dlg/message_texts.h"
+#include "core/app_icon.h"
 #include "core/bitmap_resources.h"
 #include "core/command_ids.h"
 
@@ -64,20 +65,6 @@ void RegisterFaces(const ButtonFaces& ids, QSize size, const QString& text, cons
     RegisterBitmapResource(ids.hover, DrawFace(size, Face::kHover, text, font));
 }
 
-QImage DrawIcon() {
-    QImage image(32, 32, QImage::Format_RGB888);
-    image.fill(QColor(64, 128, 200));
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(Qt::white);
-    p.setPen(Qt::NoPen);
-    p.drawRect(8, 16, 16, 10);  // the sheet
-    p.setBrush(QColor(30, 30, 30));
-    p.drawRect(14, 4, 4, 12);  // the arm
-    p.drawEllipse(QPoint(16, 6), 5, 4);
-    return image;
-}
-
 }  // namespace
 
 QSize LanguageButtonSize(int id) {
@@ -109,7 +96,7 @@ void RegisterButtonFaces() {
     for (const FixedButton& button : FixedButtons()) {
         RegisterFaces(button.faces, kSymbolButtonSize, QString::fromUtf8(button.symbol), symbols);
     }
-    RegisterBitmapResource(kAppIconBitmap, DrawIcon());
+    RegisterBitmapResource(kAppIconBitmap, DrawAppIcon(kAppIconGrid));
 }
 
 }  // namespace orbisk
