@@ -96,7 +96,8 @@ StartupEnvironment MainWindowTest::PrepareStart(const QString& ini) {
     }
     // No sound player process beside the tests, unless the window's own
     // player is what a test is about.
-    if (!env.playSound && !windowPlaysSound_) env.playSound = [this](const QString& path) { sounds_.append(path); };
+    if (!env.playSound && !windowPlaysSound_)
+        env.playSound = [this](const QString& path) { sounds_.append(path); };
     if (!env.askFileName) {
         env.askFileName = [this](int) {
             ++asked_;
