@@ -61,13 +61,20 @@ QString ResourcePath(const QString& name) {
     return ExecutableFolder() + '/' + name;
 }
 
+bool IsInstalledProgramFolder(const QString& folder) {
+    return QFileInfo::exists(QDir::cleanPath(
+        folder + QStringLiteral("/" ORBISK_SHARE_DIR_FROM_BIN "/data.dat")));
+}
+
 QString SettingsFolder() {
     if (const QString home = HomeOverride(); !home.isEmpty()) {
         QDir().mkpath(home);
         return home;
     }
+    // An installed program's folder (/usr/bin) is shared by every user and
+    // owned by the package, even where root could write it.
     const QString beside = ExecutableFolder();
-    if (FolderIsWritable(beside)) {
+    if (!IsInstalledProgramFolder(beside) && FolderIsWritable(beside)) {
         return beside;
     }
     QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);

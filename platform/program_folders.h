@@ -9,7 +9,7 @@
 //    home override, else beside the executable, else share/orbisk of the
 //    prefix the executable runs from, else the configured <prefix>/share/orbisk;
 //  - "Sys.ini": the home override, else beside the executable when that folder
-//    is writable, else the per-user configuration folder.
+//    is writable and not an install's, else the per-user configuration folder.
 // ORBISK_HOME names the override folder (tests, portable installs).
 namespace orbisk::platform {
 
@@ -23,7 +23,12 @@ QString HomeOverride();
 // or the candidate beside the executable when none exists.
 QString ResourcePath(const QString& name);
 
-// The folder that holds "Sys.ini" (created when needed), ending without a separator.
+// Whether `folder` is the program folder of an install: its share folder
+// ("../share/orbisk") holds the branding file.
+bool IsInstalledProgramFolder(const QString& folder);
+// The folder that holds "Sys.ini" (created when needed), ending without a
+// separator: ORBISK_HOME, else beside the program where that is writable and
+// not an install's program folder, else ~/.config/orbisk.
 QString SettingsFolder();
 
 }  // namespace orbisk::platform
