@@ -62,8 +62,8 @@ QString ResourcePath(const QString& name) {
 }
 
 bool IsInstalledProgramFolder(const QString& folder) {
-    return QFileInfo::exists(QDir::cleanPath(
-        folder + QStringLiteral("/" ORBISK_SHARE_DIR_FROM_BIN "/data.dat")));
+    return QFileInfo::exists(
+        QDir::cleanPath(folder + QStringLiteral("/" ORBISK_SHARE_DIR_FROM_BIN "/data.dat")));
 }
 
 QString SettingsFolder() {
