@@ -51,6 +51,9 @@ class CShowVideoPro : public IShowHWnd {
     bool SetSubImageBox(int left, int top, int right, int bottom) override;
     bool GetSubImageRect(IntRect& rect) override;
     void RemoveSubImageBox() override;
+    bool SetWaterMark(WaterMarkSettings settings) override;
+    bool GetWaterMark(WaterMarkSettings& settings) override;
+    void RemoveWaterMark() override;
     void Zoom(bool zoomIn) override;
     void RenderFrame(cv::Mat& image) override;
     void SetPrimaryFrameSource(IGrabData* source) override;
@@ -107,6 +110,10 @@ class CShowVideoPro : public IShowHWnd {
     void SignalFrame();
     void Publish(int rotation);
     void ShowProcessedFrame();
+    // The sub-image box's picture from the secondary source.
+    void ShowSecondFrame();
+    // The sub-image box's marker follows the first detected page.
+    void UpdateAngleMarker();
     void TurnView(int rotation);
     // The crop box's rectangle: asked of the canvas on its own thread (and
     // remembered), the remembered one on any other.
@@ -162,7 +169,8 @@ class CShowVideoPro : public IShowHWnd {
     bool pendingFresh_ = false;
     int pendingRotation_ = 0;
     bool posted_ = false;
-    cv::Mat shown_;  // the window's thread only
+    cv::Mat shown_;    // the window's thread only
+    CDPrgb24 second_;  // the secondary source's frame; the window's thread only
 
     // Whether a primary source is attached, for the frame message without
     // the preview lock.
