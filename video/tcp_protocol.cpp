@@ -1,6 +1,9 @@
 #include "video/tcp_protocol.h"
 
 #include "platform/mjpeg_decoder.h"
+#include "video/frame_store.h"
+
+#include <opencv2/imgproc.hpp>
 
 #include <algorithm>
 
@@ -183,6 +186,20 @@ bool DecodeFrame(platform::MjpegDecoder& decoder, const uint8_t* data, size_t le
         return false;
     }
     return true;
+}
+
+bool StoreFrame(const cv::Mat& frame, CBasePR& target, cv::Mat& greyAsBgr, cv::Mat& flipped) {
+    if (frame.empty() || frame.depth() != CV_8U ||
+        (frame.channels() != 1 && frame.channels() != 3)) {
+        return false;
+    }
+    const cv::Mat* bgr = &frame;
+    if (frame.channels() == 1) {
+        cv::cvtColor(frame, greyAsBgr, cv::COLOR_GRAY2BGR);
+        bgr = &greyAsBgr;
+    }
+    cv::flip(*bgr, flipped, 0);
+    return target.SetData(flipped.data, flipped.cols, flipped.rows, 0);
 }
 
 }  // namespace orbisk::tcp

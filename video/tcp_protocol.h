@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+namespace orbisk {
+class CBasePR;
+}
 namespace orbisk::platform {
 class MjpegDecoder;
 }
@@ -85,6 +88,12 @@ ReplyItems ParseReplyItems(const uint8_t* body, size_t length);
 // the size stays.
 bool DecodeFrame(platform::MjpegDecoder& decoder, const uint8_t* data, size_t length, cv::Mat& out,
                  int64_t maxPixels = kMaxFramePixels);
+
+// Hands a decoded frame to a frame store as 24-bit BGR rows, bottom-up: a
+// grey frame becomes three equal channels first (the store reads whole
+// 24-bit rows). The two buffers keep their memory between calls. False for an
+// empty frame or a refusal of the store.
+bool StoreFrame(const cv::Mat& frame, CBasePR& target, cv::Mat& greyAsBgr, cv::Mat& flipped);
 
 // Little-endian 32-bit integers, byte by byte.
 void PutInt32(std::vector<uint8_t>& out, int32_t value);

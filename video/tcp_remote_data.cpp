@@ -7,7 +7,6 @@
 #include "video/tcp_protocol.h"
 
 #include <opencv2/core.hpp>
-#include <opencv2/imgproc.hpp>
 
 #include <future>
 #include <utility>
@@ -388,18 +387,7 @@ bool CTcpRemoteData::GetFrame(CBasePR* target) {
         return false;
     }
     std::lock_guard lock(frameLock_);
-    if (newest_.empty()) {
-        return false;
-    }
-    // The store takes whole 24-bit rows: a grey frame becomes three channels
-    // first, or its rows would be read three times too long.
-    const cv::Mat* bgr = &newest_;
-    if (newest_.channels() == 1) {
-        cv::cvtColor(newest_, greyAsBgr_, cv::COLOR_GRAY2BGR);
-        bgr = &greyAsBgr_;
-    }
-    cv::flip(*bgr, flipped_, 0);
-    return target->SetData(flipped_.data, flipped_.cols, flipped_.rows, 0);
+    return tcp::StoreFrame(newest_, *target, greyAsBgr_, flipped_);
 }
 
 cv::Mat& CTcpRemoteData::GetFrameMat(cv::Mat& image) {
