@@ -226,6 +226,7 @@ bool CObjectContainer::SetSubImageBox(int left, int top, int right, int bottom) 
     }
     subImageBox_->SetRect(left, top, right, bottom, false);
     subImageBox_->SetOwner(this);
+    PublishOverlays();
     update();
     return true;
 }
@@ -233,12 +234,21 @@ bool CObjectContainer::SetSubImageBox(int left, int top, int right, int bottom) 
 void CObjectContainer::RemoveSubImageBox() {
     Deactivate(subImageBox_.get());
     subImageBox_.reset();
+    PublishOverlays();
     update();
 }
 
 void CObjectContainer::SetSubImage(const uint8_t* data, int width, int height) {
-    if (subImageBox_) {
-        subImageBox_->SetImage(data, width, height);
+    if (subImageBox_ && subImageBox_->SetImage(data, width, height)) {
+        PublishOverlays();
+    }
+}
+
+void CObjectContainer::SetSubImageMarker(bool on, double angle) {
+    if (subImageBox_ && (subImageBox_->AngleMarker() != on || subImageBox_->Angle() != angle)) {
+        subImageBox_->SetAngleMarker(on, angle);
+        PublishOverlays();
+        update();
     }
 }
 
@@ -248,6 +258,7 @@ bool CObjectContainer::SetWaterMark(const WaterMarkSettings& settings) {
     }
     waterMark_->Configure(settings);
     waterMark_->SetOwner(this);
+    PublishOverlays();
     update();
     return true;
 }
@@ -255,7 +266,13 @@ bool CObjectContainer::SetWaterMark(const WaterMarkSettings& settings) {
 void CObjectContainer::RemoveWaterMark() {
     Deactivate(waterMark_.get());
     waterMark_.reset();
+    PublishOverlays();
     update();
+}
+
+void CObjectContainer::PublishOverlays() {
+    burnIn_->Set(subImageBox_ ? subImageBox_->Snapshot() : nullptr,
+                 waterMark_ ? waterMark_->Snapshot() : nullptr);
 }
 
 void CObjectContainer::InvalidateImageRect(const IntRect& zoomed) {
@@ -466,6 +483,10 @@ void CObjectContainer::mouseReleaseEvent(QMouseEvent* event) {
     if (active_ && !frame_.empty()) {
         active_->OnLButtonUp(ClientToZoomed(ToPoint(event->position())), ObjectScale());
         update(ToQRect(destination_));
+        // A box that burns in may have moved or turned.
+        if (active_ == subImageBox_.get() || active_ == waterMark_.get()) {
+            PublishOverlays();
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/int_rect.h"
 #include "video/crop_box.h"
+#include "video/overlay_burn_in.h"
 #include "video/sub_image_box.h"
 #include "video/watermark_object.h"
 
@@ -73,6 +74,10 @@ class CObjectContainer : public QWidget {
     // Whether OnBurnOverlays would change a picture: callers that share a
     // frame copy it only then.
     bool BurnsOverlays() const;
+    // The same burn-in for other threads, kept up to date by the canvas.
+    std::shared_ptr<OverlayBurnIn> BurnInForOtherThreads() const { return burnIn_; }
+    // The sub-image box's tilt marker (see CSubImageBox).
+    void SetSubImageMarker(bool on, double angle);
 
     // The canvas's private messages (platform/window_messages.h): sent ones
     // are called here, posted ones arrive as events. Answers the message's
@@ -135,11 +140,14 @@ class CObjectContainer : public QWidget {
 
     // Forgets the active object when it is `object`.
     void Deactivate(const CDrawObject* object);
+    // Hands copies of the boxes that burn in to the other threads' burn-in.
+    void PublishOverlays();
 
     std::unique_ptr<CTrackRectangle> cropBox_;
     std::unique_ptr<CSubImageBox> subImageBox_;
     std::unique_ptr<CWaterMarkObject> waterMark_;
     CDrawObject* active_ = nullptr;  // receives moves and button-ups
+    const std::shared_ptr<OverlayBurnIn> burnIn_ = std::make_shared<OverlayBurnIn>();
 };
 
 }  // namespace orbisk

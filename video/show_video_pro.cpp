@@ -349,15 +349,29 @@ void CShowVideoPro::RememberCropRect() {
     cropRect_ = rect;
 }
 
+void CShowVideoPro::SetOverlayBurnIn(std::shared_ptr<OverlayBurnIn> burnIn) {
+    std::lock_guard lock(lock_);
+    overlayBurnIn_ = std::move(burnIn);
+}
+
 void CShowVideoPro::BurnOverlays(cv::Mat& image) {
-    // The canvas is reached only on its own thread; it burns in nothing that
-    // a capture on another thread would miss (the crop box never is).
+    // The frame may be shared with the preview: burn into a copy.
     if (OnUiThread()) {
         if (CObjectContainer* canvas = Canvas(); canvas && canvas->BurnsOverlays()) {
-            // The frame may be shared with the preview: burn into a copy.
             image = PooledClone(image);
             canvas->OnBurnOverlays(&image);
         }
+        return;
+    }
+    // Other threads can't reach the canvas; its copies burn the same.
+    std::shared_ptr<OverlayBurnIn> burnIn;
+    {
+        std::lock_guard lock(lock_);
+        burnIn = overlayBurnIn_;
+    }
+    if (burnIn && burnIn->Any()) {
+        image = PooledClone(image);
+        burnIn->Burn(image);
     }
 }
 
@@ -518,7 +532,7 @@ void CShowVideoPro::UpdateAngleMarker() {
             angle = boxes_.front().angle;
         }
     }
-    box->SetAngleMarker(on, on ? -angle * std::numbers::pi / 180 : 0);
+    canvas->SetSubImageMarker(on, on ? -angle * std::numbers::pi / 180 : 0);
 }
 
 void CShowVideoPro::ShowSecondFrame() {

@@ -20,6 +20,7 @@ class QObject;
 namespace orbisk {
 
 class CObjectContainer;
+class OverlayBurnIn;
 
 // The state and frame processing shared by both previews. The frame thread
 // takes each new frame from the primary frame source, trims, turns and
@@ -104,6 +105,8 @@ class CShowVideoPro : public IShowHWnd {
     void ForgetWindow();
 
     const IntRect& PreviewRect() const { return rect_; }
+    // The canvas's burn-in for other threads; none while there is no canvas.
+    void SetOverlayBurnIn(std::shared_ptr<OverlayBurnIn> burnIn);
 
   private:
     void FrameThreadProc(platform::WorkerThread::Context& context);
@@ -142,6 +145,7 @@ class CShowVideoPro : public IShowHWnd {
     cv::Mat lastFrame_;  // readers copy it under the lock; the frame thread swaps a new one in
     std::vector<RotatedBox> boxes_;
     std::optional<IntRect> cropRect_;
+    std::shared_ptr<OverlayBurnIn> overlayBurnIn_;
 
     std::atomic<bool> burnIn_{false};
 

@@ -66,6 +66,15 @@ CSubImageBox::CSubImageBox() {
     handle_ = kNoHandle;
 }
 
+std::unique_ptr<CSubImageBox> CSubImageBox::Snapshot() const {
+    auto copy = std::make_unique<CSubImageBox>(*this);
+    copy->picture_ = picture_.clone();  // written in place by SetImage
+    copy->owner_ = nullptr;
+    copy->selected_ = false;
+    copy->dragging_ = false;
+    return copy;
+}
+
 bool CSubImageBox::SetImage(const uint8_t* data, int width, int height) {
     if (data == nullptr || width <= 0 || height <= 0) {
         return false;

@@ -5,6 +5,7 @@
 #include <opencv2/core.hpp>
 
 #include <cstdint>
+#include <memory>
 
 namespace orbisk {
 
@@ -39,6 +40,9 @@ class CSubImageBox : public CTrackRectangle {
     // into the box, or with the marker on, turned by the folded angle and
     // centred on the box.
     void BurnIn(cv::Mat& image) const;
+
+    // A copy for another thread: its own picture, no owner, not selected.
+    std::unique_ptr<CSubImageBox> Snapshot() const;
 
     void SetAngleMarker(bool on, double angle) {
         marker_ = on;

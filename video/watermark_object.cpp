@@ -175,6 +175,14 @@ CWaterMarkObject::CWaterMarkObject(TextMeasurer measurer, WaterMarkClock clock)
     handle_ = kNoHandle;
 }
 
+std::unique_ptr<CWaterMarkObject> CWaterMarkObject::Snapshot() const {
+    auto copy = std::make_unique<CWaterMarkObject>(*this);
+    copy->owner_ = nullptr;
+    copy->selected_ = false;
+    copy->dragging_ = false;
+    return copy;
+}
+
 bool CWaterMarkObject::IsCaption() const {
     return settings_.mode == kWaterMarkText || settings_.mode == kWaterMarkTime ||
            settings_.mode == kWaterMarkTimeAndText;

@@ -9,6 +9,7 @@
 #include <opencv2/core.hpp>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace orbisk {
@@ -55,6 +56,11 @@ class CWaterMarkObject : public CTrackRectangle {
     void Configure(const WaterMarkSettings& settings);
     // The settings with the region replaced by the box's bounding rectangle.
     WaterMarkSettings GetSettings() const;
+
+    // A copy for another thread: no owner, not selected. The renderings are
+    // shared until either side renders anew (a rendering is never written
+    // into once made).
+    std::unique_ptr<CWaterMarkObject> Snapshot() const;
 
     // For tests: the caption of the last drawing and the renderings.
     const QString& Caption() const { return caption_; }

@@ -20,7 +20,9 @@
 #include <QImage>
 #include <QWidget>
 
+#include <chrono>
 #include <cmath>
+#include <future>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -254,6 +256,46 @@ TEST_P(PreviewOverlays, WatermarkIsSetReadRemovedAndInTheCutOuts) {
     EXPECT_FALSE(preview_->GetWaterMark(got));
     ASSERT_EQ(preview_->GetCroppedImages(cut).size(), 1u);
     EXPECT_TRUE(test::SameImage(cut[0], picture));
+}
+
+TEST_P(PreviewOverlays, CutOutsOnAWorkerCarryTheOverlaysWithoutTheUiThread) {
+    ASSERT_TRUE(FeedAndShow(cv::Mat(240, 320, CV_8UC3, cv::Scalar::all(90))));
+    ASSERT_TRUE(preview_->SetSubImageBox(0, 0, 40, 30));
+    const cv::Mat portrait(30, 40, CV_8UC3, cv::Scalar(255, 255, 0));
+    const std::vector<uint8_t> rows = BottomUp(portrait);
+    Canvas()->SetSubImage(rows.data(), 40, 30);
+    WaterMarkSettings s = RedText(160, 120);
+    ASSERT_TRUE(preview_->SetWaterMark(s));
+    // Moved afterwards: the worker sees where it is now.
+    s.left += 60;
+    s.right += 60;
+    ASSERT_TRUE(preview_->SetWaterMark(s));
+    WaterMarkSettings placed;
+    ASSERT_TRUE(preview_->GetWaterMark(placed));
+    preview_->SetBurnIn(true);
+    // The UI thread handles no events while it waits for the worker.
+    auto worker = std::async(std::launch::async, [&] {
+        std::vector<cv::Mat> cut;
+        cv::Mat rendered;
+        preview_->GetCroppedImages(cut);
+        preview_->RenderFrame(rendered);
+        cut.push_back(rendered);
+        return cut;
+    });
+    ASSERT_EQ(worker.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    const std::vector<cv::Mat> images = worker.get();
+    ASSERT_EQ(images.size(), 2u);
+    for (const cv::Mat& image : images) {
+        EXPECT_EQ(CountColour(image(cv::Rect(0, 0, 40, 30)), cv::Vec3b(255, 255, 0)), 40 * 30);
+        const cv::Rect box(placed.left, placed.top, placed.right - placed.left,
+                           placed.bottom - placed.top);
+        EXPECT_GT(CountColour(image(box), kRedBgr), 20);
+        EXPECT_EQ(CountColour(image, kRedBgr), CountColour(image(box), kRedBgr));
+    }
+    // What the canvas's own thread burns is the same.
+    std::vector<cv::Mat> here;
+    ASSERT_EQ(preview_->GetCroppedImages(here).size(), 1u);
+    EXPECT_EQ(cv::norm(here[0], images[0], cv::NORM_INF), 0);
 }
 
 TEST_P(PreviewOverlays, SecondFrameSourceFeedsTheSubImageBox) {
