@@ -171,6 +171,8 @@ TEST(TcpRemoteData, SizeListInServerOrderIsCachedPerHostAndLastModeDigit) {
     EXPECT_EQ(cv::Size(w, h), cv::Size(640, 480));
     EXPECT_EQ(source.GetDeviceResolutionAt(address, "0", 0, 2, w, h), -1);
     EXPECT_EQ(source.CountDevices(address, "10"), 1);
+    // Nor does the port count: nothing listens on port 1.
+    EXPECT_EQ(source.GetDeviceResolutionCount("127.0.0.1:1", "20", 0), 2);
     // Modes 10 and 20 share the cache: one connection only.
     EXPECT_EQ(server.Accepted(), 1);
     // Mode 11 asks again.
