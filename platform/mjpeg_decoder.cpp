@@ -84,16 +84,18 @@ bool ReadHeader(State& s, const uint8_t* data, size_t length) {
 }
 
 // Decodes the picture whose header has been read into `out`, which has its
-// size already. Ends the decompression either way.
+// size and channels (1 grey, 3 BGR) already. Ends the decompression either
+// way.
 bool DecodeRows(State& s, cv::Mat& out) {
     jpeg_decompress_struct& cinfo = s.cinfo;
     if (setjmp(s.jump)) {
         jpeg_abort_decompress(&cinfo);
         return false;
     }
-    cinfo.out_color_space = JCS_EXT_BGR;
+    cinfo.out_color_space = out.channels() == 1 ? JCS_GRAYSCALE : JCS_EXT_BGR;
     jpeg_start_decompress(&cinfo);
-    if (cinfo.output_components != 3 || static_cast<int>(cinfo.output_width) != out.cols ||
+    if (cinfo.output_components != out.channels() ||
+        static_cast<int>(cinfo.output_width) != out.cols ||
         static_cast<int>(cinfo.output_height) != out.rows || Damaged(s)) {
         if (!Damaged(s)) {
             std::snprintf(s.problem, sizeof(s.problem), "unexpected output format");
@@ -166,6 +168,50 @@ bool MjpegDecoder::Decode(const uint8_t* data, size_t length, int width, int hei
     } catch (...) {
         std::snprintf(s.problem, sizeof(s.problem), "no memory for a %d x %d picture", width,
                       height);
+        jpeg_abort_decompress(&s.cinfo);
+        return false;
+    }
+    return DecodeRows(s, out);
+}
+
+bool MjpegDecoder::DecodeAnySize(const uint8_t* data, size_t length, int64_t maxPixels,
+                                 cv::Mat& out) noexcept {
+    State& s = *state_;
+    s.mgr.num_warnings = 0;
+    s.problem[0] = '\0';
+    if (data == nullptr || length < 4 || data[0] != 0xFF || data[1] != 0xD8) {
+        std::snprintf(s.problem, sizeof(s.problem), "not a JPEG picture");
+        return false;
+    }
+    if (!ReadHeader(s, data, length)) {
+        return false;
+    }
+    const int64_t width = s.cinfo.image_width;
+    const int64_t height = s.cinfo.image_height;
+    int channels = 0;
+    switch (s.cinfo.jpeg_color_space) {
+        case JCS_GRAYSCALE:
+            channels = 1;
+            break;
+        case JCS_RGB:
+        case JCS_YCbCr:
+            channels = 3;
+            break;
+        default:
+            break;  // CMYK, YCCK and unknown ones
+    }
+    // The header alone decides the allocation, so it is bounded first.
+    if (channels == 0 || width < 1 || height < 1 || width > maxPixels / height) {
+        std::snprintf(s.problem, sizeof(s.problem), "picture of %u x %u, %d components refused",
+                      s.cinfo.image_width, s.cinfo.image_height, s.cinfo.num_components);
+        jpeg_abort_decompress(&s.cinfo);
+        return false;
+    }
+    try {
+        out.create(static_cast<int>(height), static_cast<int>(width), CV_8UC(channels));
+    } catch (...) {
+        std::snprintf(s.problem, sizeof(s.problem), "no memory for a %lld x %lld picture",
+                      static_cast<long long>(width), static_cast<long long>(height));
         jpeg_abort_decompress(&s.cinfo);
         return false;
     }

@@ -23,6 +23,12 @@ class MjpegDecoder {
     // anything is allocated, so a frame claiming a huge size costs nothing.
     // `out` may then hold a partly written picture; Problem() says why.
     bool Decode(const uint8_t* data, size_t length, int width, int height, cv::Mat& out) noexcept;
+    // A picture of whatever size its header gives, up to `maxPixels`: grey
+    // data as one channel, colour as BGR. Refused, before anything is
+    // allocated, beyond that size or in a colour space other than grey, RGB
+    // and YCbCr; refused like Decode for damaged data.
+    bool DecodeAnySize(const uint8_t* data, size_t length, int64_t maxPixels,
+                       cv::Mat& out) noexcept;
     const char* Problem() const;
 
     struct State;  // libjpeg's objects, kept out of this header

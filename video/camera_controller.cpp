@@ -6,6 +6,7 @@
 #include "video/frame_processing.h"
 #include "video/show_video_impl.h"
 #include "video/show_video_thread.h"
+#include "video/tcp_remote_data.h"
 #include "video/usb_camera.h"
 
 #include <mutex>
@@ -28,7 +29,7 @@ std::unique_ptr<CVideoBaseClass> CreateVideoSource(int sourceKind) {
     if (sourceKind == 0) {
         return std::make_unique<CUSBCamra>();
     }
-    return nullptr;
+    return std::make_unique<CTcpRemoteData>();
 }
 
 CCameraController::CCameraController(int threadedDisplay, int sourceKind)

@@ -14,8 +14,8 @@ class QWidget;
 
 namespace orbisk {
 
-// The video source of a kind: 0 the USB camera; no other kind is built
-// (none).
+// The video source of a kind: 0 the USB camera, any other the TCP picture
+// source (the main window always asks for kind 0).
 std::unique_ptr<CVideoBaseClass> CreateVideoSource(int sourceKind);
 
 // One camera as the main window sees it: its video source, the live preview

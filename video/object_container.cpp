@@ -44,7 +44,13 @@ CObjectContainer::CObjectContainer(QWidget* parent) : QWidget(parent) {
     UpdateClientRect(rect());
 }
 
-CObjectContainer::~CObjectContainer() = default;
+CObjectContainer::~CObjectContainer() { active_ = nullptr; }
+
+void CObjectContainer::Deactivate(const CDrawObject* object) {
+    if (active_ == object) {
+        active_ = nullptr;
+    }
+}
 
 void CObjectContainer::UpdateClientRect(const QRect& rect) {
     client_ = {0, 0, rect.width(), rect.height()};
@@ -176,9 +182,7 @@ void CObjectContainer::TurnView(Turn turn) {
 }
 
 void CObjectContainer::CreateCropBox() {
-    if (active_ == cropBox_.get()) {
-        active_ = nullptr;
-    }
+    Deactivate(cropBox_.get());
     cropBox_ = std::make_unique<CTrackRectangle>();
     cropBox_->SetOwner(this);
     active_ = cropBox_.get();
@@ -192,21 +196,83 @@ bool CObjectContainer::SetCropRect(int left, int top, int right, int bottom, boo
 }
 
 void CObjectContainer::RemoveCropBox() {
-    if (active_ == cropBox_.get()) {
-        active_ = nullptr;
-    }
+    Deactivate(cropBox_.get());
     cropBox_.reset();
     update();
 }
 
 bool CObjectContainer::GetObjectGeometry(int kind, IntRect& rect) const {
-    // Kinds 1 and 2 are the sub-image box and the watermark box, which the
-    // canvas does not host yet.
-    if (kind != 0 || !cropBox_) {
+    const CDrawObject* object = kind == 0   ? static_cast<const CDrawObject*>(cropBox_.get())
+                                : kind == 1 ? subImageBox_.get()
+                                            : nullptr;
+    if (!object) {
         return false;
     }
-    rect = cropBox_->GetRect();
+    rect = object->GetRect();
     return true;
+}
+
+bool CObjectContainer::GetWaterMark(WaterMarkSettings& settings) const {
+    if (!waterMark_) {
+        return false;
+    }
+    settings = waterMark_->GetSettings();
+    return true;
+}
+
+bool CObjectContainer::SetSubImageBox(int left, int top, int right, int bottom) {
+    if (!subImageBox_) {
+        subImageBox_ = std::make_unique<CSubImageBox>();
+    }
+    subImageBox_->SetRect(left, top, right, bottom, false);
+    subImageBox_->SetOwner(this);
+    PublishOverlays();
+    update();
+    return true;
+}
+
+void CObjectContainer::RemoveSubImageBox() {
+    Deactivate(subImageBox_.get());
+    subImageBox_.reset();
+    PublishOverlays();
+    update();
+}
+
+void CObjectContainer::SetSubImage(const uint8_t* data, int width, int height) {
+    if (subImageBox_ && subImageBox_->SetImage(data, width, height)) {
+        PublishOverlays();
+    }
+}
+
+void CObjectContainer::SetSubImageMarker(bool on, double angle) {
+    if (subImageBox_ && (subImageBox_->AngleMarker() != on || subImageBox_->Angle() != angle)) {
+        subImageBox_->SetAngleMarker(on, angle);
+        PublishOverlays();
+        update();
+    }
+}
+
+bool CObjectContainer::SetWaterMark(const WaterMarkSettings& settings) {
+    if (!waterMark_) {
+        waterMark_ = std::make_unique<CWaterMarkObject>();
+    }
+    waterMark_->Configure(settings);
+    waterMark_->SetOwner(this);
+    PublishOverlays();
+    update();
+    return true;
+}
+
+void CObjectContainer::RemoveWaterMark() {
+    Deactivate(waterMark_.get());
+    waterMark_.reset();
+    PublishOverlays();
+    update();
+}
+
+void CObjectContainer::PublishOverlays() {
+    burnIn_->Set(subImageBox_ ? subImageBox_->Snapshot() : nullptr,
+                 waterMark_ ? waterMark_->Snapshot() : nullptr);
 }
 
 void CObjectContainer::InvalidateImageRect(const IntRect& zoomed) {
@@ -218,12 +284,21 @@ int CObjectContainer::OnBurnOverlays(cv::Mat* picture) {
     if (!picture || picture->empty()) {
         return 1;
     }
-    // The sub-image box and the watermark box burn in here once the canvas
-    // hosts them; the crop box only marks the cut and is never burnt in.
+    // The crop box only marks the cut and is never burnt in.
+    if (subImageBox_) {
+        subImageBox_->BurnIn(*picture);
+    }
+    if (waterMark_) {
+        const bool selected = waterMark_->Select(false);
+        waterMark_->Draw(*picture, {0, 0, picture->cols, picture->rows}, 1);
+        waterMark_->Select(selected);
+    }
     return 0;
 }
 
-bool CObjectContainer::BurnsOverlays() const { return false; }
+bool CObjectContainer::BurnsOverlays() const {
+    return (subImageBox_ && !subImageBox_->Picture().empty()) || waterMark_;
+}
 
 qintptr CObjectContainer::HandleMessage(int message, qintptr wParam, qintptr lParam) {
     switch (message) {
@@ -233,10 +308,13 @@ qintptr CObjectContainer::HandleMessage(int message, qintptr wParam, qintptr lPa
             if (!wParam) {
                 return 1;
             }
-            // A non-zero lParam (width + height * 65536) carries a picture for
-            // the sub-image box, which the canvas does not host yet.
             if (lParam == 0) {
                 ShowFrame(*reinterpret_cast<const cv::Mat*>(wParam));
+            } else {
+                // width + height * 65536, and raw bottom-up rows
+                SetSubImage(reinterpret_cast<const uint8_t*>(wParam),
+                            static_cast<int>(lParam & 0xFFFF),
+                            static_cast<int>((lParam >> 16) & 0xFFFF));
             }
             return 0;
         case platform::WM_SECOND_FRAME_READY:
@@ -279,8 +357,13 @@ void CObjectContainer::paintEvent(QPaintEvent* event) {
     if (!frame_.empty() && !IsEmpty(shown)) {
         const cv::Rect part(0, 0, shown.Width(), shown.Height());
         clean_(part).copyTo(view_(part));
-        if (cropBox_) {
-            cropBox_->Draw(view_, visible_, scale_);
+        // The crop box over the watermark over the sub-image box.
+        for (CDrawObject* object : {static_cast<CDrawObject*>(subImageBox_.get()),
+                                    static_cast<CDrawObject*>(waterMark_.get()),
+                                    static_cast<CDrawObject*>(cropBox_.get())}) {
+            if (object) {
+                object->Draw(view_, visible_, scale_);
+            }
         }
         // The view goes into the memory picture at the destination, converted
         // to its 32-bit pixels on the way.
@@ -332,12 +415,30 @@ void CObjectContainer::mousePressEvent(QMouseEvent* event) {
     const cv::Point point = ToPoint(event->position());
     lastMouse_ = point;
     buttonDown_ = true;
-    if (cropBox_ && !frame_.empty() && Contains(client_, point)) {
-        if (cropBox_->OnLButtonDown(ClientToZoomed(point), ObjectScale())) {
-            active_ = cropBox_.get();
-        } else {
-            cropBox_->Select(false);
+    if (!frame_.empty() && Contains(client_, point)) {
+        const cv::Point zoomed = ClientToZoomed(point);
+        CDrawObject* const objects[] = {subImageBox_.get(), waterMark_.get(), cropBox_.get()};
+        for (CDrawObject* object : objects) {
+            if (!object) {
+                continue;
+            }
+            if (!object->OnLButtonDown(zoomed, ObjectScale())) {
+                object->Select(false);
+                update(ToQRect(destination_));
+                continue;
+            }
+            active_ = object;
+            if (object == cropBox_.get()) {
+                break;
+            }
+            // The sub-image box or the watermark: the others let go.
+            for (CDrawObject* other : objects) {
+                if (other && other != object) {
+                    other->Select(false);
+                }
+            }
             update(ToQRect(destination_));
+            break;
         }
     }
     setFocus(Qt::MouseFocusReason);
@@ -382,6 +483,10 @@ void CObjectContainer::mouseReleaseEvent(QMouseEvent* event) {
     if (active_ && !frame_.empty()) {
         active_->OnLButtonUp(ClientToZoomed(ToPoint(event->position())), ObjectScale());
         update(ToQRect(destination_));
+        // A box that burns in may have moved or turned.
+        if (active_ == subImageBox_.get() || active_ == waterMark_.get()) {
+            PublishOverlays();
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/int_rect.h"
+#include "video/watermark_settings.h"
 
 #include <QString>
 #include <opencv2/core.hpp>
@@ -50,9 +51,16 @@ class IShowHWnd {
     virtual cv::Mat& GetFrame(cv::Mat& frame) = 0;
     // The cut-out documents of the last frame; empty before the first frame.
     virtual std::vector<cv::Mat>& GetCroppedImages(std::vector<cv::Mat>& images) = 0;
+    // The picture-in-picture box over the preview (frame pixels), fed by
+    // the secondary frame source.
     virtual bool SetSubImageBox(int left, int top, int right, int bottom) = 0;
     virtual bool GetSubImageRect(IntRect& rect) = 0;
     virtual void RemoveSubImageBox() = 0;
+    // The watermark box over the preview, burnt into captures and recordings.
+    virtual bool SetWaterMark(WaterMarkSettings settings) = 0;
+    // Its settings with its current rectangle as the region.
+    virtual bool GetWaterMark(WaterMarkSettings& settings) = 0;
+    virtual void RemoveWaterMark() = 0;
     virtual void Zoom(bool zoomIn) = 0;
     // While the burn-in flag is set: the last frame with the overlays that
     // belong in recordings; otherwise `image` is left unchanged.

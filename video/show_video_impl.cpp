@@ -4,7 +4,9 @@
 
 namespace orbisk {
 
-CShowVideoImpl::CShowVideoImpl() : CObjectContainer(nullptr) {}
+CShowVideoImpl::CShowVideoImpl() : CObjectContainer(nullptr) {
+    SetOverlayBurnIn(BurnInForOtherThreads());
+}
 
 CShowVideoImpl::~CShowVideoImpl() {
     // The frame thread ends before the canvas part goes.

@@ -12,6 +12,7 @@
 #include <QtDebug>
 
 #include <chrono>
+#include <numbers>
 
 namespace orbisk {
 namespace {
@@ -63,26 +64,41 @@ qintptr CShowVideoPro::HandleMessage(int message, qintptr wParam, qintptr lParam
             SignalFrame();
             return 0;
         case WM_SECOND_FRAME_READY:
-            // Its picture goes to the sub-image box, which the canvas does
-            // not host; nothing to copy it into.
+            ShowSecondFrame();
             return 0;
         case WM_PREVIEW_SET_OBJECT: {
-            if (!canvas || wParam != 0) {
+            if (!canvas) {
                 return 1;
             }
-            if (lParam == 0) {
-                canvas->CreateCropBox();
-            } else {
-                const auto* r = reinterpret_cast<const CropRectRequest*>(lParam);
-                canvas->SetCropRect(r->left, r->top, r->right, r->bottom, r->keepAspect);
+            if (wParam == 0) {
+                if (lParam == 0) {
+                    canvas->CreateCropBox();
+                } else {
+                    const auto* r = reinterpret_cast<const CropRectRequest*>(lParam);
+                    canvas->SetCropRect(r->left, r->top, r->right, r->bottom, r->keepAspect);
+                }
+                RememberCropRect();
+                return 0;
             }
-            RememberCropRect();
-            return 0;
+            if (wParam == 1 && lParam != 0) {
+                const auto* r = reinterpret_cast<const IntRect*>(lParam);
+                return canvas->SetSubImageBox(r->left, r->top, r->right, r->bottom) ? 0 : 1;
+            }
+            if (wParam == 2 && lParam != 0) {
+                return canvas->SetWaterMark(*reinterpret_cast<const WaterMarkSettings*>(lParam))
+                           ? 0
+                           : 1;
+            }
+            return 1;
         }
         case WM_PREVIEW_REMOVE_OBJECT:
             if (canvas && wParam == 0) {
                 canvas->RemoveCropBox();
                 RememberCropRect();
+            } else if (canvas && wParam == 1) {
+                canvas->RemoveSubImageBox();
+            } else if (canvas && wParam == 2) {
+                canvas->RemoveWaterMark();
             }
             return 0;
         case WM_PREVIEW_GET_IMAGE:
@@ -111,8 +127,14 @@ qintptr CShowVideoPro::HandleMessage(int message, qintptr wParam, qintptr lParam
             }
             return 0;
         case WM_PREVIEW_GET_OBJECT:
-            return canvas && canvas->GetObjectGeometry(static_cast<int>(wParam),
-                                                       *reinterpret_cast<IntRect*>(lParam))
+            if (!canvas || lParam == 0) {
+                return 1;
+            }
+            if (wParam == 2) {
+                return canvas->GetWaterMark(*reinterpret_cast<WaterMarkSettings*>(lParam)) ? 0 : 1;
+            }
+            return canvas->GetObjectGeometry(static_cast<int>(wParam),
+                                             *reinterpret_cast<IntRect*>(lParam))
                        ? 0
                        : 1;
         default:
@@ -266,6 +288,16 @@ bool CShowVideoPro::GetSubImageRect(IntRect& rect) {
 
 void CShowVideoPro::RemoveSubImageBox() { Send(WM_PREVIEW_REMOVE_OBJECT, 1); }
 
+bool CShowVideoPro::SetWaterMark(WaterMarkSettings settings) {
+    return Send(WM_PREVIEW_SET_OBJECT, 2, reinterpret_cast<qintptr>(&settings)) == 0;
+}
+
+bool CShowVideoPro::GetWaterMark(WaterMarkSettings& settings) {
+    return Send(WM_PREVIEW_GET_OBJECT, 2, reinterpret_cast<qintptr>(&settings)) == 0;
+}
+
+void CShowVideoPro::RemoveWaterMark() { Send(WM_PREVIEW_REMOVE_OBJECT, 2); }
+
 void CShowVideoPro::Zoom(bool zoomIn) { Send(WM_PREVIEW_SET_VIEW, 5, zoomIn ? 0 : 1); }
 
 void CShowVideoPro::SetPrimaryFrameSource(IGrabData* source) {
@@ -322,15 +354,29 @@ void CShowVideoPro::RememberCropRect() {
     cropRect_ = rect;
 }
 
+void CShowVideoPro::SetOverlayBurnIn(std::shared_ptr<OverlayBurnIn> burnIn) {
+    std::lock_guard lock(lock_);
+    overlayBurnIn_ = std::move(burnIn);
+}
+
 void CShowVideoPro::BurnOverlays(cv::Mat& image) {
-    // The canvas is reached only on its own thread; it burns in nothing that
-    // a capture on another thread would miss (the crop box never is).
+    // The frame may be shared with the preview: burn into a copy.
     if (OnUiThread()) {
         if (CObjectContainer* canvas = Canvas(); canvas && canvas->BurnsOverlays()) {
-            // The frame may be shared with the preview: burn into a copy.
             image = PooledClone(image);
             canvas->OnBurnOverlays(&image);
         }
+        return;
+    }
+    // Other threads can't reach the canvas; its copies burn the same.
+    std::shared_ptr<OverlayBurnIn> burnIn;
+    {
+        std::lock_guard lock(lock_);
+        burnIn = overlayBurnIn_;
+    }
+    if (burnIn && burnIn->Any()) {
+        image = PooledClone(image);
+        burnIn->Burn(image);
     }
 }
 
@@ -474,6 +520,43 @@ void CShowVideoPro::ShowProcessedFrame() {
     canvas->ShowFrame(shown_);
     ++framesShown_;
     RememberCropRect();
+    UpdateAngleMarker();
+}
+
+void CShowVideoPro::UpdateAngleMarker() {
+    CObjectContainer* canvas = Canvas();
+    CSubImageBox* box = canvas ? canvas->SubImageBox() : nullptr;
+    if (!box) {
+        return;
+    }
+    bool on = false;
+    float angle = 0;
+    {
+        std::lock_guard lock(lock_);
+        if (autoDetect_ && !boxes_.empty()) {
+            on = true;
+            angle = boxes_.front().angle;
+        }
+    }
+    canvas->SetSubImageMarker(on, on ? -angle * std::numbers::pi / 180 : 0);
+}
+
+void CShowVideoPro::ShowSecondFrame() {
+    CObjectContainer* canvas = Canvas();
+    if (!canvas || !canvas->SubImageBox()) {
+        return;
+    }
+    {
+        // Copied under the source lock; the canvas is reached after it.
+        std::lock_guard source(sourceLock_);
+        if (!secondary_ || !secondary_->GetFrame(&second_)) {
+            return;
+        }
+    }
+    int width = 0, height = 0;
+    if (second_.GetSize(width, height)) {
+        canvas->SetSubImage(second_.GetData(), width, height);
+    }
 }
 
 }  // namespace orbisk

@@ -21,6 +21,7 @@ class QObject;
 namespace orbisk {
 
 class CObjectContainer;
+class OverlayBurnIn;
 
 // The state and frame processing shared by both previews. The frame thread
 // takes each new frame from the primary frame source, trims, turns and
@@ -52,6 +53,9 @@ class CShowVideoPro : public IShowHWnd {
     bool SetSubImageBox(int left, int top, int right, int bottom) override;
     bool GetSubImageRect(IntRect& rect) override;
     void RemoveSubImageBox() override;
+    bool SetWaterMark(WaterMarkSettings settings) override;
+    bool GetWaterMark(WaterMarkSettings& settings) override;
+    void RemoveWaterMark() override;
     void Zoom(bool zoomIn) override;
     void RenderFrame(cv::Mat& image) override;
     void SetPrimaryFrameSource(IGrabData* source) override;
@@ -105,12 +109,18 @@ class CShowVideoPro : public IShowHWnd {
     void ForgetWindow();
 
     const IntRect& PreviewRect() const { return rect_; }
+    // The canvas's burn-in for other threads; none while there is no canvas.
+    void SetOverlayBurnIn(std::shared_ptr<OverlayBurnIn> burnIn);
 
   private:
     void FrameThreadProc(platform::WorkerThread::Context& context);
     void SignalFrame();
     void Publish(int rotation);
     void ShowProcessedFrame();
+    // The sub-image box's picture from the secondary source.
+    void ShowSecondFrame();
+    // The sub-image box's marker follows the first detected page.
+    void UpdateAngleMarker();
     void TurnView(int rotation);
     // The crop box's rectangle: asked of the canvas on its own thread (and
     // remembered), the remembered one on any other.
@@ -139,6 +149,7 @@ class CShowVideoPro : public IShowHWnd {
     cv::Mat lastFrame_;  // readers copy it under the lock; the frame thread swaps a new one in
     std::vector<RotatedBox> boxes_;
     std::optional<IntRect> cropRect_;
+    std::shared_ptr<OverlayBurnIn> overlayBurnIn_;
 
     std::atomic<bool> burnIn_{false};
 
@@ -166,7 +177,8 @@ class CShowVideoPro : public IShowHWnd {
     bool pendingFresh_ = false;
     int pendingRotation_ = 0;
     bool posted_ = false;
-    cv::Mat shown_;  // the window's thread only
+    cv::Mat shown_;    // the window's thread only
+    CDPrgb24 second_;  // the secondary source's frame; the window's thread only
 
     // Whether a primary source is attached, for the frame message without
     // the preview lock.

@@ -78,6 +78,7 @@ bool CShowVideoThread::Create(QWidget* parent, int left, int top, int right, int
     window->setGeometry(left, top, right - left, bottom - top);
     window->show();
     window_ = window;
+    SetOverlayBurnIn(window->Canvas()->BurnInForOtherThreads());
     StartFrameThread(window, {left, top, right, bottom});
     return true;
 }
@@ -86,6 +87,7 @@ void CShowVideoThread::DestroyWindow() {
     if (ShowVideoWindow* window = window_.data()) {
         window->Detach();
         ForgetWindow();
+        SetOverlayBurnIn(nullptr);
         delete window;
     }
     window_ = nullptr;
@@ -93,6 +95,7 @@ void CShowVideoThread::DestroyWindow() {
 
 void CShowVideoThread::WindowGone() {
     ForgetWindow();
+    SetOverlayBurnIn(nullptr);
     window_ = nullptr;
 }
 

@@ -102,6 +102,9 @@ class FakePreview : public IShowHWnd {
     bool SetSubImageBox(int, int, int, int) override { return false; }
     bool GetSubImageRect(IntRect&) override { return false; }
     void RemoveSubImageBox() override { Note("RemoveSubImageBox"); }
+    bool SetWaterMark(WaterMarkSettings) override { return false; }
+    bool GetWaterMark(WaterMarkSettings&) override { return false; }
+    void RemoveWaterMark() override {}
     void Zoom(bool) override {}
     void RenderFrame(cv::Mat&) override {}
     void SetPrimaryFrameSource(IGrabData* source) override {
