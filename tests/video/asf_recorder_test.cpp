@@ -116,6 +116,9 @@ class ScriptedPreview : public IShowHWnd {
     bool SetSubImageBox(int, int, int, int) override { return false; }
     bool GetSubImageRect(IntRect&) override { return false; }
     void RemoveSubImageBox() override {}
+    bool SetWaterMark(WaterMarkSettings) override { return false; }
+    bool GetWaterMark(WaterMarkSettings&) override { return false; }
+    void RemoveWaterMark() override {}
     void Zoom(bool) override {}
     void SetPrimaryFrameSource(IGrabData*) override {}
     void SetSecondaryFrameSource(IGrabData*) override {}
