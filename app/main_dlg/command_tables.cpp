@@ -46,6 +46,7 @@ const MessageEntry<COrbiskDlg> COrbiskDlg::kMessages[] = {
     {platform::WM_SHOOT_REQUEST, &COrbiskDlg::OnShootRequest},
     {platform::WM_CAMERA_SNAPSHOT, &COrbiskDlg::OnCameraButton},
     {platform::WM_PREFIX_CHANGED, &COrbiskDlg::OnPrefixChanged},
+    {platform::WM_ORIENTATION_RESULT, &COrbiskDlg::OnOrientationResult},
 };
 
 bool COrbiskDlg::OnCommand(int id) { return DispatchCommand(kCommands, *this, id); }

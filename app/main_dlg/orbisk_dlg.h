@@ -6,6 +6,7 @@
 #include "app/main_dlg/image_handoff.h"
 #include "app/main_dlg/message_texts.h"
 #include "app/main_dlg/modes_destination.h"
+#include "app/main_dlg/orientation_thread.h"
 #include "core/drive_list.h"
 #include "core/sys_settings.h"
 #include "platform/named_window.h"
@@ -53,7 +54,12 @@ struct StartupEnvironment {
     CameraFactory cameras;
     MessageSink messages;
     // Started when page orientation is on; it runs until its stop is asked.
+    // Empty: the orientation thread with `orientationDetector` (empty: the
+    // recogniser's) and the template at `orientationTemplate` (empty: the
+    // program's resource).
     platform::WorkerThread::Body orientationBody;
+    OrientationDetectorFactory orientationDetector;
+    QString orientationTemplate;
     // How long the splash stays up while the live picture starts.
     int splashMilliseconds = 1000;
     // The shared-memory block of a client that asks for the image path.
@@ -93,6 +99,11 @@ class COrbiskDlg : public QDialog {
     void SetPrefixList(const QString& text) { m_settings.PRECHOOSE = text; }
     void SetCameraModel(const QString& vid, const QString& pid);
 
+    // The page-orientation thread (orientation.cpp): started when DOCCHECK is
+    // on and none runs; stopped (and joined) before anything it uses goes.
+    void StartOrientation();
+    void StopOrientation();
+
     void LoadMessageTexts(int language);
     void ApplyLanguageToControls(int language);
 
@@ -109,6 +120,9 @@ class COrbiskDlg : public QDialog {
     CameraPort* PorCamera() const { return m_pPorCamera.get(); }
     const std::vector<std::unique_ptr<CImageTile>>& Tiles() const { return m_tiles; }
     bool OrientationRunning() const { return m_orientationThread.Running(); }
+    // A thread object is kept (not yet joined).
+    bool OrientationJoinable() const { return m_orientationThread.Joinable(); }
+    int DocRotation() const { return m_nDocRotation; }
     int DisplayMode() const { return m_nDisplayMode; }
     int NamingRule() const { return m_nNamingRule; }
     IntRect PreviewRect() const { return m_rcPreview; }
@@ -151,8 +165,6 @@ class COrbiskDlg : public QDialog {
     void CreateTiles();
     void InitExposure();
     void RestoreModes();
-    void StartOrientation();
-    void StopOrientation();
     void NotifySibling();
     void Message(int index, QMessageBox::Icon icon = QMessageBox::Warning);
     void Quit() { quit_ = true; }
@@ -193,6 +205,9 @@ class COrbiskDlg : public QDialog {
     void OnSaveAsOnePdf();
     void OnSaveAsMultiPageTif();
     void OnDestinationClicked(Destination clicked);
+
+    // The result of the orientation thread (orientation.cpp).
+    qintptr OnOrientationResult(qintptr wParam, qintptr lParam);
 
     // Small window messages (command_tables.cpp).
     qintptr OnCropBoxDone(qintptr wParam, qintptr lParam);
@@ -285,6 +300,8 @@ class COrbiskDlg : public QDialog {
     std::vector<std::unique_ptr<CImageTile>> m_tiles;
     std::unique_ptr<CLogoTile> m_logoTile;
     platform::WorkerThread m_orientationThread;
+    // The document camera as the running orientation thread sees it.
+    std::shared_ptr<OrientationCamera> m_orientationCamera;
     float m_fShootInterval = 5.0f;
     int m_nExposure = 0;
     QSlider* m_exposureSlider = nullptr;
