@@ -611,36 +611,15 @@ bool Train(const TrainOptions& options, const std::string& path, TrainReport* re
         upright.push_back(r[0]);
         turned.push_back(std::min({r[1], r[2], r[3]}));
     }
-    // The calibration: the map calibrated = (raw - shift) / factor under which pages made of
-    // calibration blobs come out right most often while hardly ever wrong.
-    double shift = 0, factor = 1;
-    PageOutcome chosen;
-    {
-        bool found = false;
-        const double g50 = Quantile(upright, 0.5);
-        for (const double sq : {0.0, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2, 0.3}) {
-            const double s = Quantile(upright, sq) - (sq == 0.0 ? 0.02 * std::fabs(g50) : 0.0);
-            for (double target = 0.01; target <= 0.3; target *= 1.15) {
-                const double f = (g50 - s) / target;
-                if (!(f > 0)) continue;
-                const PageOutcome o = SimulatePages(raw, s, f, options.seed);
-                if (o.wrong > options.maxPageWrong * o.pages) continue;
-                if (!found || o.right > chosen.right ||
-                    (o.right == chosen.right && o.wrong < chosen.wrong)) {
-                    found = true;
-                    chosen = o;
-                    shift = s;
-                    factor = f;
-                }
-            }
-        }
-        if (!found) {
-            // Nothing meets the bound: the upright median at 0.1.
-            shift = 0;
-            factor = std::max(1e-9, std::fabs(g50) / 0.1);
-            chosen = SimulatePages(raw, shift, factor, options.seed);
-        }
+    // The calibration, calibrated = (raw - shift) / factor: the best upright readings land
+    // near 0 and all but a few of the nearest turned readings above the detector's 0.32.
+    const double shift = Quantile(upright, options.uprightZeroQuantile);
+    double factor = (Quantile(turned, options.turnedQuantile) - shift) / options.turnedTarget;
+    if (!(factor > 0) || !std::isfinite(factor)) {
+        // No separation at all: the spread of the upright readings.
+        factor = std::max(1e-9, Quantile(upright, 0.5) - shift) / 0.1;
     }
+    const PageOutcome chosen = SimulatePages(raw, shift, factor, options.seed);
     stage("calibration chosen");
     if (!WriteModel(model, path, shift, factor)) return fail("cannot write " + path);
 

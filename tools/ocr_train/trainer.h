@@ -14,10 +14,10 @@ struct TrainOptions {
     std::vector<FontSpec> fonts;
     std::u32string characters;  // the class set, in file order
     uint64_t seed = 1;
-    int samplesPerFont = 12;          // renders of each character in each font, for training
+    int samplesPerFont = 24;          // renders of each character in each font, for training
     int calibrationPerFont = 2;       // and for the calibration, from a stream of their own
     int dimension = 64;               // rows of the projection
-    int axes = 8;                     // principal axes per class
+    int axes = 10;                    // principal axes per class
     double ldaRegularisation = 0.05;  // share of the mean variance added to the within scatter
     double covarianceShrink = 0.3;    // pull of a class covariance towards the pooled one
     double minorVariance = 1.0;       // the variance beyond the principal axes, times the pooled
@@ -26,8 +26,11 @@ struct TrainOptions {
     // A blob becomes a class when it is cut from at least this share of the character's
     // renders.
     double minBlobShare = 0.25;
-    // The calibration keeps simulated pages of calibration blobs wrong at most this often.
-    double maxPageWrong = 0.002;
+    // The calibration: this quantile of the upright readings lands at 0, and this quantile
+    // of the nearest turned readings at `turnedTarget`, the detector's limit for a blob.
+    double uprightZeroQuantile = 0.005;
+    double turnedQuantile = 0.1;
+    double turnedTarget = 0.32;
     int threads = 1;
     bool verbose = false;  // stage times on the standard error
     // The four distances of every calibration blob, one blob a line, written here when set
