@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 #include <QFile>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -29,7 +28,7 @@ std::string ReadAll(const std::string& path) {
 }
 
 std::string DataFile(const char* name) {
-    return std::string(std::getenv("ORBISK_TEST_DATA")) + "/" + name;
+    return std::string(ORBISK_TOOLS_TEST_DATA) + "/" + name;
 }
 
 // The small template of tests/tools/data, made with
