@@ -33,3 +33,6 @@ target_link_libraries(orbisk::zint INTERFACE ${ZINT_LIBRARY})
 add_library(orbisk::opencv INTERFACE IMPORTED)
 target_include_directories(orbisk::opencv INTERFACE ${OpenCV_INCLUDE_DIRS})
 target_link_libraries(orbisk::opencv INTERFACE ${OpenCV_LIBS})
+
+# FreeType renders the glyphs the recognition template is trained on (tools/ocr_train).
+find_package(Freetype REQUIRED)

@@ -122,6 +122,32 @@ bool CDocOCR::RecognizeBlob(cv::Mat blob, int n, std::string* labels,
     return true;
 }
 
+std::vector<cv::Rect> CDocOCR::FindBlobs(const cv::Mat& grey, bool blobsFromGrey) const {
+    std::vector<cv::Rect> boxes;
+    if (grey.empty() || grey.type() != CV_8UC1) return boxes;
+    cv::Mat mask;
+    if (blobsFromGrey) {
+        mask = 255 - grey;
+    } else {
+        cv::Mat binary;
+        cv::adaptiveThreshold(grey, binary, 255, cv::ADAPTIVE_THRESH_GAUSSIAN_C, cv::THRESH_BINARY,
+                              kThresholdBlock, adaptiveC_);
+        mask = 255 - binary;
+    }
+    std::vector<std::vector<cv::Point>> contours;
+    cv::findContours(mask, contours, cv::RETR_LIST, cv::CHAIN_APPROX_SIMPLE);
+    for (const auto& contour : contours) {
+        const cv::Rect box = cv::boundingRect(contour);
+        const int w = box.width, h = box.height;
+        if (w * h < minBlobArea_) continue;
+        if (static_cast<float>(w) / h < minAspect_ || static_cast<float>(h) / w < minAspect_) {
+            continue;
+        }
+        boxes.push_back(box);
+    }
+    return boxes;
+}
+
 bool CDocOCR::Detect(cv::Mat page, int* angle, bool blobsFromGrey) const {
     if (angle == nullptr) return false;
     *angle = 0;
@@ -151,29 +177,10 @@ bool CDocOCR::Detect(cv::Mat page, int* angle, bool blobsFromGrey) const {
     } else {
         grey = work;
     }
-    const cv::Mat inverted = 255 - grey;
-
-    cv::Mat mask;
-    if (blobsFromGrey) {
-        mask = 255 - grey;
-    } else {
-        cv::Mat binary;
-        cv::adaptiveThreshold(grey, binary, 255, cv::ADAPTIVE_THRESH_GAUSSIAN_C, cv::THRESH_BINARY,
-                              kThresholdBlock, adaptiveC_);
-        mask = 255 - binary;
-    }
-    std::vector<std::vector<cv::Point>> contours;
-    cv::findContours(mask, contours, cv::RETR_LIST, cv::CHAIN_APPROX_SIMPLE);
-
     OrientationVote vote;
-    for (const auto& contour : contours) {
-        const cv::Rect box = cv::boundingRect(contour);
-        const int w = box.width, h = box.height;
-        if (w * h < minBlobArea_) continue;
-        if (static_cast<float>(w) / h < minAspect_ || static_cast<float>(h) / w < minAspect_) {
-            continue;
-        }
-        const cv::Mat crop = inverted(box);
+    for (const cv::Rect& box : FindBlobs(grey, blobsFromGrey)) {
+        // Recognised on 255 - grey, inverted crop by crop.
+        const cv::Mat crop = 255 - grey(box);
         const cv::Mat turns[4] = {crop, RotateMat90(crop), RotateMat180(crop), RotateMat270(crop)};
         std::array<double, 4> dist = {kNoMatch, kNoMatch, kNoMatch, kNoMatch};
         for (int i = 0; i < 4; ++i) {

@@ -66,6 +66,12 @@ class CDocOCR {
     // counter-clockwise turn after which the characters read upright.
     bool Detect(cv::Mat page, int* angle, bool blobsFromGrey) const;
 
+    // The boxes of the character-sized blobs of a grey page, in the order found: the ink
+    // marked by the adaptive threshold (or, with `blobsFromGrey`, all that is not white),
+    // each blob at least 484 pixels of box and nearly square. Detect recognises the crops of
+    // 255 - grey at these boxes; the trainer of the template cuts its samples the same way.
+    std::vector<cv::Rect> FindBlobs(const cv::Mat& grey, bool blobsFromGrey) const;
+
     // Recognises one 8-bit single-channel image; appends n distances on success.
     bool RecognizeBlob(cv::Mat blob, int n, std::string* labels,
                        std::vector<double>* distances) const;

@@ -47,6 +47,7 @@ const MessageEntry<COrbiskDlg> COrbiskDlg::kMessages[] = {
     {platform::WM_SHOOT_REQUEST, &COrbiskDlg::OnShootRequest},
     {platform::WM_CAMERA_SNAPSHOT, &COrbiskDlg::OnCameraButton},
     {platform::WM_PREFIX_CHANGED, &COrbiskDlg::OnPrefixChanged},
+    {platform::WM_ORIENTATION_RESULT, &COrbiskDlg::OnOrientationResult},
 };
 
 // Nothing acts on the window before its start-up has filled the controls and

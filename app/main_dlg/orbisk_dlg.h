@@ -9,6 +9,7 @@
 #include "app/main_dlg/image_handoff.h"
 #include "app/main_dlg/message_texts.h"
 #include "app/main_dlg/modes_destination.h"
+#include "app/main_dlg/orientation_thread.h"
 #include "core/sys_settings.h"
 #include "documents/capture_road.h"
 #include "platform/named_window.h"
@@ -60,7 +61,12 @@ struct StartupEnvironment {
     CameraFactory cameras;
     MessageSink messages;
     // Started when page orientation is on; it runs until its stop is asked.
+    // Empty: the orientation thread with `orientationDetector` (empty: the
+    // recogniser's) and the template at `orientationTemplate` (empty: the
+    // program's resource).
     platform::WorkerThread::Body orientationBody;
+    OrientationDetectorFactory orientationDetector;
+    QString orientationTemplate;
     // How long the splash stays up while the live picture starts.
     int splashMilliseconds = 1000;
     // The shared-memory block of a client that asks for the image path.
@@ -109,6 +115,11 @@ class COrbiskDlg : public QDialog {
     void SetPrefixList(const QString& text) { m_settings.PRECHOOSE = text; }
     void SetCameraModel(const QString& vid, const QString& pid);
 
+    // The page-orientation thread (orientation.cpp): started when DOCCHECK is
+    // on and none runs; stopped (and joined) before anything it uses goes.
+    void StartOrientation();
+    void StopOrientation();
+
     void LoadMessageTexts(int language);
     void ApplyLanguageToControls(int language);
 
@@ -125,6 +136,9 @@ class COrbiskDlg : public QDialog {
     CameraPort* PorCamera() const { return m_pPorCamera.get(); }
     const std::vector<std::unique_ptr<CImageTile>>& Tiles() const { return m_tiles; }
     bool OrientationRunning() const { return m_orientationThread.Running(); }
+    // A thread object is kept (not yet joined).
+    bool OrientationJoinable() const { return m_orientationThread.Joinable(); }
+    int DocRotation() const { return m_nDocRotation; }
     int DisplayMode() const { return m_nDisplayMode; }
     int NamingRule() const { return m_nNamingRule; }
     IntRect PreviewRect() const { return m_rcPreview; }
@@ -186,13 +200,11 @@ class COrbiskDlg : public QDialog {
     void CreateTiles();
     void InitExposure();
     void RestoreModes();
-    void StartOrientation();
     // Shows the message, asks to quit and answers false: the start-up stops.
     bool StopStartup(int message, QMessageBox::Icon icon = QMessageBox::Warning);
     bool StopStartup(const QString& text, QMessageBox::Icon icon);
 
     void StopWorkers();
-    void StopOrientation();
     void KeepCustomCropRects();
     bool StoreSettings();
     void DeleteOwnedObjects();
@@ -247,6 +259,9 @@ class COrbiskDlg : public QDialog {
 
     // The preferences (preferences.cpp).
     void OnSystemSettings();
+
+    // The result of the orientation thread (orientation.cpp).
+    qintptr OnOrientationResult(qintptr wParam, qintptr lParam);
 
     // Small window messages (command_tables.cpp).
     qintptr OnCropBoxDone(qintptr wParam, qintptr lParam);
@@ -363,6 +378,8 @@ class COrbiskDlg : public QDialog {
     std::vector<std::unique_ptr<CImageTile>> m_tiles;
     std::unique_ptr<CLogoTile> m_logoTile;
     platform::WorkerThread m_orientationThread;
+    // The document camera as the running orientation thread sees it.
+    std::shared_ptr<OrientationCamera> m_orientationCamera;
     float m_fShootInterval = 5.0f;
     int m_nExposure = 0;
     QSlider* m_exposureSlider = nullptr;

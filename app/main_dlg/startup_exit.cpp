@@ -485,17 +485,6 @@ void COrbiskDlg::RestoreModes() {
     }
 }
 
-void COrbiskDlg::StartOrientation() {
-    if (!m_settings.DOCCHECK || m_orientationThread.Running()) return;
-    m_orientationThread.Start(
-        env_.orientationBody ? env_.orientationBody : [](platform::WorkerThread::Context& context) {
-            while (context.WaitFor(std::chrono::hours(1))) {
-            }
-        });
-}
-
-void COrbiskDlg::StopOrientation() { m_orientationThread.Stop(); }
-
 bool COrbiskDlg::NotifySibling() {
     QString title = m_settings.Caption;
     title.replace(QStringLiteral("Vantorel"), QString::fromUtf8(kSiblingDisplayName));

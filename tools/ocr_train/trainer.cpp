@@ -1,0 +1,699 @@
+#include "tools/ocr_train/trainer.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "recognition/doc_ocr.h"
+#include "recognition/factories.h"
+#include "recognition/ocr_engine.h"
+#include "recognition/ocr_front_end.h"
+#include "recognition/template_writer.h"
+#include "tools/ocr_train/camera_look.h"
+
+namespace orbisk::ocrtrain {
+namespace {
+
+// The front end, named as the template names it.
+constexpr char kKind[] = "NEW:RLDA_PLUS_MQDF";
+constexpr char kNormaliser[] = "LN";
+constexpr char kExtractor[] = "GRA";
+constexpr char kMeasure[] = "L2";
+constexpr int kFeatureLength = 512;
+
+// The clean render the blobs of a character are named from.
+constexpr int kReferencePixels = 64;
+// A cut blob is the class's blob when its box, relative to the character's, overlaps the
+// class's this much.
+constexpr double kRoleOverlap = 0.6;
+// Streams of the sample generator.
+constexpr uint64_t kTrainingStream = 1;
+constexpr uint64_t kCalibrationStream = 2;
+
+// Runs fn(i, worker) for i in [0, n) on `threads` threads; results go by index, so the
+// outcome does not depend on the thread count.
+void ParallelFor(int n, int threads, const std::function<void(int, int)>& fn) {
+    std::atomic<int> next{0};
+    auto work = [&](int worker) {
+        for (int i = next++; i < n; i = next++) fn(i, worker);
+    };
+    const int count = std::max(1, std::min(threads, n));
+    std::vector<std::thread> pool;
+    for (int t = 1; t < count; ++t) pool.emplace_back(work, t);
+    work(0);
+    for (auto& t : pool) t.join();
+}
+
+// What one worker thread renders and measures with.
+struct Worker {
+    std::vector<std::unique_ptr<GlyphFont>> fonts;
+    CDocOCR cutter;
+    std::unique_ptr<CImageNormalizer> normaliser = CreateImageNormalizer(kNormaliser);
+    std::unique_ptr<CFeatureExtractor> extractor = CreateFeatureExtractor(kExtractor);
+    CDocOCR recogniser;  // the template under calibration
+};
+
+// A blob's box relative to its character's box.
+struct RelBox {
+    double x, y, w, h;
+};
+
+double Overlap(const RelBox& a, const RelBox& b) {
+    const double x0 = std::max(a.x, b.x), y0 = std::max(a.y, b.y);
+    const double x1 = std::min(a.x + a.w, b.x + b.w), y1 = std::min(a.y + a.h, b.y + b.h);
+    if (x1 <= x0 || y1 <= y0) return 0.0;
+    const double inter = (x1 - x0) * (y1 - y0);
+    return inter / (a.w * a.h + b.w * b.h - inter);
+}
+
+int BestRole(const std::vector<RelBox>& roles, const RelBox& box) {
+    int best = -1;
+    double bestOverlap = kRoleOverlap;
+    for (size_t i = 0; i < roles.size(); ++i) {
+        const double o = Overlap(roles[i], box);
+        if (o >= bestOverlap) {
+            best = static_cast<int>(i);
+            bestOverlap = o;
+        }
+    }
+    return best;
+}
+
+void Stamp(cv::Mat& canvas, const GlyphFont::Glyph& glyph, int penX, int baseline) {
+    if (glyph.coverage.empty()) return;
+    const cv::Rect at(penX + glyph.left, baseline - glyph.top, glyph.coverage.cols,
+                      glyph.coverage.rows);
+    const cv::Rect clip = at & cv::Rect(0, 0, canvas.cols, canvas.rows);
+    if (clip.empty()) return;
+    const cv::Mat src =
+        glyph.coverage(cv::Rect(clip.x - at.x, clip.y - at.y, clip.width, clip.height));
+    cv::Mat dst = canvas(clip);
+    cv::max(dst, src, dst);
+}
+
+struct Cut {
+    RelBox box;
+    cv::Mat crop;  // 255 - grey, as the detector recognises it
+};
+
+// One render of `code` as the camera shows it, cut into blobs as the detector cuts them.
+// `clean`: the reference render, without neighbours or camera effects.
+std::vector<Cut> RenderAndCut(Worker& worker, const TrainOptions& options, int font, char32_t code,
+                              SampleRandom& random, bool clean) {
+    std::vector<Cut> cuts;
+    const GlyphFont& face = *worker.fonts[font];
+    int pixels = kReferencePixels;
+    double embolden = 0;
+    if (!clean) {
+        pixels = static_cast<int>(std::lround(std::exp(
+            random.Uniform(std::log(options.minPixelSize), std::log(options.maxPixelSize + 0.5)))));
+        embolden = random.Uniform(-0.03, 0.06) * pixels;
+    }
+    const GlyphFont::Glyph glyph = face.Render(code, pixels, embolden);
+    if (glyph.coverage.empty()) return cuts;
+    const int ascender = face.Ascender(pixels);
+    const int margin = std::max(24, pixels);
+    const int advance = std::max(glyph.advance, pixels / 2);
+    const int lineHeight = ascender + face.Descender(pixels);
+    cv::Mat canvas = cv::Mat::zeros(lineHeight + 2 * margin, advance + 2 * margin, CV_8UC1);
+    const int penX = margin, baseline = margin + ascender;
+    Stamp(canvas, glyph, penX, baseline);
+    const cv::Rect inkBox(penX + glyph.left, baseline - glyph.top, glyph.coverage.cols,
+                          glyph.coverage.rows);
+
+    CameraLook look;
+    look.paper = 255;
+    look.ink = 0;
+    if (!clean) {
+        auto neighbour = [&]() {
+            const char32_t other =
+                options.characters[random.Int(0, static_cast<int>(options.characters.size()) - 1)];
+            return face.Render(other, pixels, embolden);
+        };
+        const int tracking = static_cast<int>(random.Uniform(0.0, 0.2) * pixels);
+        if (random.Chance(0.5)) {
+            const GlyphFont::Glyph left = neighbour(), right = neighbour();
+            Stamp(canvas, left, penX - std::max(left.advance, pixels / 2) - tracking, baseline);
+            Stamp(canvas, right, penX + advance + tracking, baseline);
+        }
+        if (random.Chance(0.3)) {
+            const int gap = static_cast<int>(random.Uniform(1.25, 1.8) * pixels);
+            for (const int line : {baseline - gap, baseline + gap}) {
+                for (int k = -1; k <= 1; ++k) {
+                    Stamp(canvas, neighbour(), penX + k * (advance + tracking), line);
+                }
+            }
+        }
+        look = RandomLook(random);
+    }
+    const cv::Mat grey = Photograph(canvas, look, random);
+
+    // The character's box where the camera put it.
+    const cv::Mat map = LookTransform(look, canvas.size());
+    std::vector<cv::Point2f> corners = {
+        {static_cast<float>(inkBox.x), static_cast<float>(inkBox.y)},
+        {static_cast<float>(inkBox.br().x), static_cast<float>(inkBox.y)},
+        {static_cast<float>(inkBox.x), static_cast<float>(inkBox.br().y)},
+        {static_cast<float>(inkBox.br().x), static_cast<float>(inkBox.br().y)}};
+    cv::transform(corners, corners, map);
+    const cv::Rect2f where = cv::boundingRect(corners);
+
+    for (const cv::Rect& b : worker.cutter.FindBlobs(grey, false)) {
+        Cut cut;
+        cut.box = {(b.x - where.x) / where.width, (b.y - where.y) / where.height,
+                   b.width / where.width, b.height / where.height};
+        // Only blobs of the character itself.
+        if (cut.box.x < -0.2 || cut.box.y < -0.2 || cut.box.x + cut.box.w > 1.2 ||
+            cut.box.y + cut.box.h > 1.2) {
+            continue;
+        }
+        cut.crop = 255 - grey(b);
+        cuts.push_back(std::move(cut));
+    }
+    return cuts;
+}
+
+bool Feature(Worker& worker, const cv::Mat& crop, std::vector<float>* out) {
+    const cv::Mat c = crop.isContinuous() ? crop : crop.clone();
+    OcrMatrixPtr f = BuildFeature(c.data, c.cols, c.rows, worker.normaliser.get(),
+                                  worker.extractor.get(), nullptr, false);
+    if (!f || OcrElementCount(f.get()) != kFeatureLength) return false;
+    const auto* v = static_cast<const double*>(f->data);
+    out->assign(v, v + kFeatureLength);
+    return true;
+}
+
+// The samples of one class: features row by row.
+struct ClassData {
+    char32_t code = 0;
+    int role = 0;
+    std::vector<float> features;  // n x 512
+    int Count() const { return static_cast<int>(features.size() / kFeatureLength); }
+};
+
+// What calibration keeps of a blob: its crop and whether it is a class's blob.
+struct CalibrationBlob {
+    cv::Mat crop;
+};
+
+double Quantile(std::vector<double> values, double q) {
+    if (values.empty()) return 0.0;
+    std::sort(values.begin(), values.end());
+    const double at = q * (values.size() - 1);
+    const size_t i = static_cast<size_t>(at);
+    const double f = at - i;
+    return i + 1 < values.size() ? values[i] * (1 - f) + values[i + 1] * f : values[i];
+}
+
+// Symmetric eigen decomposition, eigenvalues descending, eigenvectors as rows.
+void Eigen(const cv::Mat& symmetric, cv::Mat& values, cv::Mat& vectors) {
+    cv::Mat s = (symmetric + symmetric.t()) * 0.5;
+    cv::eigen(s, values, vectors);
+}
+
+struct Model {
+    cv::Mat projection;  // d x 512
+    std::vector<std::string> labels;
+    std::vector<cv::Mat> means;         // d x 1
+    std::vector<cv::Mat> eigenvectors;  // k x d
+    std::vector<cv::Mat> weights;       // 1 x k
+    std::vector<double> scales;
+    std::vector<double> offsets;
+};
+
+bool WriteModel(const Model& m, const std::string& path, double shift, double factor) {
+    TemplateWriter w(path);
+    std::vector<double> projection(m.projection.begin<double>(), m.projection.end<double>());
+    w.MqdfHeader(kKind, kNormaliser, kExtractor, kMeasure, m.projection.rows, projection);
+    for (size_t c = 0; c < m.labels.size(); ++c) {
+        std::vector<double> mean(m.means[c].begin<double>(), m.means[c].end<double>());
+        std::vector<double> vectors(m.eigenvectors[c].begin<double>(),
+                                    m.eigenvectors[c].end<double>());
+        std::vector<double> weights(m.weights[c].begin<double>(), m.weights[c].end<double>());
+        // calibrated = (raw - shift) / factor, folded into scale and offset.
+        w.MqdfClass(m.labels[c], mean, m.eigenvectors[c].rows, vectors, weights,
+                    m.scales[c] * factor, (m.offsets[c] - shift) / factor);
+    }
+    return w.Close();
+}
+
+// Pages made of calibration blobs in random order, decided by the detector's own rule.
+struct PageOutcome {
+    long pages = 0, right = 0, wrong = 0;
+};
+
+PageOutcome SimulatePages(const std::vector<std::array<double, 4>>& raw, double shift,
+                          double factor, uint64_t seed) {
+    PageOutcome o;
+    if (raw.empty()) return o;
+    constexpr int kPages = 3000;
+    for (int p = 0; p < kPages; ++p) {
+        SampleRandom random(seed, 7, p);
+        // From a few short lines to a dense page.
+        const int blobs = random.Int(3, 60);
+        // The page's turn: the genuine reading sits at this index.
+        const int turn = random.Int(0, 3);
+        OrientationVote vote;
+        for (int b = 0; b < blobs; ++b) {
+            const auto& r =
+                raw[static_cast<size_t>(random.Int(0, static_cast<int>(raw.size()) - 1))];
+            std::array<double, 4> d;
+            for (int i = 0; i < 4; ++i) d[(i + turn) % 4] = (r[i] - shift) / factor;
+            const OrientationVote::Step step = vote.Add(d);
+            if (step == OrientationVote::Step::kDecided || step == OrientationVote::Step::kEnough) {
+                break;
+            }
+        }
+        ++o.pages;
+        int angle = -1;
+        if (vote.Result(&angle)) ++(angle == turn * 90 ? o.right : o.wrong);
+    }
+    return o;
+}
+
+}  // namespace
+
+std::vector<FontSpec> TrainingFonts() {
+    const std::string noto = "/usr/share/fonts/opentype/noto/";
+    return {
+        {noto + "NotoSansCJK-Regular.ttc", "Noto Sans CJK SC", ""},
+        {noto + "NotoSansCJK-Bold.ttc", "Noto Sans CJK SC", ""},
+        {noto + "NotoSerifCJK-Regular.ttc", "Noto Serif CJK SC", ""},
+        {noto + "NotoSerifCJK-Bold.ttc", "Noto Serif CJK SC", ""},
+        {"/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc", "WenQuanYi Zen Hei", ""},
+    };
+}
+
+void Histogram::Add(double v) {
+    const double at = (v - lo) / width;
+    if (at < 0) {
+        ++below;
+    } else if (at >= counts.size()) {
+        ++above;
+    } else {
+        ++counts[static_cast<size_t>(at)];
+    }
+}
+
+long Histogram::Total() const {
+    long n = below + above;
+    for (long c : counts) n += c;
+    return n;
+}
+
+std::u32string ReadCharacterSet(const std::string& utf8) {
+    std::u32string set;
+    for (const char32_t c : DecodeUtf8(utf8)) {
+        if (c == U' ' || c == U'\n' || c == U'\r' || c == U'\t' || c == 0x3000) continue;
+        if (set.find(c) == std::u32string::npos) set.push_back(c);
+    }
+    return set;
+}
+
+std::string CharacterLabel(char32_t code) {
+    // Digits and Latin letters as their full-width forms, so that every label is two bytes.
+    if (code > 0x20 && code < 0x7f) code += 0xfee0;
+    std::string utf8 = EncodeUtf8(code);
+    iconv_t cd = iconv_open("GB2312", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return {};
+    char out[8] = {};
+    char* in = utf8.data();
+    size_t inLeft = utf8.size(), outLeft = sizeof(out);
+    char* o = out;
+    const size_t r = iconv(cd, &in, &inLeft, &o, &outLeft);
+    iconv_close(cd);
+    if (r == static_cast<size_t>(-1) || inLeft != 0 || sizeof(out) - outLeft != 2) return {};
+    return std::string(out, 2);
+}
+
+bool Train(const TrainOptions& options, const std::string& path, TrainReport* report,
+           std::string* error) {
+    auto fail = [&](const std::string& why) {
+        if (error) *error = why;
+        return false;
+    };
+    if (options.fonts.empty() || options.characters.empty()) return fail("no fonts or characters");
+    if (options.dimension < 1 || options.dimension > kFeatureLength || options.axes < 0 ||
+        options.axes >= options.dimension) {
+        return fail("dimension or axes out of range");
+    }
+    cv::setNumThreads(1);
+    const auto started = std::chrono::steady_clock::now();
+    auto stage = [&](const char* name) {
+        if (!options.verbose) return;
+        const double s =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        std::cerr << "[" << s << " s] " << name << "\n";
+    };
+    const int threads = std::max(1, options.threads);
+    std::vector<Worker> workers(threads);
+    for (Worker& w : workers) {
+        for (const FontSpec& spec : options.fonts) {
+            w.fonts.push_back(GlyphFont::Open(spec));
+            if (!w.fonts.back()) return fail("cannot open font " + spec.file + " " + spec.family);
+        }
+    }
+    const int chars = static_cast<int>(options.characters.size());
+    const int fonts = static_cast<int>(options.fonts.size());
+    std::vector<std::string> labels(chars);
+    for (int c = 0; c < chars; ++c) {
+        labels[c] = CharacterLabel(options.characters[c]);
+        if (labels[c].size() != 2) {
+            return fail("no two-byte label for " + EncodeUtf8(options.characters[c]));
+        }
+    }
+
+    // The blobs each character is cut into, named from clean renders in every font.
+    std::vector<std::vector<RelBox>> roles(chars);
+    ParallelFor(chars, threads, [&](int c, int t) {
+        for (int f = 0; f < fonts; ++f) {
+            SampleRandom random(options.seed, 0, c, f);
+            for (const Cut& cut :
+                 RenderAndCut(workers[t], options, f, options.characters[c], random, true)) {
+                if (BestRole(roles[c], cut.box) < 0) roles[c].push_back(cut.box);
+            }
+        }
+    });
+
+    stage("roles");
+    // Calibration blobs from a stream of their own.
+    std::vector<std::vector<cv::Mat>> calibration(chars);
+    ParallelFor(chars, threads, [&](int c, int t) {
+        for (int f = 0; f < fonts; ++f) {
+            if (!workers[t].fonts[f]->Has(options.characters[c])) continue;
+            for (int s = 0; s < options.calibrationPerFont; ++s) {
+                SampleRandom random(options.seed, kCalibrationStream, c, f * 100000 + s);
+                for (Cut& cut :
+                     RenderAndCut(workers[t], options, f, options.characters[c], random, false)) {
+                    if (BestRole(roles[c], cut.box) >= 0) calibration[c].push_back(cut.crop);
+                }
+            }
+        }
+    });
+    std::vector<cv::Mat> blobs;
+    for (auto& list : calibration)
+        for (cv::Mat& m : list) blobs.push_back(std::move(m));
+    const int B = static_cast<int>(blobs.size());
+
+    // Distances of the four readings of every calibration blob under a template.
+    auto measure = [&](const std::string& file) -> std::vector<std::array<double, 4>> {
+        std::vector<std::array<double, 4>> out(B, {1.0, 1.0, 1.0, 1.0});
+        for (Worker& w : workers) {
+            if (!w.recogniser.Initialize(file.c_str())) return {};
+        }
+        ParallelFor(B, threads, [&](int b, int t) {
+            const cv::Mat& crop = blobs[b];
+            const cv::Mat turns[4] = {crop, RotateMat90(crop), RotateMat180(crop),
+                                      RotateMat270(crop)};
+            for (int i = 0; i < 4; ++i) {
+                std::vector<double> found;
+                if (workers[t].recogniser.RecognizeBlob(turns[i], 1, nullptr, &found) &&
+                    !found.empty()) {
+                    out[b][i] = found[0];
+                }
+            }
+        });
+        return out;
+    };
+    stage("calibration blobs");
+    auto dump = [&](const std::vector<std::array<double, 4>>& d) {
+        if (options.dumpPath.empty()) return;
+        std::ofstream out(options.dumpPath);
+        out.precision(17);
+        for (const auto& r : d) out << r[0] << ' ' << r[1] << ' ' << r[2] << ' ' << r[3] << '\n';
+    };
+    if (!options.measureTemplate.empty()) {
+        // Only the distances of the calibration blobs under a template made before.
+        const auto measured = measure(options.measureTemplate);
+        if (measured.empty() && B > 0) return fail("cannot load " + options.measureTemplate);
+        dump(measured);
+        return true;
+    }
+
+    // Training samples, by character and blob.
+    std::vector<std::vector<ClassData>> perChar(chars);
+    ParallelFor(chars, threads, [&](int c, int t) {
+        Worker& w = workers[t];
+        std::vector<ClassData>& data = perChar[c];
+        data.resize(roles[c].size());
+        int renders = 0;
+        for (int f = 0; f < fonts; ++f) {
+            if (!w.fonts[f]->Has(options.characters[c])) continue;
+            for (int s = 0; s < options.samplesPerFont; ++s) {
+                SampleRandom random(options.seed, kTrainingStream, c, f * 100000 + s);
+                ++renders;
+                for (const Cut& cut :
+                     RenderAndCut(w, options, f, options.characters[c], random, false)) {
+                    const int role = BestRole(roles[c], cut.box);
+                    std::vector<float> feature;
+                    if (role < 0 || !Feature(w, cut.crop, &feature)) continue;
+                    data[role].features.insert(data[role].features.end(), feature.begin(),
+                                               feature.end());
+                }
+            }
+        }
+        const int needed = std::max(3, static_cast<int>(std::ceil(options.minBlobShare * renders)));
+        std::vector<ClassData> kept;
+        for (size_t r = 0; r < data.size(); ++r) {
+            if (data[r].Count() < needed) continue;
+            data[r].code = options.characters[c];
+            data[r].role = static_cast<int>(r);
+            kept.push_back(std::move(data[r]));
+        }
+        data = std::move(kept);
+    });
+    std::vector<ClassData*> classes;
+    std::vector<int> classChar;
+    for (int c = 0; c < chars; ++c) {
+        for (ClassData& d : perChar[c]) {
+            classes.push_back(&d);
+            classChar.push_back(c);
+        }
+    }
+    const int C = static_cast<int>(classes.size());
+    if (C < 2) return fail("fewer than two classes");
+    long total = 0;
+    for (const ClassData* d : classes) total += d->Count();
+
+    stage("samples");
+    // Regularised LDA. Class means, then the within-class scatter summed in blocks of
+    // classes in a fixed order.
+    const int D = kFeatureLength;
+    std::vector<cv::Mat> means(C);
+    ParallelFor(C, threads, [&](int c, int) {
+        const ClassData& d = *classes[c];
+        cv::Mat x(d.Count(), D, CV_32F, const_cast<float*>(d.features.data()));
+        cv::Mat xd;
+        x.convertTo(xd, CV_64F);
+        cv::reduce(xd, means[c], 0, cv::REDUCE_AVG, CV_64F);  // 1 x D
+    });
+    constexpr int kBlock = 32;
+    const int blocks = (C + kBlock - 1) / kBlock;
+    std::vector<cv::Mat> partial(blocks);
+    ParallelFor(blocks, threads, [&](int b, int) {
+        cv::Mat sum = cv::Mat::zeros(D, D, CV_64F);
+        for (int c = b * kBlock; c < std::min(C, (b + 1) * kBlock); ++c) {
+            const ClassData& d = *classes[c];
+            cv::Mat x(d.Count(), D, CV_32F, const_cast<float*>(d.features.data()));
+            cv::Mat xd;
+            x.convertTo(xd, CV_64F);
+            xd -= cv::repeat(means[c], xd.rows, 1);
+            cv::Mat s;
+            cv::mulTransposed(xd, s, true);
+            sum += s;
+        }
+        partial[b] = sum;
+    });
+    cv::Mat within = cv::Mat::zeros(D, D, CV_64F);
+    for (const cv::Mat& p : partial) within += p;
+    within /= static_cast<double>(total);
+    cv::Mat grand = cv::Mat::zeros(1, D, CV_64F);
+    for (const cv::Mat& m : means) grand += m;
+    grand /= static_cast<double>(C);
+    cv::Mat between = cv::Mat::zeros(D, D, CV_64F);
+    for (const cv::Mat& m : means) {
+        const cv::Mat dm = m - grand;
+        between += dm.t() * dm;
+    }
+    between /= static_cast<double>(C);
+    const double meanVariance = cv::trace(within)[0] / D;
+    cv::Mat regularised =
+        within + cv::Mat::eye(D, D, CV_64F) * (options.ldaRegularisation * meanVariance);
+    cv::Mat wValues, wVectors;
+    Eigen(regularised, wValues, wVectors);
+    cv::Mat whiten(D, D, CV_64F);  // columns: eigenvectors / sqrt(eigenvalue)
+    for (int i = 0; i < D; ++i) {
+        const double s = 1.0 / std::sqrt(std::max(wValues.at<double>(i), 1e-12));
+        for (int j = 0; j < D; ++j) whiten.at<double>(j, i) = wVectors.at<double>(i, j) * s;
+    }
+    stage("within scatter and its eigen");
+    cv::Mat bValues, bVectors;
+    Eigen(whiten.t() * between * whiten, bValues, bVectors);
+    const int d = options.dimension;
+    Model model;
+    model.projection = bVectors.rowRange(0, d) * whiten.t();  // d x D
+
+    stage("lda");
+    // Per class in the projected space: mean, covariance pulled towards the pooled one.
+    std::vector<cv::Mat> covariances(C);
+    ParallelFor(C, threads, [&](int c, int) {
+        const ClassData& dc = *classes[c];
+        cv::Mat x(dc.Count(), D, CV_32F, const_cast<float*>(dc.features.data()));
+        cv::Mat xd;
+        x.convertTo(xd, CV_64F);
+        cv::Mat z = xd * model.projection.t();  // n x d
+        cv::Mat mean;
+        cv::reduce(z, mean, 0, cv::REDUCE_AVG, CV_64F);
+        z -= cv::repeat(mean, z.rows, 1);
+        cv::Mat cov;
+        cv::mulTransposed(z, cov, true);
+        covariances[c] = cov / static_cast<double>(z.rows);
+    });
+    cv::Mat pooled = cv::Mat::zeros(d, d, CV_64F);
+    for (int c = 0; c < C; ++c) pooled += covariances[c] * classes[c]->Count();
+    pooled /= static_cast<double>(total);
+    const int k = options.axes;
+    std::vector<cv::Mat> values(C), vectors(C);
+    ParallelFor(C, threads, [&](int c, int) {
+        const cv::Mat shrunk =
+            covariances[c] * (1.0 - options.covarianceShrink) + pooled * options.covarianceShrink;
+        Eigen(shrunk, values[c], vectors[c]);
+    });
+    double minor = 0;
+    for (int c = 0; c < C; ++c) {
+        double sum = 0;
+        for (int i = k; i < d; ++i) sum += values[c].at<double>(i);
+        minor += d > k ? sum / (d - k) : 0.0;
+    }
+    const double delta = std::max(1e-9, options.minorVariance * minor / C);
+    model.labels.resize(C);
+    model.means.resize(C);
+    model.eigenvectors.resize(C);
+    model.weights.resize(C);
+    model.scales.assign(C, delta);
+    model.offsets.resize(C);
+    for (int c = 0; c < C; ++c) {
+        model.labels[c] = labels[classChar[c]];
+        model.means[c] = model.projection * means[c].t();
+        model.eigenvectors[c] = vectors[c].rowRange(0, k).clone();
+        model.weights[c] = cv::Mat(1, k, CV_64F);
+        double logs = (d - k) * std::log(delta);
+        for (int i = 0; i < k; ++i) {
+            const double lambda = std::max(values[c].at<double>(i), delta);
+            model.weights[c].at<double>(i) = delta / lambda - 1.0;
+            logs += std::log(lambda);
+        }
+        model.offsets[c] = logs;
+    }
+
+    stage("mqdf");
+    if (!WriteModel(model, path, 0.0, 1.0)) return fail("cannot write " + path);
+    const auto raw = measure(path);
+    if (raw.empty() && B > 0) return fail("cannot load the template just written");
+    dump(raw);
+    stage("raw distances");
+    std::vector<double> upright, turned;
+    for (const auto& r : raw) {
+        upright.push_back(r[0]);
+        turned.push_back(std::min({r[1], r[2], r[3]}));
+    }
+    // The calibration, calibrated = (raw - shift) / factor: the best upright readings land
+    // near 0 and all but a few of the nearest turned readings above the detector's 0.32.
+    const double shift = Quantile(upright, options.uprightZeroQuantile);
+    double factor = (Quantile(turned, options.turnedQuantile) - shift) / options.turnedTarget;
+    if (!(factor > 0) || !std::isfinite(factor)) {
+        // No separation at all: the spread of the upright readings.
+        factor = std::max(1e-9, Quantile(upright, 0.5) - shift) / 0.1;
+    }
+    const PageOutcome chosen = SimulatePages(raw, shift, factor, options.seed);
+    stage("calibration chosen");
+    if (!WriteModel(model, path, shift, factor)) return fail("cannot write " + path);
+
+    stage("calibrated");
+    if (report != nullptr) {
+        *report = TrainReport();
+        report->classes = C;
+        report->samples = total;
+        report->calibrationBlobs = B;
+        report->scaleFactor = factor;
+        report->shift = shift;
+        report->pages = chosen.pages;
+        report->pagesRight = chosen.right;
+        report->pagesWrong = chosen.wrong;
+        report->rawUpright = {Quantile(upright, 0.05), Quantile(upright, 0.5),
+                              Quantile(upright, 0.95)};
+        report->rawTurned = {Quantile(turned, 0.05), Quantile(turned, 0.5), Quantile(turned, 0.95)};
+        const auto calibrated = measure(path);
+        for (const auto& r : calibrated) {
+            report->upright.Add(r[0]);
+            for (int i = 1; i < 4; ++i) report->turned.Add(r[i]);
+            report->nearestTurned.Add(std::min({r[1], r[2], r[3]}));
+            OrientationVote vote;
+            const OrientationVote::Step step = vote.Add(r);
+            int angle = -1;
+            vote.Result(&angle);
+            if (step == OrientationVote::Step::kSkipped) {
+                ++report->skipped;
+            } else if (step == OrientationVote::Step::kDecided) {
+                ++(angle == 0 ? report->decidedRight : report->decidedWrong);
+            } else {
+                ++(angle == 0 ? report->votedRight : report->votedWrong);
+            }
+        }
+    }
+    return true;
+}
+
+std::string FormatReport(const TrainReport& r) {
+    std::ostringstream out;
+    out << "classes " << r.classes << ", training blobs " << r.samples << ", calibration blobs "
+        << r.calibrationBlobs << "\n";
+    out << "calibration: raw = calibrated * " << r.scaleFactor << " + " << r.shift << "\n";
+    out << "raw upright 5/50/95%: " << r.rawUpright[0] << " " << r.rawUpright[1] << " "
+        << r.rawUpright[2] << "; raw nearest turned: " << r.rawTurned[0] << " " << r.rawTurned[1]
+        << " " << r.rawTurned[2] << "\n";
+    out << "simulated pages: " << r.pages << ", right " << r.pagesRight << ", wrong "
+        << r.pagesWrong << "\n";
+    out << "one blob alone: decided right " << r.decidedRight << ", decided wrong "
+        << r.decidedWrong << ", votes right " << r.votedRight << ", votes wrong " << r.votedWrong
+        << ", skipped " << r.skipped << "\n";
+    out << "distance   upright  turned  nearest-turned\n";
+    auto share = [](const Histogram& h, long n) {
+        const long t = h.Total();
+        return t ? 100.0 * n / t : 0.0;
+    };
+    char line[128];
+    std::snprintf(line, sizeof line, "   < %5.2f %7.2f%% %6.2f%% %6.2f%%\n", r.upright.lo,
+                  share(r.upright, r.upright.below), share(r.turned, r.turned.below),
+                  share(r.nearestTurned, r.nearestTurned.below));
+    out << line;
+    for (size_t i = 0; i < r.upright.counts.size(); ++i) {
+        std::snprintf(line, sizeof line, "   %5.2f %7.2f%% %6.2f%% %6.2f%%\n",
+                      r.upright.lo + i * r.upright.width, share(r.upright, r.upright.counts[i]),
+                      share(r.turned, r.turned.counts[i]),
+                      share(r.nearestTurned, r.nearestTurned.counts[i]));
+        out << line;
+    }
+    std::snprintf(line, sizeof line, "  >= %5.2f %7.2f%% %6.2f%% %6.2f%%\n",
+                  r.upright.lo + r.upright.counts.size() * r.upright.width,
+                  share(r.upright, r.upright.above), share(r.turned, r.turned.above),
+                  share(r.nearestTurned, r.nearestTurned.above));
+    out << line;
+    return out.str();
+}
+
+}  // namespace orbisk::ocrtrain
