@@ -8,13 +8,6 @@
 namespace orbisk {
 namespace {
 
-// The parameters of the capture's single-page crop.
-constexpr double kCropGradientFactor = 8.0;
-constexpr int kCropMedianAperture = 9;
-constexpr int kCropSobelAperture = 3;
-constexpr float kCropScale = 0.2f;
-constexpr float kCropMinAreaRatio = 0.01f;
-
 class DocOcrDetector : public IOrientationDetector {
   public:
     bool Initialize(const std::string& templatePath) override {
@@ -54,9 +47,7 @@ bool OrientationCamera::TakeFrame(cv::Mat* frame) {
 
 cv::Mat OrientationPage(const cv::Mat& frame) {
     cv::Mat page;
-    if (!CropDocument(frame, kCropGradientFactor, kCropMedianAperture, kCropSobelAperture,
-                      kCropScale, kCropMinAreaRatio, 0, page) ||
-        page.empty()) {
+    if (!CropDocument(frame, kCropDetection, 0, page) || page.empty()) {
         return frame;
     }
     return page;

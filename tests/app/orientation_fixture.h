@@ -5,11 +5,9 @@
 
 #include "app/main_dlg/orbisk_dlg.h"
 #include "app/main_dlg/orientation_thread.h"
-#include "core/branding_writer.h"
 #include "platform/simulated_camera.h"
 #include "platform/simulated_camera_id.h"
-#include "tests/app/fake_camera.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/main_window/main_window_test.h"
 
 #include <gtest/gtest.h>
 
@@ -80,48 +78,22 @@ inline OrientationDetectorFactory StubFactory(std::shared_ptr<StubDetector::Shar
 }
 
 // The main window on the simulated camera pair, its orientation thread on a stub detector.
-class OrientationWindowTest : public testing::Test {
+class OrientationWindowTest : public MainWindowTest {
   protected:
-    void SetUp() override {
-        qputenv("ORBISK_CAMERA", "simulated");
-        platform::SimulatedCamera::Reset();
-        BrandingContents branding;
-        branding.logo = QImage(20, 10, QImage::Format_RGB888);
-        branding.logo.fill(Qt::darkBlue);
-        branding.deviceEntries = {QString::fromLatin1(platform::kSimulatedDeviceEntry)};
-        ASSERT_TRUE(WriteBytes(dir_.File("data.dat"), EncodeBrandingFile(branding)));
-    }
-    void TearDown() override {
-        qunsetenv("ORBISK_CAMERA");
-        qunsetenv("ORBISK_CAMERA_IMAGES");
-        platform::SimulatedCamera::Reset();
-    }
-
     std::unique_ptr<COrbiskDlg> Start(const QString& ini, OrientationDetectorFactory detector,
                                       const QString& templatePath = QString(),
                                       QSize frame = {640, 480}) {
-        WriteBytes(dir_.File("Sys.ini"),
-                   (ini + QStringLiteral("[IMAGE]\nDOCCHECK=TRUE\nDocCamWidth=%2\n"
-                                         "DocCamHeight=%3\n[FILE]\nFOLDPATH=%1/images\n")
-                              .arg(dir_.Path())
-                              .arg(frame.width())
-                              .arg(frame.height()))
-                       .toUtf8());
-        StartupEnvironment env = StartupEnvironment::Program();
-        env.brandingPath = dir_.File("data.dat");
-        env.settingsPath = dir_.File("Sys.ini");
-        env.messages = [](const QString&, QMessageBox::Icon) {};
-        env.splashMilliseconds = 0;
-        env.playSound = [](const QString&) {};
-        env.orientationDetector = std::move(detector);
-        env.orientationTemplate = templatePath;
-        bool completed = false;
-        auto dlg = StartMainWindow(std::move(env), completed);
-        EXPECT_TRUE(completed);
+        UseSimulatedCamera();
+        env_.orientationDetector = std::move(detector);
+        env_.orientationTemplate = templatePath;
+        auto dlg = StartWindow(ini + QStringLiteral("[IMAGE]\nDOCCHECK=TRUE\nDocCamWidth=%1\n"
+                                                    "DocCamHeight=%2\n")
+                                         .arg(frame.width())
+                                         .arg(frame.height()));
+        EXPECT_TRUE(completed_);
         return dlg;
     }
 
-    TempDir dir_;
     std::shared_ptr<StubDetector::Shared> stub_ = std::make_shared<StubDetector::Shared>();
 };
 

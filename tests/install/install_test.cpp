@@ -79,6 +79,7 @@ TEST_F(InstallTest, PutsEveryFileWhereTheDesktopAndTheProgramLookForIt) {
     const QStringList expected = {program,
                                   Data("orbisk/data.dat"),
                                   Data("orbisk/paizhao.wav"),
+                                  Data("orbisk/OCR_RLDA_LN_Gra.tpl"),
                                   DesktopEntry(),
                                   Metainfo(),
                                   Icon("scalable", ".svg"),

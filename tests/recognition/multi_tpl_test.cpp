@@ -127,13 +127,21 @@ TEST_F(MultiTemplateTest, LoadGrammar) {
         {"ProjectionTagAtTheEnd", [&](auto& w) { subTemplate(w).Text("TRS"); }, false, 0},
         {"CutInsideAPrototype",
          [&](auto& w) {
-             subTemplate(w).Text("AA").Doubles(1, 8, {1}).Text("BB").Doubles(1, 8, {2});
+             subTemplate(w)
+                 .Text("AA")
+                 .Doubles(1, 8, std::vector<double>(8, 1))
+                 .Text("BB")
+                 .Doubles(1, 8, std::vector<double>(8, 2));
          },
          false, 0, 20},
         {"CutInsideARecordHeader", [&](auto& w) { subTemplate(w).Text("AA"); }, false, 0, 12},
         {"WholePrototypes",
          [&](auto& w) {
-             subTemplate(w).Text("AA").Doubles(1, 8, {1}).Text("BB").Doubles(1, 8, {2});
+             subTemplate(w)
+                 .Text("AA")
+                 .Doubles(1, 8, std::vector<double>(8, 1))
+                 .Text("BB")
+                 .Doubles(1, 8, std::vector<double>(8, 2));
          },
          true, 1},
         {"NonTextRecordEndsLoading",

@@ -27,9 +27,7 @@ std::string ReadAll(const std::string& path) {
     return s.str();
 }
 
-std::string DataFile(const char* name) {
-    return std::string(ORBISK_TOOLS_TEST_DATA) + "/" + name;
-}
+std::string DataFile(const char* name) { return std::string(ORBISK_TOOLS_TEST_DATA) + "/" + name; }
 
 // The small template of tests/tools/data, made with
 //   orbisk-ocr-train --chars <these characters> --out small_template.tpl --seed 29
