@@ -32,12 +32,12 @@ std::uint32_t Little32(const unsigned char* p) {
 int Quiet(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
 std::vector<int> TiffResolutions(const std::string& path) {
-    std::unique_ptr<TIFFOpenOptions, decltype(&TIFFOpenOptionsFree)> options(
-        TIFFOpenOptionsAlloc(), TIFFOpenOptionsFree);
+    std::unique_ptr<TIFFOpenOptions, decltype(&TIFFOpenOptionsFree)> options(TIFFOpenOptionsAlloc(),
+                                                                             TIFFOpenOptionsFree);
     TIFFOpenOptionsSetErrorHandlerExtR(options.get(), Quiet, nullptr);
     TIFFOpenOptionsSetWarningHandlerExtR(options.get(), Quiet, nullptr);
-    std::unique_ptr<TIFF, decltype(&TIFFClose)> tiff(
-        TIFFOpenExt(path.c_str(), "r", options.get()), TIFFClose);
+    std::unique_ptr<TIFF, decltype(&TIFFClose)> tiff(TIFFOpenExt(path.c_str(), "r", options.get()),
+                                                     TIFFClose);
     std::vector<int> pages;
     if (!tiff) return pages;
     do {

@@ -102,7 +102,8 @@ std::optional<std::string> CPageRecognizer::RecognizeFile(const std::string& pat
 
 std::string DefaultTessdataPath() {
     const char* prefix = std::getenv("TESSDATA_PREFIX");
-    return prefix != nullptr && *prefix != '\0' ? std::string(prefix) : std::string(kDebianTessdata);
+    return prefix != nullptr && *prefix != '\0' ? std::string(prefix)
+                                                : std::string(kDebianTessdata);
 }
 
 CPageRecognizer& ProcessPageRecognizer() {

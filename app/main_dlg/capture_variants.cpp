@@ -1,9 +1,9 @@
 // Capture to PDF and photocopy: the capture road with another end, one PDF
 // per image or a printed page.
 
+#include "documents/capture_variants.h"
 #include "app/main_dlg/orbisk_dlg.h"
 #include "core/command_ids.h"
-#include "documents/capture_variants.h"
 #include "documents/dialogs/image_printer.h"
 #include "documents/dialogs/page_combine.h"
 #include "documents/image_files.h"
@@ -98,7 +98,8 @@ void COrbiskDlg::Photocopy() {
     printer.Settings = m_settings;
     if (env_.printSetup) printer.SetPrintSetup(env_.printSetup);
     const MessageSink sink = env_.messages;
-    if (sink) printer.SetMessageSink([sink](const QString& text) { sink(text, QMessageBox::Critical); });
+    if (sink)
+        printer.SetMessageSink([sink](const QString& text) { sink(text, QMessageBox::Critical); });
 
     // One scratch file for every page, gone after each print.
     const QString scratch = m_settings.MakeTempFileName() + QStringLiteral(".bmp");

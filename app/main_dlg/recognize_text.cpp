@@ -73,8 +73,7 @@ std::optional<std::string> COrbiskDlg::RecognizeFile(const QString& path) {
     const auto recognize = env_.recognizePage ? env_.recognizePage : MODIRecognizeFile;
     const std::string file = QFile::encodeName(path).toStdString();
     std::optional<std::string> text;
-    RunBehindProgress(this, kRecognizing.In(m_settings.Language),
-                      [&] { text = recognize(file); });
+    RunBehindProgress(this, kRecognizing.In(m_settings.Language), [&] { text = recognize(file); });
     return text;
 }
 

@@ -76,7 +76,8 @@ TEST_F(CaptureToPdfTest, AnImageWhosePdfCannotBeWrittenIsKeptWithItsTile) {
         dlg.OnCommand(IDC_CAPTURE_TO_PDF);
     }
 
-    EXPECT_TRUE(QFile::exists(SaveFolder() + "/IMG00001_00.jpg")) << Saved().join(' ').toStdString();
+    EXPECT_TRUE(QFile::exists(SaveFolder() + "/IMG00001_00.jpg"))
+        << Saved().join(' ').toStdString();
     EXPECT_FALSE(QFile::exists(SaveFolder() + "/IMG00001_00.pdf"));
     EXPECT_FALSE(QFile::exists(SaveFolder() + "/IMG00001_01.jpg"));
     EXPECT_TRUE(test::PassesQpdfCheck(SaveFolder() + "/IMG00001_01.pdf"));
@@ -276,8 +277,8 @@ TEST_F(RecordVideoTest, ARecordingGetsTheStillAsItsTileAndOneIndexStep) {
     EXPECT_EQ(dlg.Tiles()[0]->GetPath(), SaveFolder() + "/IMG00000.asf");
     EXPECT_FALSE(dlg.Tiles()[0]->Picture().isNull());
     EXPECT_EQ(dlg.GetSettings().INDEX, 1);
-    EXPECT_TRUE(cameras_.CallsOf(kDocCamera).contains("StartRecording " + SaveFolder() +
-                                                      "/IMG00000.asf"));
+    EXPECT_TRUE(
+        cameras_.CallsOf(kDocCamera).contains("StartRecording " + SaveFolder() + "/IMG00000.asf"));
 }
 
 struct NothingRecordedCase {
@@ -305,12 +306,11 @@ TEST_P(NothingRecordedTest, GivesNoTileNoIndexStepAndNoStill) {
     EXPECT_EQ(dlg.GetSettings().INDEX, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, NothingRecordedTest,
-    testing::Values(NothingRecordedCase{"empty_grab", false, 0, "ASF"},
-                    NothingRecordedCase{"start_failed", true, -1, "ASF"},
-                    NothingRecordedCase{"empty_file", true, 0, QByteArray()}),
-    [](const auto& info) { return test::CaseName(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, NothingRecordedTest,
+                         testing::Values(NothingRecordedCase{"empty_grab", false, 0, "ASF"},
+                                         NothingRecordedCase{"start_failed", true, -1, "ASF"},
+                                         NothingRecordedCase{"empty_file", true, 0, QByteArray()}),
+                         [](const auto& info) { return test::CaseName(info.param.name); });
 
 TEST_F(RecordVideoTest, APortraitRecordingSetsThePortraitSizeBackAndRestoresBothPreviews) {
     WithPortraitCamera();

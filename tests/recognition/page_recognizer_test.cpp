@@ -1,5 +1,5 @@
-#include "recognition/image_resolution.h"
 #include "recognition/page_recognizer.h"
+#include "recognition/image_resolution.h"
 #include "tests/support/case_name.h"
 #include "tests/support/temp_dir.h"
 
@@ -49,8 +49,8 @@ CPageRecognizer* PageRecognizerTest::recognizer_ = nullptr;
 TEST_F(PageRecognizerTest, ATwoPageTiffGivesPageZeroThenPageOne) {
     ASSERT_TRUE(recognizer_->Start()) << "models in " << DefaultTessdataPath();
     const std::string path = dir_.File("two.tif").toStdString();
-    ASSERT_TRUE(cv::imwritemulti(path, std::vector<cv::Mat>{LinePage("12345 ORBIT"),
-                                                            LinePage("67890 HARBOUR")}));
+    ASSERT_TRUE(cv::imwritemulti(
+        path, std::vector<cv::Mat>{LinePage("12345 ORBIT"), LinePage("67890 HARBOUR")}));
 
     const std::optional<std::string> text = recognizer_->RecognizeFile(path);
 
@@ -76,8 +76,8 @@ TEST_F(PageRecognizerTest, ABlankPageIsAnEmptyTextNotAFailure) {
 TEST_F(PageRecognizerTest, AFileThatCannotBeReadIsAFailure) {
     const std::string garbage = dir_.File("garbage.png").toStdString();
     std::ofstream(garbage) << "no picture here";
-    for (const std::string& path : {std::string(), dir_.File("missing.bmp").toStdString(),
-                                    garbage, dir_.Path().toStdString()}) {
+    for (const std::string& path : {std::string(), dir_.File("missing.bmp").toStdString(), garbage,
+                                    dir_.Path().toStdString()}) {
         EXPECT_FALSE(recognizer_->RecognizeFile(path).has_value()) << path;
     }
 }
@@ -87,10 +87,9 @@ TEST(PageRecognizerStartTest, AnEngineThatCannotStartIsAFailure) {
     const std::string page = dir.File("page.png").toStdString();
     ASSERT_TRUE(cv::imwrite(page, LinePage("12345")));
     // No data path, a folder without models, a language that has none.
-    for (const auto& [data, language] :
-         {std::pair<std::string, std::string>{"", kPageLanguages},
-          {dir.Path().toStdString(), kPageLanguages},
-          {DefaultTessdataPath(), "xx_none"}}) {
+    for (const auto& [data, language] : {std::pair<std::string, std::string>{"", kPageLanguages},
+                                         {dir.Path().toStdString(), kPageLanguages},
+                                         {DefaultTessdataPath(), "xx_none"}}) {
         CPageRecognizer recognizer(data, language);
         EXPECT_FALSE(recognizer.Start()) << data << " " << language;
         EXPECT_FALSE(recognizer.RecognizeFile(page).has_value()) << data << " " << language;
@@ -123,19 +122,20 @@ TEST_P(PageResolutionTest, ReadsTheDeclaredDpi) {
     EXPECT_EQ(PageResolutions(path.toStdString()), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, PageResolutionTest,
-    testing::Values(ResolutionCase{"png_300", "png", 300, {300}},
-                    ResolutionCase{"jpeg_200", "jpg", 200, {200}},
-                    ResolutionCase{"bmp_150", "bmp", 150, {150}},
-                    ResolutionCase{"tiff_400", "tif", 400, {400}}),
-    [](const auto& info) { return test::CaseName(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Formats, PageResolutionTest,
+                         testing::Values(ResolutionCase{"png_300", "png", 300, {300}},
+                                         ResolutionCase{"jpeg_200", "jpg", 200, {200}},
+                                         ResolutionCase{"bmp_150", "bmp", 150, {150}},
+                                         ResolutionCase{"tiff_400", "tif", 400, {400}}),
+                         [](const auto& info) { return test::CaseName(info.param.name); });
 
 TEST(PageResolutionFileTest, EveryTiffPageAndNothingForOtherFiles) {
     test::TempDir dir;
     const std::string tiff = dir.File("pages.tif").toStdString();
     ASSERT_TRUE(cv::imwritemulti(
-        tiff, std::vector<cv::Mat>{cv::Mat(20, 20, CV_8UC1, cv::Scalar(255)), cv::Mat(20, 20, CV_8UC1, cv::Scalar(0))},
+        tiff,
+        std::vector<cv::Mat>{cv::Mat(20, 20, CV_8UC1, cv::Scalar(255)),
+                             cv::Mat(20, 20, CV_8UC1, cv::Scalar(0))},
         {cv::IMWRITE_TIFF_RESUNIT, 2, cv::IMWRITE_TIFF_XDPI, 300, cv::IMWRITE_TIFF_YDPI, 300}));
     EXPECT_EQ(PageResolutions(tiff), (std::vector<int>{300, 300}));
 
