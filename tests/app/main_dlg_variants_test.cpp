@@ -178,18 +178,22 @@ class RecognizeTextTest : public test::CaptureWindowTest {
         env_.recognizePage = [this](const std::string& path) {
             const std::lock_guard lock(mutex_);
             paths_.push_back(path);
-            pageSize_ = cv::imread(path).size();
+            const cv::Mat page = cv::imread(path, cv::IMREAD_UNCHANGED);
+            pageSize_ = page.size();
+            pageChannels_ = page.channels();
             return answer_;
         };
     }
     std::mutex mutex_;
     std::vector<std::string> paths_;
     cv::Size pageSize_;
+    int pageChannels_ = 0;
     std::optional<std::string> answer_ = std::string("中文 text");
 };
 
 TEST_F(RecognizeTextTest, TheTextGoesToAUtf8FileWithATextTile) {
-    COrbiskDlg& dlg = Start(QStringLiteral("IMAGE/INDEX=9\nIMAGE/CUTPAGETYPE=2"));
+    // Grey captures: the page is recognised in colour all the same.
+    COrbiskDlg& dlg = Start(QStringLiteral("IMAGE/INDEX=9\nIMAGE/CUTPAGETYPE=2\nIMAGE/COLOR=1"));
 
     ASSERT_TRUE(dlg.OnCommand(IDC_RECOGNIZE_TEXT));
 
@@ -202,6 +206,8 @@ TEST_F(RecognizeTextTest, TheTextGoesToAUtf8FileWithATextTile) {
     // The engine read the custom crop, from a scratch file that is gone.
     ASSERT_EQ(paths_.size(), 1u);
     EXPECT_EQ(pageSize_, cv::Size(320, 240));
+    EXPECT_EQ(pageChannels_, 3);
+    EXPECT_EQ(dlg.GetSettings().COLOR, 1);
     EXPECT_FALSE(QFile::exists(QFile::decodeName(paths_[0].c_str())));
     EXPECT_TRUE(shown_.isEmpty()) << shown_.join('\n').toStdString();
 }

@@ -5,13 +5,13 @@
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <tiffio.h>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QTreeWidget>
 #include <opencv2/imgcodecs.hpp>
-#include <tiffio.h>
 
 #include <algorithm>
 #include <vector>
