@@ -97,7 +97,8 @@ const TextSample kSamples[] = {
     {"zh_office", "Noto Sans CJK SC",
      "办公室每天都要处理大量的合同、发票和证件。过去需要先用扫描仪逐页扫描，再手工整理文件名，"
      "效率很低。现在只要把纸张放在拍摄台上，连续拍摄功能会在新的页面放稳以后自动拍照，"
-     "并把多页内容合成一个文件。文字识别功能还能把页面上的文字保存为文本文件，方便以后检索和编辑。"},
+     "并把多页内容合成一个文件。文字识别功能还能把页面上的文字保存为文本文件，方便以后检索和编辑"
+     "。"},
     {"en_camera", "Liberation Serif",
      "The document camera stands on the desk and looks down on the paper. The operator lays a "
      "page under the lens, and the live picture in the middle of the main window follows it. "
@@ -161,9 +162,10 @@ cv::Mat CameraFrame(const cv::Mat& page, unsigned seed) {
     for (int y = 0; y < light.rows; ++y) {
         auto* row = light.ptr<float>(y);
         for (int x = 0; x < light.cols; ++x) {
-            row[x] = 1.0f - 0.3f * (static_cast<float>(x) / light.cols +
-                                    static_cast<float>(y) / light.rows) /
-                                2.0f;
+            row[x] = 1.0f -
+                     0.3f *
+                         (static_cast<float>(x) / light.cols + static_cast<float>(y) / light.rows) /
+                         2.0f;
         }
     }
     cv::Mat lit;
@@ -200,8 +202,8 @@ double ErrorRate(const std::string& reference, const std::string& recognised) {
         row[0] = i;
         for (std::size_t j = 1; j <= got.size(); ++j) {
             const std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1,
-                               diagonal + (ref[i - 1] == got[j - 1] ? 0 : 1)});
+            row[j] = std::min(
+                {row[j] + 1, row[j - 1] + 1, diagonal + (ref[i - 1] == got[j - 1] ? 0 : 1)});
             diagonal = above;
         }
     }
@@ -247,7 +249,6 @@ void PinToOneCore() {
     sched_setaffinity(0, sizeof(one), &one);
 }
 
-
 // A4 at 300 dpi, full of text.
 cv::Mat A4Page() {
     std::string text;
@@ -270,10 +271,12 @@ void BM_A4OnOneCore(benchmark::State& state) {
     // 0: a bitmap without a density, as the command writes; 1: a TIFF that
     // declares its 300 dpi.
     const bool tiff = state.range(0) == 1;
-    const QString path = Scratch().filePath(tiff ? QStringLiteral("a4.tif") : QStringLiteral("a4.bmp"));
+    const QString path =
+        Scratch().filePath(tiff ? QStringLiteral("a4.tif") : QStringLiteral("a4.bmp"));
     if (tiff) {
         cv::imwrite(path.toStdString(), page,
-                    {cv::IMWRITE_TIFF_RESUNIT, 2, cv::IMWRITE_TIFF_XDPI, kDpi, cv::IMWRITE_TIFF_YDPI, kDpi});
+                    {cv::IMWRITE_TIFF_RESUNIT, 2, cv::IMWRITE_TIFF_XDPI, kDpi,
+                     cv::IMWRITE_TIFF_YDPI, kDpi});
     } else {
         WriteImageFile(path, page);
     }
@@ -334,7 +337,8 @@ void BM_CharacterErrorRate(benchmark::State& state) {
             clean.push_back(ErrorRate(sample.text, Recognise(page, "clean.bmp")));
             camera.push_back(ErrorRate(sample.text, Recognise(cropped, "camera.bmp")));
             plain.push_back(ErrorRate(sample.text, PlainTesseract(frame)));
-            std::fprintf(stderr, "%-12s clean %5.2f %%  camera+crop %5.2f %%  plain frame %5.2f %%\n",
+            std::fprintf(stderr,
+                         "%-12s clean %5.2f %%  camera+crop %5.2f %%  plain frame %5.2f %%\n",
                          sample.name, 100 * clean.back(), 100 * camera.back(), 100 * plain.back());
         }
         state.counters["clean_median_%"] = 100 * Median(clean);

@@ -74,8 +74,7 @@ bool CPageRecognizer::StartLocked() {
 }
 
 std::optional<std::string> CPageRecognizer::RecognizeFile(const std::string& path) {
-    std::lock_guard lock(mutex_);
-    if (!StartLocked()) return std::nullopt;
+    // The file first: a file that cannot be read needs no models.
     std::vector<cv::Mat> pages;
     try {
         if (path.empty() || !cv::imreadmulti(path, pages, cv::IMREAD_ANYCOLOR) || pages.empty()) {
@@ -84,6 +83,8 @@ std::optional<std::string> CPageRecognizer::RecognizeFile(const std::string& pat
     } catch (const cv::Exception&) {
         return std::nullopt;
     }
+    std::lock_guard lock(mutex_);
+    if (!StartLocked()) return std::nullopt;
     const std::vector<int> dpi = PageResolutions(path);
     std::string text;
     for (std::size_t i = 0; i < pages.size(); ++i) {

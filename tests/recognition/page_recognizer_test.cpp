@@ -73,15 +73,6 @@ TEST_F(PageRecognizerTest, ABlankPageIsAnEmptyTextNotAFailure) {
     EXPECT_EQ(WithoutBlanks(*text), "");
 }
 
-TEST_F(PageRecognizerTest, AFileThatCannotBeReadIsAFailure) {
-    const std::string garbage = dir_.File("garbage.png").toStdString();
-    std::ofstream(garbage) << "no picture here";
-    for (const std::string& path : {std::string(), dir_.File("missing.bmp").toStdString(), garbage,
-                                    dir_.Path().toStdString()}) {
-        EXPECT_FALSE(recognizer_->RecognizeFile(path).has_value()) << path;
-    }
-}
-
 TEST(PageRecognizerStartTest, AnEngineThatCannotStartIsAFailure) {
     test::TempDir dir;
     const std::string page = dir.File("page.png").toStdString();
@@ -93,6 +84,17 @@ TEST(PageRecognizerStartTest, AnEngineThatCannotStartIsAFailure) {
         CPageRecognizer recognizer(data, language);
         EXPECT_FALSE(recognizer.Start()) << data << " " << language;
         EXPECT_FALSE(recognizer.RecognizeFile(page).has_value()) << data << " " << language;
+    }
+}
+
+TEST(PageRecognizerFileTest, AFileThatCannotBeReadIsAFailure) {
+    test::TempDir dir;
+    CPageRecognizer recognizer(DefaultTessdataPath());
+    const std::string garbage = dir.File("garbage.png").toStdString();
+    std::ofstream(garbage) << "no picture here";
+    for (const std::string& path : {std::string(), dir.File("missing.bmp").toStdString(), garbage,
+                                    dir.Path().toStdString()}) {
+        EXPECT_FALSE(recognizer.RecognizeFile(path).has_value()) << path;
     }
 }
 
