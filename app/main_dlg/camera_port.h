@@ -17,6 +17,8 @@ class QWidget;
 
 namespace orbisk {
 
+class IRecordingCamera;
+
 // What the main window asks of one camera: the operations of the camera
 // controller it uses, so that tests can stand in for a camera that fails.
 class CameraPort {
@@ -53,6 +55,9 @@ class CameraPort {
     // empty when there is none. Any thread.
     virtual cv::Mat GetFrame() = 0;
     virtual std::vector<cv::Mat> GetCroppedImages() = 0;
+    // What the recording dialog records through; lives no longer than the
+    // camera.
+    virtual std::unique_ptr<IRecordingCamera> Recorder() = 0;
 };
 
 // Makes a camera with threaded display or not, of a source kind.

@@ -4,6 +4,7 @@
 #include "app/main_dlg/camera_port.h"
 #include "video/camera_controller.h"
 #include "video/dialogs/camera_property_dialog.h"
+#include "video/dialogs/recording_camera.h"
 
 namespace orbisk {
 namespace {
@@ -72,6 +73,9 @@ class ControllerCamera : public CameraPort {
     }
     cv::Mat GetFrame() override { return controller_.GetFrame(); }
     std::vector<cv::Mat> GetCroppedImages() override { return controller_.GetCroppedImages(); }
+    std::unique_ptr<IRecordingCamera> Recorder() override {
+        return std::make_unique<ControllerRecordingCamera>(&controller_);
+    }
 
   private:
     CCameraController controller_;

@@ -111,8 +111,7 @@ void COrbiskDlg::Capture() {
 
     const CaptureFrames frames = GrabFrames();
     PullFromControls();
-    SaverMessages notifier(env_.messages);
-    const CaptureResult result = RunCaptureRoad(frames, m_settings, baseName, &notifier);
+    const CaptureResult result = SaveGrab(frames, baseName);
     if (result.pages == 0) return;
     // Otherwise a full disk would look like a capture that worked.
     ShowWriteFailures(result.failures);
@@ -129,6 +128,11 @@ void COrbiskDlg::Capture() {
     m_nIndexEdit += 1;
     PushToControls();
     RemoveTempFiles();
+}
+
+CaptureResult COrbiskDlg::SaveGrab(const CaptureFrames& frames, const QString& baseName) {
+    SaverMessages notifier(env_.messages);
+    return RunCaptureRoad(frames, m_settings, baseName, &notifier);
 }
 
 void COrbiskDlg::ShowWriteFailures(const QStringList& failures) {

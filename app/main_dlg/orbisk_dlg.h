@@ -33,6 +33,7 @@
 
 class QButtonGroup;
 class QComboBox;
+class QPrinter;
 class QMenu;
 class QPainter;
 class QSlider;
@@ -40,6 +41,7 @@ class QLabel;
 
 namespace orbisk {
 
+class CCVideoToFile;
 class CContinuousShootDlg;
 class CFxButton;
 class CImageTile;
@@ -83,6 +85,15 @@ struct StartupEnvironment {
     // Told, on the thread that took it, when a message from another program
     // has been handed to the UI thread; tests wait on it.
     std::function<void()> foreignMessageQueued;
+    // The text (UTF-8) of every page of an image file, nothing when the
+    // recognition failed; called on a worker thread. Empty: the program's
+    // recogniser.
+    std::function<std::optional<std::string>(const std::string& path)> recognizePage;
+    // Prepares the printer of a photocopy and says whether to print; empty:
+    // the system's print dialog.
+    std::function<bool(QPrinter& printer)> printSetup;
+    // Runs the recording dialog; empty: modally.
+    std::function<void(CCVideoToFile& dialog)> runRecording;
 
     static StartupEnvironment Program();
 };
@@ -325,6 +336,32 @@ class COrbiskDlg : public QDialog {
     // The name of a merged image or collection: the naming rule's, or the
     // first barcode's when barcode naming is on; empty when cancelled.
     QString CollectionName(const std::vector<std::string>& barcodes);
+
+    // Saves the grabbed cut-outs under `baseName` as the capture does; the
+    // saver's messages go to the operator.
+    CaptureResult SaveGrab(const CaptureFrames& frames, const QString& baseName);
+
+    // The capture variants (capture_variants.cpp, recognize_text.cpp,
+    // record_video.cpp).
+    void OnCaptureToPdf();
+    void OnAccelCaptureToPdf();
+    void CaptureToPdf();
+    // One PDF beside each written image, which then goes; an image whose PDF
+    // could not be written stays, with its own tile.
+    void WritePdfsBeside(const QStringList& written);
+    void OnPhotocopy();
+    void OnAccelPhotocopy();
+    void Photocopy();
+    void OnRecognizeText();
+    void RecognizeText();
+    // The text of the image file, read off the UI thread behind a progress
+    // box; nothing when the recognition failed.
+    std::optional<std::string> RecognizeFile(const QString& path);
+    void OnRecordVideo();
+    void RecordVideo();
+    // The cameras' rotation and automatic detection set again after a
+    // recording.
+    void RestorePreviewState();
 
     // The thumbnail strip (thumbnail_strip.cpp): puts one file into the
     // strip; `kind` a kThumbnail value; the picture comes from `displayPath`

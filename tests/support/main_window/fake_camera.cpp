@@ -1,7 +1,29 @@
 #include "tests/support/main_window/fake_camera.h"
 
+#include "tests/support/temp_dir.h"
+#include "video/dialogs/recording_camera.h"
+
 namespace orbisk::test {
 namespace {
+
+class FakeRecorder : public IRecordingCamera {
+  public:
+    FakeRecorder(FakeCameras& shared, int number) : s_(shared), n_(number) {}
+    int StartRecording(const QString& path, int, int, int, int) override {
+        s_.log.append(QStringLiteral("%1:StartRecording %2").arg(n_).arg(path));
+        if (s_.recordResult >= 0) WriteBytes(path, s_.recordedBytes);
+        return s_.recordResult;
+    }
+    int StopRecording() override {
+        s_.log.append(QStringLiteral("%1:StopRecording").arg(n_));
+        return 0;
+    }
+    int RecordingStatus() override { return 0; }
+
+  private:
+    FakeCameras& s_;
+    int n_;
+};
 
 class FakeCamera : public CameraPort {
   public:
@@ -93,6 +115,9 @@ class FakeCamera : public CameraPort {
         std::vector<cv::Mat> copies;
         for (const cv::Mat& m : s_.cutOuts) copies.push_back(m.clone());
         return copies;
+    }
+    std::unique_ptr<IRecordingCamera> Recorder() override {
+        return std::make_unique<FakeRecorder>(s_, n_);
     }
 
   private:

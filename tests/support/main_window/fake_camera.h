@@ -35,6 +35,11 @@ struct FakeCameras {
     // Runs when a camera goes, with its number.
     std::function<void(int camera)> onDestroyed;
     QSize resolution{1920, 1080};
+    // What a recording writes to its file ("n:StartRecording <path>" and
+    // "n:StopRecording" are logged): the start's result, and the bytes the
+    // file gets when the start succeeds.
+    int recordResult = 0;
+    QByteArray recordedBytes = "ASF";
     // The current frame, asked for from any thread; not logged.
     std::function<cv::Mat()> frame;
     QStringList log;
