@@ -47,6 +47,7 @@
 #include "recognition/doc_ocr.h"
 #include "tools/ocr_train/trainer.h"
 #include "video/camera_controller.h"
+#include "video/dialogs/recording_camera.h"
 #include "video/object_container.h"
 #include "video/show_video.h"
 
@@ -521,6 +522,7 @@ void PreviewRate(const Options& options, const PageTexts& sc) {
         void GetResolution(int&, int&) override {}
         cv::Mat GetFrame() override { return c->GetFrame(); }
         std::vector<cv::Mat> GetCroppedImages() override { return {}; }
+        std::unique_ptr<IRecordingCamera> Recorder() override { return nullptr; }
     } port(&controller);
     camera = std::make_shared<OrientationCamera>(&port);
     QObject sink;
