@@ -36,8 +36,8 @@ DeviceChangeMonitor::DeviceChangeMonitor(std::function<void()> changed,
     });
     udev_ = udev_new();
     if (udev_) monitor_ = udev_monitor_new_from_netlink(udev_, "udev");
-    if (monitor_ && udev_monitor_filter_add_match_subsystem_devtype(monitor_, "video4linux",
-                                                                    nullptr) >= 0 &&
+    if (monitor_ &&
+        udev_monitor_filter_add_match_subsystem_devtype(monitor_, "video4linux", nullptr) >= 0 &&
         udev_monitor_enable_receiving(monitor_) >= 0) {
         notifier_ = new QSocketNotifier(udev_monitor_get_fd(monitor_), QSocketNotifier::Read, this);
         connect(notifier_, &QSocketNotifier::activated, this, [this] { DrainUdev(); });
@@ -78,7 +78,8 @@ void RaiseDeviceChange() {
     std::lock_guard l(TheMonitors().lock);
     for (DeviceChangeMonitor* monitor : TheMonitors().all) {
         // Dropped by Qt if the monitor goes before it runs.
-        QMetaObject::invokeMethod(monitor, [monitor] { monitor->Raise(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            monitor, [monitor] { monitor->Raise(); }, Qt::QueuedConnection);
     }
 }
 

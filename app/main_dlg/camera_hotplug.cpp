@@ -40,8 +40,8 @@ void COrbiskDlg::WatchDocCameraLoss() {
 }
 
 void COrbiskDlg::StartDeviceWatch() {
-    m_deviceMonitor = std::make_unique<platform::DeviceChangeMonitor>(
-        [this] { OnDeviceChange(); }, env_.deviceChangeDelay);
+    m_deviceMonitor = std::make_unique<platform::DeviceChangeMonitor>([this] { OnDeviceChange(); },
+                                                                      env_.deviceChangeDelay);
     WatchDocCameraLoss();
 }
 
