@@ -9,8 +9,8 @@
 #include "tests/support/main_window/main_window_test.h"
 #include "tests/support/wait_until.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
+#include <QDir>
 
 namespace orbisk {
 namespace {
