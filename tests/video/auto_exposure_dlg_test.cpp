@@ -1,9 +1,8 @@
 #include "video/dialogs/auto_exposure_dlg.h"
 
-
+#include <gtest/gtest.h>
 #include <QProgressBar>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <map>
@@ -42,9 +41,8 @@ struct FakeExposureCamera : IAutoExposureCamera {
     }
 };
 
-constexpr CAutoExposureDlg::Timing kInstant{std::chrono::milliseconds(0),
-                                            std::chrono::milliseconds(0),
-                                            std::chrono::milliseconds(0)};
+constexpr CAutoExposureDlg::Timing kInstant{
+    std::chrono::milliseconds(0), std::chrono::milliseconds(0), std::chrono::milliseconds(0)};
 
 struct DialogRun {
     int result = -1;
@@ -74,8 +72,8 @@ TEST(AutoExposureDlg, TriesFourStepsUpAndEightDownFromMinusFive) {
     EXPECT_EQ(run.progressMax, 13);
     EXPECT_EQ(run.trials, 1 + 4 + 8);
     // Every distance equal: each trial becomes the best; the last is -13.
-    EXPECT_EQ(camera->set, std::vector<int>({-4, -3, -2, -1, -6, -7, -8, -9, -10, -11, -12, -13,
-                                             -13}));
+    EXPECT_EQ(camera->set,
+              std::vector<int>({-4, -3, -2, -1, -6, -7, -8, -9, -10, -11, -12, -13, -13}));
     EXPECT_EQ(run.chosen, -13);
 }
 
@@ -105,28 +103,33 @@ TEST_P(AutoExposureStopRule, StopsAndChooses) {
     EXPECT_EQ(camera->set.back(), c.chosen);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, AutoExposureStopRule,
-    testing::Values(
-        // Passing 190 and getting farther ends the upward search; the downward
-        // one ends below 190 and farther.
-        StopCase{"past_the_target_ends_each_direction",
-                 {{-5, 150}, {-4, 170}, {-3, 190}, {-2, 210}, {-6, 130}},
-                 {-4, -3, -2, -6},
-                 -3},
-        // Below 190 and farther does not end the upward search, and becomes
-        // the best with its larger distance.
-        StopCase{"farther_below_the_target_still_becomes_best",
-                 {{-5, 180}, {-4, 170}, {-3, 160}, {-2, 150}, {-1, 140}, {-6, 185}, {-7, 189},
-                  {-8, 170}},
-                 {-4, -3, -2, -1, -6, -7, -8},
-                 -7},
-        // No frame: that trial is skipped, the search goes on.
-        StopCase{"an_empty_frame_is_skipped",
-                 {{-5, 170}, {-4, -1}, {-3, 185}, {-2, 230}, {-6, 120}},
-                 {-4, -3, -2, -6},
-                 -3}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, AutoExposureStopRule,
+                         testing::Values(
+                             // Passing 190 and getting farther ends the upward search; the downward
+                             // one ends below 190 and farther.
+                             StopCase{"past_the_target_ends_each_direction",
+                                      {{-5, 150}, {-4, 170}, {-3, 190}, {-2, 210}, {-6, 130}},
+                                      {-4, -3, -2, -6},
+                                      -3},
+                             // Below 190 and farther does not end the upward search, and becomes
+                             // the best with its larger distance.
+                             StopCase{"farther_below_the_target_still_becomes_best",
+                                      {{-5, 180},
+                                       {-4, 170},
+                                       {-3, 160},
+                                       {-2, 150},
+                                       {-1, 140},
+                                       {-6, 185},
+                                       {-7, 189},
+                                       {-8, 170}},
+                                      {-4, -3, -2, -1, -6, -7, -8},
+                                      -7},
+                             // No frame: that trial is skipped, the search goes on.
+                             StopCase{"an_empty_frame_is_skipped",
+                                      {{-5, 170}, {-4, -1}, {-3, 185}, {-2, 230}, {-6, 120}},
+                                      {-4, -3, -2, -6},
+                                      -3}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(AutoExposureDlg, FailuresShowTheMessageAndEndTheDialog) {
     for (const bool rangeFails : {true, false}) {

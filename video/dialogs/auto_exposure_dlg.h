@@ -46,8 +46,7 @@ class CAutoExposureDlg : public QDialog {
     using Timing = AutoExposureTiming;
     static constexpr int kTargetBrightness = 190;
 
-    explicit CAutoExposureDlg(std::weak_ptr<IAutoExposureCamera> camera,
-                              QWidget* parent = nullptr,
+    explicit CAutoExposureDlg(std::weak_ptr<IAutoExposureCamera> camera, QWidget* parent = nullptr,
                               AutoExposureTiming timing = AutoExposureTiming());
 
     // The failure message goes here instead of a message box.
