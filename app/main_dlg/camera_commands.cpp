@@ -12,7 +12,9 @@
 #include <QSignalBlocker>
 #include <QSlider>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace orbisk {
 

@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QRadioButton>
 
+#include <utility>
+
 namespace orbisk {
 
 using namespace ids::main_dlg;
