@@ -4,6 +4,8 @@
 #include "app/main_dlg/orbisk_dlg.h"
 #include "core/command_ids.h"
 #include "platform/program_folders.h"
+#include "platform/simulated_camera.h"
+#include "platform/simulated_camera_id.h"
 #include "ui/image_tile.h"
 
 #include <benchmark/benchmark.h>
@@ -16,6 +18,7 @@
 #include <opencv2/core/utility.hpp>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -68,6 +71,52 @@ void BM_Exit(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Exit)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Runs the events until `done`; false after `limit`.
+bool RunEventsUntil(const std::function<bool()>& done, std::chrono::seconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+// From plugging the document camera back in to its first new frame, with the
+// window's own coalescing of the device events (target: 3 s at most).
+void BM_ReplugToLivePicture(benchmark::State& state) {
+    App();
+    orbisk::StartupEnvironment env = orbisk::StartupEnvironment::Program();
+    env.messages = [](const QString&, QMessageBox::Icon) {};
+    env.splashMilliseconds = 0;
+    orbisk::COrbiskDlg dlg(nullptr, env);
+    if (!dlg.OnInitDialog()) state.SkipWithError("the start-up stopped");
+    dlg.show();
+    const std::string doc = orbisk::platform::kSimulatedDocumentProductId;
+    for (auto _ : state) {
+        orbisk::platform::SimulatedCamera::Unplug(doc);
+        if (!RunEventsUntil([&] { return dlg.DocCamera() == nullptr; }, std::chrono::seconds(10))) {
+            state.SkipWithError("the unplug was not noticed");
+            break;
+        }
+        const long delivered = orbisk::platform::SimulatedCamera::FramesDelivered(doc);
+        const auto start = std::chrono::steady_clock::now();
+        orbisk::platform::SimulatedCamera::Plug(doc);
+        if (!RunEventsUntil(
+                [&] {
+                    return dlg.DocCamera() &&
+                           orbisk::platform::SimulatedCamera::FramesDelivered(doc) > delivered;
+                },
+                std::chrono::seconds(10))) {
+            state.SkipWithError("no live picture after the replug");
+            break;
+        }
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    dlg.DestroyWindow();
+}
+BENCHMARK(BM_ReplugToLivePicture)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // Space pressed on the window until the file is written and its tile
 // painted: the simulated document camera at 3264 x 2448, the whole frame, a

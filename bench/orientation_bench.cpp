@@ -510,7 +510,12 @@ void PreviewRate(const Options& options, const PageTexts& sc) {
         bool Stop() override { return true; }
         bool ShowPreview(bool) override { return true; }
         bool SetCropMargins(int, int, int, int) override { return true; }
-        int GetCameraControlRange(int, int&, int&) override { return 0; }
+        int GetCameraControlRange(int, platform::PropertyRange&) override { return 0; }
+        int GetCameraControl(int, int&, int&) override { return -1; }
+        void ShowDevicePropertyPage(QWidget*) override {}
+        void ShowFormatPropertyPage(QWidget*) override {}
+        bool IsAutoDetectOn() const override { return false; }
+        void SetLostHandler(std::function<void()>) override {}
         int SetCameraControl(int, int) override { return 0; }
         void SetRotation(int) override {}
         void SetAutoDetect(bool, int, float) override {}

@@ -1,5 +1,6 @@
 #include "platform/simulated_camera.h"
 
+#include "platform/device_change_monitor.h"
 #include "platform/frame_converter.h"
 #include "platform/log_categories.h"
 #include "platform/simulated_camera_id.h"
@@ -574,14 +575,21 @@ void SimulatedCamera::PressButton(const std::string& productId) {
 
 void SimulatedCamera::Unplug(const std::string& productId) {
     Hub& hub = TheHub();
-    std::lock_guard l(hub.lock);
-    if (auto d = hub.Find(productId)) d->SetPlugged(false);
+    {
+        std::lock_guard l(hub.lock);
+        if (auto d = hub.Find(productId)) d->SetPlugged(false);
+    }
+    // As udev tells of a real camera.
+    RaiseDeviceChange();
 }
 
 void SimulatedCamera::Plug(const std::string& productId) {
     Hub& hub = TheHub();
-    std::lock_guard l(hub.lock);
-    if (auto d = hub.Find(productId)) d->SetPlugged(true);
+    {
+        std::lock_guard l(hub.lock);
+        if (auto d = hub.Find(productId)) d->SetPlugged(true);
+    }
+    RaiseDeviceChange();
 }
 
 void SimulatedCamera::SetFormats(const std::string& productId, std::vector<CaptureFormat> formats) {

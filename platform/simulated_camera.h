@@ -51,6 +51,7 @@ class SimulatedCamera {
     static bool ButtonWatched(const std::string& productId);
     // Unplugging ends a running stream the way ENODEV does; the device
     // leaves the registry until it is plugged in again.
+    // Both tell the device-change monitors, as udev does of a real camera.
     static void Unplug(const std::string& productId);
     static void Plug(const std::string& productId);
     static void SetFormats(const std::string& productId, std::vector<CaptureFormat> formats);

@@ -67,7 +67,19 @@ CCameraController::~CCameraController() {
 void CCameraController::EnsureSource() {
     if (!source_) {
         source_ = factories_.source(sourceKind_);
+        if (source_ && lostNotify_) source_->SetLostNotify(lostNotify_);
     }
+}
+
+void CCameraController::SetLostNotify(std::function<void()> lost) {
+    lostNotify_ = std::move(lost);
+    if (source_) source_->SetLostNotify(lostNotify_);
+}
+
+bool CCameraController::PollGraphEvent(int& kind, int& eventCode) {
+    kind = kEventNone;
+    eventCode = 0;
+    return source_ && source_->PollGraphEvent(kind, eventCode);
 }
 
 void CCameraController::DeletePreview() {

@@ -59,6 +59,10 @@ class CCameraController {
     int GetCameraControl(int property, int& value, int& flags);
     int GetCameraControlRange(int property, int& minimum, int& maximum, int& step,
                               int& defaultValue, int& flags);
+    // A lost stream: told on the source's thread; PollGraphEvent (UI thread)
+    // then reports it once.
+    void SetLostNotify(std::function<void()> lost);
+    bool PollGraphEvent(int& kind, int& eventCode);
     void ShowFormatPropertyPage(QWidget* owner);
     void ShowDevicePropertyPage(QWidget* owner);
     // Quarter turns only; -90 reaches the preview as 270.
@@ -98,6 +102,7 @@ class CCameraController {
     std::unique_ptr<IVideoRecorder> recorder_;
     QWidget* parent_ = nullptr;
     bool autoDetect_ = false;
+    std::function<void()> lostNotify_;
 
     Factories factories_;
     mutable std::shared_mutex previewGuard_;

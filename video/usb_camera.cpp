@@ -295,7 +295,11 @@ bool CUSBCamra::Run() {
     lostReported_ = false;
     if (!device_->Start(
             chosen_, [grab](const platform::FrameSample& s) { grab->Receive(s); },
-            [this] { lost_ = true; })) {
+            [this] {
+                lost_ = true;
+                std::lock_guard lock(lostNotifyLock_);
+                if (lostNotify_) lostNotify_();
+            })) {
         return false;
     }
     state_ = kStateRunning;
@@ -434,6 +438,11 @@ HResult CUSBCamra::SetResolutionIndex(int index) {
     requestedWidth_ = -1;
     requestedHeight_ = -1;
     return Reopen();
+}
+
+void CUSBCamra::SetLostNotify(std::function<void()> lost) {
+    std::lock_guard lock(lostNotifyLock_);
+    lostNotify_ = std::move(lost);
 }
 
 bool CUSBCamra::PollGraphEvent(int& kind, int& eventCode) {

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 
 namespace orbisk {
 
@@ -66,6 +67,7 @@ class CUSBCamra : public CVideoBaseClass {
     void SetOption(int option) override { option_ = option; }
     // Reports a lost device (the camera was unplugged while streaming) once.
     bool PollGraphEvent(int& kind, int& eventCode) override;
+    void SetLostNotify(std::function<void()> lost) override;
     void SetFormatPreference(int format) override { formatPreference_ = format; }
     int GetState() override { return state_; }
 
@@ -114,6 +116,9 @@ class CUSBCamra : public CVideoBaseClass {
     platform::CaptureFormat chosen_;
     std::atomic<bool> lost_{false};
     bool lostReported_ = false;
+    // The capture thread calls it; set from the UI thread.
+    std::mutex lostNotifyLock_;
+    std::function<void()> lostNotify_;
 };
 
 }  // namespace orbisk

@@ -8,6 +8,7 @@
 #include <opencv2/core.hpp>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class QWidget;
@@ -114,6 +115,9 @@ class CVideoBaseClass {
     virtual HResult SetResolutionIndex(int /*index*/) { return kEFail; }
     virtual void SetOption(int /*option*/) {}
     virtual bool PollGraphEvent(int& /*kind*/, int& /*eventCode*/) { return false; }
+    // Called from the source's own thread when a stream ends by itself (the
+    // device is gone or fell silent), before PollGraphEvent reports it.
+    virtual void SetLostNotify(std::function<void()> /*lost*/) {}
     virtual void SetFormatPreference(int /*format*/) {}
     virtual int GetState() { return kStateClosed; }
 };

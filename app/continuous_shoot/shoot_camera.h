@@ -2,6 +2,8 @@
 
 #include <opencv2/core/mat.hpp>
 
+#include <mutex>
+
 namespace orbisk {
 
 // What continuous shooting needs of the camera it watches. The inspection
@@ -16,15 +18,32 @@ class IShootCamera {
 };
 
 // The shooting view of a camera controller (anything with a GetFrame() that
-// any thread may call); no controller means no camera. Not owned.
+// any thread may call); no controller means no camera. Not owned: the owner
+// swaps it out (SetController) before it deletes it, which waits for a frame
+// being taken.
 template <typename Controller>
 class ControllerShootCamera : public IShootCamera {
   public:
     explicit ControllerShootCamera(Controller* controller) : controller_(controller) {}
-    bool HasCamera() override { return controller_ != nullptr; }
-    cv::Mat CurrentFrame() override { return controller_ ? controller_->GetFrame() : cv::Mat(); }
+    bool HasCamera() override {
+        std::lock_guard lock(mutex_);
+        return controller_ != nullptr;
+    }
+    cv::Mat CurrentFrame() override {
+        std::lock_guard lock(mutex_);
+        return controller_ ? controller_->GetFrame() : cv::Mat();
+    }
+    void SetController(Controller* controller) {
+        std::lock_guard lock(mutex_);
+        controller_ = controller;
+    }
+    Controller* GetController() {
+        std::lock_guard lock(mutex_);
+        return controller_;
+    }
 
   private:
+    std::mutex mutex_;
     Controller* controller_;
 };
 

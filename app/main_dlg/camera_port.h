@@ -39,10 +39,23 @@ class CameraPort {
     virtual bool ShowPreview(bool visible) = 0;
     virtual bool SetCropMargins(int left, int top, int right, int bottom) = 0;
     // 0 when the control exists.
-    virtual int GetCameraControlRange(int property, int& minimum, int& maximum) = 0;
+    virtual int GetCameraControlRange(int property, platform::PropertyRange& range) = 0;
+    int GetCameraControlRange(int property, int& minimum, int& maximum) {
+        platform::PropertyRange range;
+        const int result = GetCameraControlRange(property, range);
+        if (result == 0) minimum = range.minimum, maximum = range.maximum;
+        return result;
+    }
+    // 0 when read; `flags` kPropertyAuto while the camera runs the control itself.
+    virtual int GetCameraControl(int property, int& value, int& flags) = 0;
+    // A value outside the range hands the control to the camera's automatic.
     virtual int SetCameraControl(int property, int value) = 0;
+    // The driver's pages, modal over `owner`.
+    virtual void ShowDevicePropertyPage(QWidget* owner) = 0;
+    virtual void ShowFormatPropertyPage(QWidget* owner) = 0;
     virtual void SetRotation(int degrees) = 0;
     virtual void SetAutoDetect(bool on, int several, float threshold) = 0;
+    virtual bool IsAutoDetectOn() const = 0;
     virtual void EnableCustomCropBox(bool on) = 0;
     virtual bool GetCustomCropRect(IntRect& rect) = 0;
     virtual bool SetCustomCropRect(const IntRect& rect, bool keepAspect) = 0;
@@ -58,6 +71,9 @@ class CameraPort {
     // What the recording dialog records through; lives no longer than the
     // camera.
     virtual std::unique_ptr<IRecordingCamera> Recorder() = 0;
+    // Told on the UI thread, once a stream, when the camera stopped delivering
+    // (unplugged, or silent for too long). Set before Run.
+    virtual void SetLostHandler(std::function<void()> lost) = 0;
 };
 
 // Makes a camera with threaded display or not, of a source kind.
@@ -72,7 +88,11 @@ CameraFactory ControllerCameraFactory();
 inline constexpr float kDocumentThreshold = kCropDetection.minAreaRatio;
 inline constexpr float kSingleObjectThreshold = kPageDetection.minAreaRatio;
 
-// The exposure property of the camera controls.
+// The exposure and focus properties of the camera controls.
 inline constexpr int kExposureProperty = platform::kCameraExposure;
+inline constexpr int kFocusProperty = platform::kCameraFocus;
+
+// A value the camera layer takes as "automatic": one past the range.
+int AutomaticValue(int minimum, int maximum);
 
 }  // namespace orbisk

@@ -6,6 +6,10 @@
 #include "video/dialogs/camera_property_dialog.h"
 #include "video/dialogs/recording_camera.h"
 
+#include <QCoreApplication>
+
+#include <climits>
+
 namespace orbisk {
 namespace {
 
@@ -47,14 +51,23 @@ class ControllerCamera : public CameraPort {
     bool SetCropMargins(int left, int top, int right, int bottom) override {
         return controller_.SetCropMargins(left, top, right, bottom);
     }
-    int GetCameraControlRange(int property, int& minimum, int& maximum) override {
-        int step = 0, defaultValue = 0, flags = 0;
-        return controller_.GetCameraControlRange(property, minimum, maximum, step, defaultValue,
-                                                 flags);
+    int GetCameraControlRange(int property, platform::PropertyRange& r) override {
+        return controller_.GetCameraControlRange(property, r.minimum, r.maximum, r.step,
+                                                 r.defaultValue, r.flags);
+    }
+    int GetCameraControl(int property, int& value, int& flags) override {
+        return controller_.GetCameraControl(property, value, flags);
     }
     int SetCameraControl(int property, int value) override {
         return controller_.SetCameraControl(property, value);
     }
+    void ShowDevicePropertyPage(QWidget* owner) override {
+        controller_.ShowDevicePropertyPage(owner);
+    }
+    void ShowFormatPropertyPage(QWidget* owner) override {
+        controller_.ShowFormatPropertyPage(owner);
+    }
+    bool IsAutoDetectOn() const override { return controller_.IsAutoDetectOn(); }
     void SetRotation(int degrees) override { controller_.SetRotation(degrees); }
     void SetAutoDetect(bool on, int several, float threshold) override {
         controller_.SetAutoDetect(on, several, threshold);
@@ -77,12 +90,37 @@ class ControllerCamera : public CameraPort {
         return std::make_unique<ControllerRecordingCamera>(&controller_);
     }
 
+    void SetLostHandler(std::function<void()> lost) override {
+        if (!lost) {
+            controller_.SetLostNotify(nullptr);
+            return;
+        }
+        // The stream's thread tells the UI thread, which asks the source for
+        // its report; a camera deleted meanwhile hears nothing.
+        std::weak_ptr<bool> alive = alive_;
+        controller_.SetLostNotify([this, alive, lost = std::move(lost)] {
+            QMetaObject::invokeMethod(
+                qApp,
+                [this, alive, lost] {
+                    if (!alive.lock()) return;
+                    int kind = kEventNone, code = 0;
+                    if (controller_.PollGraphEvent(kind, code) && kind == kEventDeviceLost) lost();
+                },
+                Qt::QueuedConnection);
+        });
+    }
+
   private:
     CCameraController controller_;
     int sourceKind_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace
+
+int AutomaticValue(int minimum, int maximum) {
+    return maximum < INT_MAX ? maximum + 1 : (minimum > INT_MIN ? minimum - 1 : maximum);
+}
 
 CameraFactory ControllerCameraFactory() {
     // The program's cameras show their property pages as our dialogs.

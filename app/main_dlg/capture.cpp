@@ -199,9 +199,10 @@ CaptureFrames COrbiskDlg::GrabFrames() {
                                                          : nullptr;
     CaptureFrames frames;
     if (!camera) return frames;
-    frames.cutOuts = camera->GetCroppedImages();
-    if (frames.cutOuts.empty()) return frames;
+    // The size first: the camera may go (unplugged) while the grab waits.
     camera->GetResolution(frames.cameraWidth, frames.cameraHeight);
+    frames.cutOuts = camera->GetCroppedImages();
+    if (frames.cutOuts.empty()) frames.cameraWidth = frames.cameraHeight = 0;
     return frames;
 }
 

@@ -16,6 +16,7 @@ void COrbiskDlg::OpenContinuousShootDialog() {
     PullFromControls();
     if (m_pShootDlg) return;
     const bool portrait = m_settings.CurrentCamera == 1;
+    m_shootWatchesPortrait = portrait;
     m_pShootCamera = std::make_unique<ControllerShootCamera<CameraPort>>(
         portrait ? m_pPorCamera.get() : m_pDocCamera.get());
     m_pShootDlg =

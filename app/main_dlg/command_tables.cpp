@@ -42,6 +42,11 @@ const CommandEntry<COrbiskDlg> COrbiskDlg::kCommands[] = {
     {IDC_ONE_PDF, &COrbiskDlg::OnSaveAsOnePdf},
     {IDC_MULTI_PAGE_TIF, &COrbiskDlg::OnSaveAsMultiPageTif},
     {IDC_PREFERENCES, &COrbiskDlg::OnSystemSettings},
+    {IDC_AUTO_EXPOSURE, &COrbiskDlg::OnAutoExposure},
+    {IDC_AUTO_FOCUS, &COrbiskDlg::OnAutoFocus},
+    {IDC_VIDEO_PARAMS, &COrbiskDlg::OnVideoParams},
+    {ID_FORMAT_PROPERTIES, &COrbiskDlg::OnFormatProperties},
+    {IDC_SWITCH_CAMERA, &COrbiskDlg::OnSwitchCamera},
 };
 
 const MessageEntry<COrbiskDlg> COrbiskDlg::kMessages[] = {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/continuous_shoot/shoot_camera.h"
 #include "app/main_dlg/accelerators.h"
 #include "app/main_dlg/camera_models.h"
 #include "app/main_dlg/camera_port.h"
@@ -12,6 +13,7 @@
 #include "app/main_dlg/orientation_thread.h"
 #include "core/sys_settings.h"
 #include "documents/capture_road.h"
+#include "platform/device_change_monitor.h"
 #include "platform/named_window.h"
 #include "platform/sound_player.h"
 #include "platform/window_destroy_watch.h"
@@ -38,6 +40,7 @@ class QMenu;
 class QPainter;
 class QSlider;
 class QLabel;
+class QTimer;
 
 namespace orbisk {
 
@@ -94,6 +97,9 @@ struct StartupEnvironment {
     std::function<bool(QPrinter& printer)> printSetup;
     // Runs the recording dialog; empty: modally.
     std::function<void(CCVideoToFile& dialog)> runRecording;
+    // How long the device-change events must be quiet before the window
+    // looks at its cameras: one look for the burst of a plug.
+    std::chrono::milliseconds deviceChangeDelay{300};
 
     static StartupEnvironment Program();
 };
@@ -134,6 +140,15 @@ class COrbiskDlg : public QDialog {
     void LoadMessageTexts(int language);
     void ApplyLanguageToControls(int language);
 
+    // Timer 100 (every second): the exposure display follows the camera
+    // while exposure is automatic.
+    static constexpr int kExposureTimer = 100;
+    static constexpr int kExposureTimerPeriodMs = 1000;
+    void OnTimer(int id);
+    // The cameras came or went (camera_hotplug.cpp): a vanished document
+    // camera closes both, a returning one is opened again.
+    void OnDeviceChange();
+
     // The control of an id, null when the window has none.
     QWidget* Control(int id) const;
     template <typename T>
@@ -150,6 +165,10 @@ class COrbiskDlg : public QDialog {
     // A thread object is kept (not yet joined).
     bool OrientationJoinable() const { return m_orientationThread.Joinable(); }
     int DocRotation() const { return m_nDocRotation; }
+    int PorRotation() const { return m_nPorRotation; }
+    int Exposure() const { return m_nExposure; }
+    const QTimer* ExposureTimer() const { return m_exposureTimer; }
+    platform::DeviceChangeMonitor* DeviceMonitor() const { return m_deviceMonitor.get(); }
     int DisplayMode() const { return m_nDisplayMode; }
     int NamingRule() const { return m_nNamingRule; }
     IntRect PreviewRect() const { return m_rcPreview; }
@@ -241,6 +260,41 @@ class COrbiskDlg : public QDialog {
     void OnRotate180();
     void OnRotateRight();
     void Rotate(int degrees);
+
+    // Exposure, focus, the driver's pages and the camera switch
+    // (camera_commands.cpp).
+    void OnHScroll();
+    void OnAutoExposure();
+    void OnAutoFocus();
+    void OnVideoParams();
+    void OnFormatProperties();
+    void OnSwitchCamera();
+    bool SwitchToDocumentCamera();
+    bool SwitchToPortraitCamera();
+    // The exposure controls from the document camera: range, value, automatic.
+    void RefreshExposureControls();
+    // The slider, m_nExposure and the settings take `value`; no notification.
+    void ShowExposure(int value);
+    // The crop radios from a camera's crop mode; CUTPAGETYPE follows.
+    void ShowCropModeOf(CameraPort& camera);
+    // A reopened camera gets what the start-up gave it: trims (document
+    // camera) and rotation.
+    void ApplyTrims(int left, int top, int right, int bottom);
+
+    // The workers that read a controller (camera_hotplug.cpp): let go of
+    // `camera` before it is deleted, and take the window's cameras again.
+    void ReleaseCamera(CameraPort* camera);
+    void RewireWorkers();
+    // A lost stream of the document camera counts as its unplugging.
+    void WatchDocCameraLoss();
+    // The hot-plug's two cases.
+    void CloseCamerasAfterUnplug();
+    void ReopenCamerasAfterReplug();
+    void StartDeviceWatch();
+    void StopDeviceWatch();
+    // A camera command that shows a modal page holds device changes until it
+    // returns: the page belongs to the controller.
+    struct DeviceChangeHold;
 
     // The naming, crop, colour and destination controls (modes.cpp).
     void ConnectModeControls();
@@ -432,7 +486,15 @@ class COrbiskDlg : public QDialog {
     QPointer<CShowImageDlg> m_pMergeDlg;
     std::unique_ptr<CMultiPageDlg> m_pPageDlg;
     // What the shooting dialog watches; outlives the dialog.
-    std::unique_ptr<IShootCamera> m_pShootCamera;
+    std::unique_ptr<ControllerShootCamera<CameraPort>> m_pShootCamera;
+    // The shooting dialog watches the portrait camera.
+    bool m_shootWatchesPortrait = false;
+    QTimer* m_exposureTimer = nullptr;
+    std::unique_ptr<platform::DeviceChangeMonitor> m_deviceMonitor;
+    // The document camera reported its stream lost since the last look.
+    bool m_docCameraLost = false;
+    int m_deviceChangeHolds = 0;
+    bool m_deviceChangePending = false;
     std::unique_ptr<CContinuousShootDlg> m_pShootDlg;
     QString m_strMergedPath;
     // Files put into the thumbnail strip since the start; never reset.

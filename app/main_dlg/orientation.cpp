@@ -8,7 +8,7 @@
 namespace orbisk {
 
 void COrbiskDlg::StartOrientation() {
-    if (!m_settings.DOCCHECK || m_orientationThread.Running()) return;
+    if (!m_settings.DOCCHECK || m_orientationThread.Running() || !m_pDocCamera) return;
     // A thread that ended by itself is joined before another is made.
     StopOrientation();
     if (env_.orientationBody) {

@@ -160,11 +160,16 @@ bool COrbiskDlg::OnInitDialog() {
     StyleButtons();
     CreateTiles();
     InitExposure();
+    m_exposureTimer = new QTimer(this);
+    m_exposureTimer->setInterval(kExposureTimerPeriodMs);
+    connect(m_exposureTimer, &QTimer::timeout, this, [this] { OnTimer(kExposureTimer); });
+    m_exposureTimer->start();
     RestoreModes();
     StartOrientation();
     if (m_settings.CameraModel == kModelWithoutExposure) ApplyModel5Layout();
     starting_ = false;
     started_ = true;
+    StartDeviceWatch();
     ReleaseHeldMessages();
     return true;
 }
@@ -497,6 +502,8 @@ bool COrbiskDlg::NotifySibling() {
 void COrbiskDlg::DestroyWindow() {
     if (destroyed_) return;
     destroyed_ = true;
+    if (m_exposureTimer) m_exposureTimer->stop();
+    StopDeviceWatch();
     StopWorkers();
     KeepCustomCropRects();
     // A window whose start-up stopped never showed the settings: nothing of

@@ -58,6 +58,7 @@ void COrbiskDlg::BuildControls() {
     add(IDC_AUTO_EXPOSURE, new QCheckBox(video));
     m_exposureSlider = new QSlider(Qt::Horizontal, video);
     add(IDC_EXPOSURE_SLIDER, m_exposureSlider);
+    connect(m_exposureSlider, &QSlider::valueChanged, this, [this] { OnHScroll(); });
     auto* exposure = new QLineEdit(video);
     exposure->setValidator(new QIntValidator(exposure));
     add(IDC_EXPOSURE_EDIT, exposure);

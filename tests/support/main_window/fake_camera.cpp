@@ -27,8 +27,10 @@ class FakeRecorder : public IRecordingCamera {
 
 class FakeCamera : public CameraPort {
   public:
-    FakeCamera(FakeCameras& shared, int number) : s_(shared), n_(number) {}
+    FakeCamera(FakeCameras& shared, int number) : s_(shared), n_(number) { s_.alive[n_] = this; }
     ~FakeCamera() override {
+        s_.alive.erase(n_);
+        s_.lostHandlers.erase(n_);
         if (s_.onDestroyed) s_.onDestroyed(n_);
     }
 
@@ -46,7 +48,8 @@ class FakeCamera : public CameraPort {
              int deviceIndex) override {
         Log(QStringLiteral("Open %1:%2 %3").arg(vid, pid).arg(deviceIndex));
         window_ = parent;
-        return s_.openResult;
+        const auto it = s_.openResultOf.find(n_);
+        return it != s_.openResultOf.end() ? it->second : s_.openResult;
     }
     bool GetFormats(std::vector<int>& formats) override {
         formats = {kFormatYuy2, kFormatMjpg};
@@ -55,7 +58,8 @@ class FakeCamera : public CameraPort {
     bool Run() override {
         Log(QStringLiteral("Run"));
         if (s_.onRun) s_.onRun(window_);
-        return s_.runResult;
+        const auto it = s_.runResultOf.find(n_);
+        return it != s_.runResultOf.end() ? it->second : s_.runResult;
     }
     bool Stop() override {
         Log(QStringLiteral("Stop"));
@@ -69,18 +73,40 @@ class FakeCamera : public CameraPort {
         Log(QStringLiteral("Margins %1 %2 %3 %4").arg(l).arg(t).arg(r).arg(b));
         return true;
     }
-    int GetCameraControlRange(int, int& minimum, int& maximum) override {
-        minimum = -8;
-        maximum = 0;
+    int GetCameraControlRange(int property, platform::PropertyRange& range) override {
+        const auto it = s_.controls.find(property);
+        if (it == s_.controls.end()) return -1;
+        if (it->second.rangeResult == 0) range = it->second.range;
+        return it->second.rangeResult;
+    }
+    int GetCameraControl(int property, int& value, int& flags) override {
+        const auto it = s_.controls.find(property);
+        if (it == s_.controls.end()) return -1;
+        if (it->second.readResult != 0) return it->second.readResult;
+        value = it->second.value;
+        flags = it->second.flags;
         return 0;
     }
     int SetCameraControl(int property, int value) override {
         Log(QStringLiteral("Control %1 %2").arg(property).arg(value));
+        const auto it = s_.controls.find(property);
+        if (it == s_.controls.end()) return -1;
+        FakeCameras::Control& c = it->second;
+        if (value < c.range.minimum || value > c.range.maximum) {
+            c.flags = platform::kPropertyAuto;
+        } else {
+            c.value = value;
+            c.flags = platform::kPropertyManual;
+        }
         return 0;
     }
+    void ShowDevicePropertyPage(QWidget*) override { Log(QStringLiteral("DevicePage")); }
+    void ShowFormatPropertyPage(QWidget*) override { Log(QStringLiteral("FormatPage")); }
+    bool IsAutoDetectOn() const override { return autoDetect_; }
     void SetRotation(int degrees) override { Log(QStringLiteral("Rotation %1").arg(degrees)); }
     void SetAutoDetect(bool on, int several, float threshold) override {
         Log(QStringLiteral("AutoDetect %1 %2 %3").arg(on).arg(several).arg(threshold));
+        autoDetect_ = on;
     }
     void EnableCustomCropBox(bool on) override { Log(QStringLiteral("CropBox %1").arg(on)); }
     bool GetCustomCropRect(IntRect& rect) override {
@@ -120,17 +146,34 @@ class FakeCamera : public CameraPort {
         return std::make_unique<FakeRecorder>(s_, n_);
     }
 
+    void SetLostHandler(std::function<void()> lost) override {
+        if (lost) {
+            s_.lostHandlers[n_] = std::move(lost);
+        } else {
+            s_.lostHandlers.erase(n_);
+        }
+    }
+
   private:
     void Log(const QString& call) { s_.log.append(QStringLiteral("%1:%2").arg(n_).arg(call)); }
     FakeCameras& s_;
     int n_;
     QWidget* window_ = nullptr;
+    bool autoDetect_ = false;
 };
 
 }  // namespace
 
 CameraFactory FakeCameras::Factory() {
     return [this](bool, int) { return std::make_unique<FakeCamera>(*this, made++); };
+}
+
+void FakeCameras::Lose(int number) {
+    const auto it = lostHandlers.find(number);
+    if (it != lostHandlers.end()) {
+        const std::function<void()> lost = it->second;
+        lost();
+    }
 }
 
 QStringList FakeCameras::CallsOf(int camera) const {

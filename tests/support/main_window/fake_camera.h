@@ -2,6 +2,7 @@
 
 #include "app/main_dlg/camera_port.h"
 #include "core/int_rect.h"
+#include "platform/camera_controls.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -42,6 +43,26 @@ struct FakeCameras {
     QByteArray recordedBytes = "ASF";
     // The current frame, asked for from any thread; not logged.
     std::function<cv::Mat()> frame;
+    // The cameras' controls by property, shared by every camera: a value
+    // outside the range turns the control automatic, as the camera layer does.
+    struct Control {
+        platform::PropertyRange range;
+        int value = 0;
+        int flags = platform::kPropertyManual;
+        int rangeResult = 0;  // what reading the range answers
+        int readResult = 0;   // what reading the value answers
+    };
+    std::map<int, Control> controls{
+        {platform::kCameraExposure, {{-8, 0, 1, -4, 3}, -4, platform::kPropertyManual, 0, 0}},
+        {platform::kCameraFocus, {{0, 250, 5, 0, 3}, 0, platform::kPropertyAuto, 0, 0}}};
+    // Per camera number: whether Open and Run fail (beyond openResult/runResult).
+    std::map<int, int> openResultOf;
+    std::map<int, bool> runResultOf;
+    // Tells camera `number` (if alive) that its stream was lost.
+    void Lose(int number);
+    // Alive cameras by number.
+    std::map<int, CameraPort*> alive;
+    std::map<int, std::function<void()>> lostHandlers;
     QStringList log;
     int made = 0;
 
