@@ -1,6 +1,7 @@
 #include "video/asf_recorder.h"
 
 #include "tests/support/file_size_limit.h"
+#include "tests/support/null_preview.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wait_until.h"
 #include "tests/video/asf_probe.h"
@@ -86,7 +87,7 @@ class SineInput : public platform::IAudioInput {
 
 // The preview as the recorder sees it: RenderFrame hands out what the test
 // scripts for each call (an empty picture: none yet), maybe slowly.
-class ScriptedPreview : public IShowHWnd {
+class ScriptedPreview : public test::NullPreview {
   public:
     std::function<cv::Mat(int call)> script = [](int) { return cv::Mat(); };
     std::chrono::milliseconds delay{0};
@@ -99,30 +100,6 @@ class ScriptedPreview : public IShowHWnd {
         image = script(calls++);
         inside = false;
     }
-
-    QWidget* GetHWnd() override { return nullptr; }
-    bool Create(QWidget*, int, int, int, int) override { return true; }
-    void ApplyMargins(IntRect&) override {}
-    bool SetRotation(int) override { return true; }
-    bool SetMargins(int, int, int, int) override { return true; }
-    void SetAutoDetect(bool, bool, float) override {}
-    void EnableCustomCropBox(bool) override {}
-    bool GetCustomCropRect(IntRect&) override { return false; }
-    bool SetCustomCropRect(int, int, int, int, bool) override { return false; }
-    bool Show(bool) override { return true; }
-    void MoveWindow(int, int, int, int) override {}
-    cv::Mat& GetFrame(cv::Mat& frame) override { return frame; }
-    std::vector<cv::Mat>& GetCroppedImages(std::vector<cv::Mat>& images) override { return images; }
-    bool SetSubImageBox(int, int, int, int) override { return false; }
-    bool GetSubImageRect(IntRect&) override { return false; }
-    void RemoveSubImageBox() override {}
-    bool SetWaterMark(WaterMarkSettings) override { return false; }
-    bool GetWaterMark(WaterMarkSettings&) override { return false; }
-    void RemoveWaterMark() override {}
-    void Zoom(bool) override {}
-    void SetPrimaryFrameSource(IGrabData*) override {}
-    void SetSecondaryFrameSource(IGrabData*) override {}
-    void SetBurnIn(bool) override {}
 };
 
 cv::Mat Grey(int value, int width = 1600, int height = 1200) {

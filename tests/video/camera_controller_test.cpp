@@ -5,6 +5,7 @@
 #include "platform/video_registry.h"
 #include "platform/window_messages.h"
 #include "tests/support/message_log.h"
+#include "tests/support/null_preview.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wait_until.h"
 #include "tests/video/asf_probe.h"
@@ -64,7 +65,7 @@ class FakeSource : public CVideoBaseClass {
 };
 
 // A preview that writes down what it is asked, numbered in creation order.
-class FakePreview : public IShowHWnd {
+class FakePreview : public test::NullPreview {
   public:
     FakePreview(Log& log, int number, IGrabData* grab)
         : log_(log), name_("preview" + std::to_string(number)), grab_(grab) {
@@ -76,7 +77,6 @@ class FakePreview : public IShowHWnd {
         Note("Create");
         return createResult;
     }
-    void ApplyMargins(IntRect&) override {}
     bool SetRotation(int degrees) override {
         Note("SetRotation(" + std::to_string(degrees) + ")");
         return true;
@@ -93,24 +93,10 @@ class FakePreview : public IShowHWnd {
     void EnableCustomCropBox(bool on) override {
         Note("EnableCustomCropBox(" + std::to_string(on) + ")");
     }
-    bool GetCustomCropRect(IntRect&) override { return false; }
-    bool SetCustomCropRect(int, int, int, int, bool) override { return false; }
-    bool Show(bool) override { return true; }
-    void MoveWindow(int, int, int, int) override {}
-    cv::Mat& GetFrame(cv::Mat& frame) override { return frame; }
-    std::vector<cv::Mat>& GetCroppedImages(std::vector<cv::Mat>& images) override { return images; }
-    bool SetSubImageBox(int, int, int, int) override { return false; }
-    bool GetSubImageRect(IntRect&) override { return false; }
     void RemoveSubImageBox() override { Note("RemoveSubImageBox"); }
-    bool SetWaterMark(WaterMarkSettings) override { return false; }
-    bool GetWaterMark(WaterMarkSettings&) override { return false; }
-    void RemoveWaterMark() override {}
-    void Zoom(bool) override {}
-    void RenderFrame(cv::Mat&) override {}
     void SetPrimaryFrameSource(IGrabData* source) override {
         Note(source == nullptr ? "SetPrimary(none)" : source == grab_ ? "SetPrimary(grab)" : "?");
     }
-    void SetSecondaryFrameSource(IGrabData*) override {}
     void SetBurnIn(bool on) override { Note("SetBurnIn(" + std::to_string(on) + ")"); }
 
     bool createResult = true;
