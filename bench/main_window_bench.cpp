@@ -2,6 +2,7 @@
 // camera included), its exit, and a capture by the Space key, as the program
 // runs them.
 #include "app/main_dlg/orbisk_dlg.h"
+#include "bench/simulated_app.h"
 #include "core/command_ids.h"
 #include "platform/program_folders.h"
 #include "platform/simulated_camera.h"
@@ -23,25 +24,7 @@
 
 namespace {
 
-// One application for every run, on the simulated camera, with its own
-// settings folder.
-QApplication& App() {
-    static QTemporaryDir home;
-    static int argc = 1;
-    static char name[] = "main_window_bench";
-    static char* argv[] = {name, nullptr};
-    static std::unique_ptr<QApplication> app = [] {
-        qputenv("QT_QPA_PLATFORM",
-                qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-        qputenv("ORBISK_CAMERA", "simulated");
-        auto made = std::make_unique<QApplication>(argc, argv);
-        QFile::copy(orbisk::platform::ExecutableFolder() + QStringLiteral("/data.dat"),
-                    home.filePath(QStringLiteral("data.dat")));
-        qputenv("ORBISK_HOME", home.path().toLocal8Bit());
-        return made;
-    }();
-    return *app;
-}
+QApplication& App() { return orbisk::bench::SimulatedCameraApp("main_window_bench"); }
 
 void BM_StartUpToLivePicture(benchmark::State& state) {
     App();

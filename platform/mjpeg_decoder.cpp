@@ -83,6 +83,19 @@ bool ReadHeader(State& s, const uint8_t* data, size_t length) {
     return true;
 }
 
+// The start of every decode: the last frame's problem forgotten, the start
+// marker checked and the headers read.
+bool StartDecode(State& s, const uint8_t* data, size_t length) {
+    s.mgr.num_warnings = 0;
+    s.problem[0] = '\0';
+    // A JPEG picture is at least its start marker, headers and end marker.
+    if (data == nullptr || length < 4 || data[0] != 0xFF || data[1] != 0xD8) {
+        std::snprintf(s.problem, sizeof(s.problem), "not a JPEG picture");
+        return false;
+    }
+    return ReadHeader(s, data, length);
+}
+
 // Decodes the picture whose header has been read into `out`, which has its
 // size and channels (1 grey, 3 BGR) already. Ends the decompression either
 // way.
@@ -144,16 +157,7 @@ const char* MjpegDecoder::Problem() const { return state_->problem; }
 bool MjpegDecoder::Decode(const uint8_t* data, size_t length, int width, int height,
                           cv::Mat& out) noexcept {
     State& s = *state_;
-    s.mgr.num_warnings = 0;
-    s.problem[0] = '\0';
-    // A JPEG picture is at least its start marker, headers and end marker.
-    if (data == nullptr || length < 4 || data[0] != 0xFF || data[1] != 0xD8) {
-        std::snprintf(s.problem, sizeof(s.problem), "not a JPEG picture");
-        return false;
-    }
-    if (!ReadHeader(s, data, length)) {
-        return false;
-    }
+    if (!StartDecode(s, data, length)) return false;
     // The header alone decides the allocation: only the stream's size is
     // taken, whatever a damaged or hostile frame claims.
     if (static_cast<long long>(s.cinfo.image_width) != width ||
@@ -177,15 +181,7 @@ bool MjpegDecoder::Decode(const uint8_t* data, size_t length, int width, int hei
 bool MjpegDecoder::DecodeAnySize(const uint8_t* data, size_t length, int64_t maxPixels,
                                  cv::Mat& out) noexcept {
     State& s = *state_;
-    s.mgr.num_warnings = 0;
-    s.problem[0] = '\0';
-    if (data == nullptr || length < 4 || data[0] != 0xFF || data[1] != 0xD8) {
-        std::snprintf(s.problem, sizeof(s.problem), "not a JPEG picture");
-        return false;
-    }
-    if (!ReadHeader(s, data, length)) {
-        return false;
-    }
+    if (!StartDecode(s, data, length)) return false;
     const int64_t width = s.cinfo.image_width;
     const int64_t height = s.cinfo.image_height;
     int channels = 0;
