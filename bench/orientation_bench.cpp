@@ -48,8 +48,8 @@
 #include "tools/ocr_train/trainer.h"
 #include "video/camera_controller.h"
 #include "video/dialogs/recording_camera.h"
-#include "video/object_container.h"
 #include "video/show_video.h"
+#include "video/show_video_pro.h"
 
 namespace {
 
@@ -459,25 +459,12 @@ void PreviewRate(const Options& options, const PageTexts& sc) {
         return;
     }
     controller.Run();
-    // Counts the canvas's paints of a picture it had not painted before.
-    struct PaintCount : QObject {
-        CObjectContainer* canvas = nullptr;
-        long shown = 0;
-        const uchar* last = nullptr;
-        bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::Paint && canvas->FramePicture().data != last) {
-                last = canvas->FramePicture().data;
-                ++shown;
-            }
-            return false;
-        }
-    } watch;
-    watch.canvas = controller.Preview()->GetHWnd()->findChild<CObjectContainer*>();
-    if (!watch.canvas) {
-        std::printf("\npreview: no canvas\n");
+    // Frames the preview took in and handed to its canvas.
+    auto* preview = dynamic_cast<CShowVideoPro*>(controller.Preview());
+    if (!preview) {
+        std::printf("\npreview: none\n");
         return;
     }
-    watch.canvas->installEventFilter(&watch);
     auto measure = [&](double seconds) {
         platform::SimulatedCamera::QueueFrames(
             platform::kSimulatedDocumentProductId,
@@ -488,9 +475,9 @@ void PreviewRate(const Options& options, const PageTexts& sc) {
             while (Clock::now() < end) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         };
         until(1.0);
-        watch.shown = 0;
+        const long before = preview->FramesShown();
         until(seconds);
-        return watch.shown / seconds;
+        return (preview->FramesShown() - before) / seconds;
     };
     const double without = measure(options.previewSeconds);
     auto camera = std::make_shared<OrientationCamera>(nullptr);
@@ -537,7 +524,6 @@ void PreviewRate(const Options& options, const PageTexts& sc) {
     });
     const double with = measure(options.previewSeconds);
     thread.Stop();
-    watch.canvas->removeEventFilter(&watch);
     controller.Stop();
     std::printf(
         "\nPreview at 2592 x 1944, 15 frames/s offered: %.1f frames/s alone, %.1f with the "

@@ -21,6 +21,7 @@ using namespace orbisk::ocrtrain;
 int Usage() {
     std::cerr << "usage: orbisk-ocr-train --chars FILE --out FILE [--seed N] [--samples N]\n"
                  "         [--calibration N] [--dim N] [--axes N] [--threads N]\n"
+                 "         [--background SCENES] [--background-kinds N] [--background-distance D]\n"
                  "         [--font FILE:FAMILY]... [--report FILE]\n";
     return 2;
 }
@@ -61,6 +62,12 @@ int main(int argc, char** argv) {
             const size_t colon = v.find(':');
             if (colon == std::string::npos) return Usage();
             fonts.push_back({v.substr(0, colon), v.substr(colon + 1), ""});
+        } else if (a == "--background") {
+            options.backgroundScenes = std::atoi(v.c_str());
+        } else if (a == "--background-kinds") {
+            options.backgroundClusters = std::atoi(v.c_str());
+        } else if (a == "--background-distance") {
+            options.backgroundDistance = std::atof(v.c_str());
         } else if (a == "--verbose") {
             options.verbose = v == "1";
         } else if (a == "--dump") {

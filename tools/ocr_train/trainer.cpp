@@ -7,10 +7,12 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <sstream>
 #include <thread>
@@ -23,6 +25,7 @@
 #include "recognition/ocr_engine.h"
 #include "recognition/ocr_front_end.h"
 #include "recognition/template_writer.h"
+#include "tools/ocr_train/background_scene.h"
 #include "tools/ocr_train/camera_look.h"
 
 namespace orbisk::ocrtrain {
@@ -43,6 +46,13 @@ constexpr double kRoleOverlap = 0.6;
 // Streams of the sample generator.
 constexpr uint64_t kTrainingStream = 1;
 constexpr uint64_t kCalibrationStream = 2;
+constexpr uint64_t kBackgroundStream = 3;
+constexpr uint64_t kBackgroundCalibrationStream = 4;
+constexpr uint64_t kClusterStream = 5;
+// The label of the background classes: the full-width space, no character.
+constexpr char kBackgroundLabel[] = "\xA1\xA1";
+// A kind of background with fewer blobs than this makes no classes.
+constexpr int kMinBackgroundKind = 20;
 
 // Runs fn(i, worker) for i in [0, n) on `threads` threads; results go by index, so the
 // outcome does not depend on the thread count.
@@ -187,6 +197,79 @@ std::vector<Cut> RenderAndCut(Worker& worker, const TrainOptions& options, int f
     return cuts;
 }
 
+// The blobs of one background scene as the detector cuts them, at most `most`, chosen at
+// random.
+std::vector<cv::Mat> BackgroundBlobs(Worker& worker, int most, SampleRandom& random) {
+    const int width = random.Int(400, 900);
+    const cv::Mat grey = BackgroundScene({width, width * 3 / 4}, random);
+    std::vector<cv::Rect> boxes = worker.cutter.FindBlobs(grey, false);
+    // A partial Fisher-Yates shuffle on our own stream.
+    const int n = static_cast<int>(boxes.size());
+    const int take = std::min(n, most);
+    for (int i = 0; i < take; ++i) std::swap(boxes[i], boxes[random.Int(i, n - 1)]);
+    std::vector<cv::Mat> crops;
+    for (int i = 0; i < take; ++i) crops.push_back(255 - grey(boxes[i]));
+    return crops;
+}
+
+// k-means on the rows of `z` (CV_64F), seeded the k-means++ way from our own stream; the
+// sums run in row order, so the result is the same everywhere.
+std::vector<int> KMeans(const cv::Mat& z, int k, SampleRandom& random, int iterations) {
+    const int n = z.rows;
+    std::vector<int> assign(n, 0);
+    if (n == 0 || k < 1) return assign;
+    k = std::min(k, n);
+    auto distance = [&](int row, const cv::Mat& centres, int c) {
+        const double* a = z.ptr<double>(row);
+        const double* b = centres.ptr<double>(c);
+        double sum = 0;
+        for (int j = 0; j < z.cols; ++j) sum += (a[j] - b[j]) * (a[j] - b[j]);
+        return sum;
+    };
+    cv::Mat centres(k, z.cols, CV_64F);
+    z.row(random.Int(0, n - 1)).copyTo(centres.row(0));
+    std::vector<double> nearest(n, std::numeric_limits<double>::max());
+    for (int c = 1; c < k; ++c) {
+        double total = 0;
+        for (int i = 0; i < n; ++i) {
+            nearest[i] = std::min(nearest[i], distance(i, centres, c - 1));
+            total += nearest[i];
+        }
+        double pick = random.Uniform(0, total);
+        int chosen = n - 1;
+        for (int i = 0; i < n; ++i) {
+            pick -= nearest[i];
+            if (pick < 0) {
+                chosen = i;
+                break;
+            }
+        }
+        z.row(chosen).copyTo(centres.row(c));
+    }
+    for (int it = 0; it < iterations; ++it) {
+        for (int i = 0; i < n; ++i) {
+            double best = std::numeric_limits<double>::max();
+            for (int c = 0; c < k; ++c) {
+                const double d = distance(i, centres, c);
+                if (d < best) {
+                    best = d;
+                    assign[i] = c;
+                }
+            }
+        }
+        cv::Mat sums = cv::Mat::zeros(k, z.cols, CV_64F);
+        std::vector<int> counts(k, 0);
+        for (int i = 0; i < n; ++i) {
+            sums.row(assign[i]) += z.row(i);
+            ++counts[assign[i]];
+        }
+        for (int c = 0; c < k; ++c) {
+            if (counts[c] > 0) centres.row(c) = sums.row(c) / counts[c];
+        }
+    }
+    return assign;
+}
+
 bool Feature(Worker& worker, const cv::Mat& crop, std::vector<float>* out) {
     const cv::Mat c = crop.isContinuous() ? crop : crop.clone();
     OcrMatrixPtr f = BuildFeature(c.data, c.cols, c.rows, worker.normaliser.get(),
@@ -235,11 +318,13 @@ struct Model {
     std::vector<double> offsets;
 };
 
-bool WriteModel(const Model& m, const std::string& path, double shift, double factor) {
+// Writes the classes [first, last) (all by default).
+bool WriteModel(const Model& m, const std::string& path, double shift, double factor,
+                size_t first = 0, size_t last = SIZE_MAX) {
     TemplateWriter w(path);
     std::vector<double> projection(m.projection.begin<double>(), m.projection.end<double>());
     w.MqdfHeader(kKind, kNormaliser, kExtractor, kMeasure, m.projection.rows, projection);
-    for (size_t c = 0; c < m.labels.size(); ++c) {
+    for (size_t c = first; c < std::min(last, m.labels.size()); ++c) {
         std::vector<double> mean(m.means[c].begin<double>(), m.means[c].end<double>());
         std::vector<double> vectors(m.eigenvectors[c].begin<double>(),
                                     m.eigenvectors[c].end<double>());
@@ -283,6 +368,28 @@ PageOutcome SimulatePages(const std::vector<std::array<double, 4>>& raw, double 
         if (vote.Result(&angle)) ++(angle == turn * 90 ? o.right : o.wrong);
     }
     return o;
+}
+
+// What the detector makes of pictures: pages of many background blobs in random order.
+long DecidedBackgroundPages(const std::vector<std::array<double, 4>>& calibrated, int pages,
+                            uint64_t seed) {
+    long decided = 0;
+    if (calibrated.empty()) return decided;
+    for (int p = 0; p < pages; ++p) {
+        SampleRandom random(seed, 8, p);
+        const int blobs = random.Int(50, 400);
+        OrientationVote vote;
+        for (int b = 0; b < blobs; ++b) {
+            const OrientationVote::Step step = vote.Add(calibrated[static_cast<size_t>(
+                random.Int(0, static_cast<int>(calibrated.size()) - 1))]);
+            if (step == OrientationVote::Step::kDecided || step == OrientationVote::Step::kEnough) {
+                break;
+            }
+        }
+        int angle = -1;
+        if (vote.Result(&angle)) ++decided;
+    }
+    return decided;
 }
 
 }  // namespace
@@ -409,14 +516,17 @@ bool Train(const TrainOptions& options, const std::string& path, TrainReport* re
         for (cv::Mat& m : list) blobs.push_back(std::move(m));
     const int B = static_cast<int>(blobs.size());
 
-    // Distances of the four readings of every calibration blob under a template.
-    auto measure = [&](const std::string& file) -> std::vector<std::array<double, 4>> {
-        std::vector<std::array<double, 4>> out(B, {1.0, 1.0, 1.0, 1.0});
+    // Distances of the four readings of every crop under a template.
+    auto measureCrops =
+        [&](const std::string& file,
+            const std::vector<cv::Mat>& crops) -> std::vector<std::array<double, 4>> {
+        const int n = static_cast<int>(crops.size());
+        std::vector<std::array<double, 4>> out(n, {1.0, 1.0, 1.0, 1.0});
         for (Worker& w : workers) {
             if (!w.recogniser.Initialize(file.c_str())) return {};
         }
-        ParallelFor(B, threads, [&](int b, int t) {
-            const cv::Mat& crop = blobs[b];
+        ParallelFor(n, threads, [&](int b, int t) {
+            const cv::Mat& crop = crops[b];
             const cv::Mat turns[4] = {crop, RotateMat90(crop), RotateMat180(crop),
                                       RotateMat270(crop)};
             for (int i = 0; i < 4; ++i) {
@@ -429,6 +539,7 @@ bool Train(const TrainOptions& options, const std::string& path, TrainReport* re
         });
         return out;
     };
+    auto measure = [&](const std::string& file) { return measureCrops(file, blobs); };
     stage("calibration blobs");
     auto dump = [&](const std::vector<std::array<double, 4>>& d) {
         if (options.dumpPath.empty()) return;
@@ -484,7 +595,7 @@ bool Train(const TrainOptions& options, const std::string& path, TrainReport* re
             classChar.push_back(c);
         }
     }
-    const int C = static_cast<int>(classes.size());
+    int C = static_cast<int>(classes.size());
     if (C < 2) return fail("fewer than two classes");
     long total = 0;
     for (const ClassData* d : classes) total += d->Count();
@@ -493,14 +604,15 @@ bool Train(const TrainOptions& options, const std::string& path, TrainReport* re
     // Regularised LDA. Class means, then the within-class scatter summed in blocks of
     // classes in a fixed order.
     const int D = kFeatureLength;
-    std::vector<cv::Mat> means(C);
-    ParallelFor(C, threads, [&](int c, int) {
-        const ClassData& d = *classes[c];
+    auto classMean = [&](const ClassData& d) {
         cv::Mat x(d.Count(), D, CV_32F, const_cast<float*>(d.features.data()));
-        cv::Mat xd;
+        cv::Mat xd, mean;
         x.convertTo(xd, CV_64F);
-        cv::reduce(xd, means[c], 0, cv::REDUCE_AVG, CV_64F);  // 1 x D
-    });
+        cv::reduce(xd, mean, 0, cv::REDUCE_AVG, CV_64F);  // 1 x D
+        return mean;
+    };
+    std::vector<cv::Mat> means(C);
+    ParallelFor(C, threads, [&](int c, int) { means[c] = classMean(*classes[c]); });
     constexpr int kBlock = 32;
     const int blocks = (C + kBlock - 1) / kBlock;
     std::vector<cv::Mat> partial(blocks);
@@ -548,6 +660,59 @@ bool Train(const TrainOptions& options, const std::string& path, TrainReport* re
     model.projection = bVectors.rowRange(0, d) * whiten.t();  // d x D
 
     stage("lda");
+    // Background classes, in the projection the characters made: kinds of background blob
+    // found upright, each kind a class in every turn of the same blobs.
+    const int charClasses = C;
+    std::vector<ClassData> background;
+    if (options.backgroundScenes > 0) {
+        std::vector<std::vector<float>> perScene(options.backgroundScenes);  // 4 x D a blob
+        ParallelFor(options.backgroundScenes, threads, [&](int s, int t) {
+            SampleRandom random(options.seed, kBackgroundStream, s);
+            for (const cv::Mat& crop :
+                 BackgroundBlobs(workers[t], options.backgroundBlobsPerScene, random)) {
+                const cv::Mat turns[4] = {crop, RotateMat90(crop), RotateMat180(crop),
+                                          RotateMat270(crop)};
+                std::vector<float> all, one;
+                for (const cv::Mat& turn : turns) {
+                    if (!Feature(workers[t], turn, &one)) break;
+                    all.insert(all.end(), one.begin(), one.end());
+                }
+                if (all.size() == 4 * static_cast<size_t>(D)) {
+                    perScene[s].insert(perScene[s].end(), all.begin(), all.end());
+                }
+            }
+        });
+        std::vector<float> pool;
+        for (const auto& f : perScene) pool.insert(pool.end(), f.begin(), f.end());
+        const int n = static_cast<int>(pool.size() / (4 * D));
+        cv::Mat upright(n, D, CV_64F);
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < D; ++j)
+                upright.at<double>(i, j) = pool[(static_cast<size_t>(i) * 4) * D + j];
+        const cv::Mat z = upright * model.projection.t();
+        SampleRandom random(options.seed, kClusterStream);
+        const std::vector<int> kind = KMeans(z, options.backgroundClusters, random, 20);
+        for (int k = 0; k < options.backgroundClusters; ++k) {
+            if (std::count(kind.begin(), kind.end(), k) < kMinBackgroundKind) continue;
+            for (int r = 0; r < 4; ++r) {
+                ClassData d;
+                d.role = r;
+                for (int i = 0; i < n; ++i) {
+                    if (kind[i] != k) continue;
+                    const float* f = &pool[(static_cast<size_t>(i) * 4 + r) * D];
+                    d.features.insert(d.features.end(), f, f + D);
+                }
+                background.push_back(std::move(d));
+            }
+        }
+        for (ClassData& d : background) {
+            classes.push_back(&d);
+            classChar.push_back(-1);
+            means.push_back(classMean(d));
+        }
+        C = static_cast<int>(classes.size());
+    }
+    stage("background");
     // Per class in the projected space: mean, covariance pulled towards the pooled one.
     std::vector<cv::Mat> covariances(C);
     ParallelFor(C, threads, [&](int c, int) {
@@ -564,7 +729,8 @@ bool Train(const TrainOptions& options, const std::string& path, TrainReport* re
         covariances[c] = cov / static_cast<double>(z.rows);
     });
     cv::Mat pooled = cv::Mat::zeros(d, d, CV_64F);
-    for (int c = 0; c < C; ++c) pooled += covariances[c] * classes[c]->Count();
+    // The pooled covariance and the minor variance are the characters' alone.
+    for (int c = 0; c < charClasses; ++c) pooled += covariances[c] * classes[c]->Count();
     pooled /= static_cast<double>(total);
     const int k = options.axes;
     std::vector<cv::Mat> values(C), vectors(C);
@@ -574,12 +740,12 @@ bool Train(const TrainOptions& options, const std::string& path, TrainReport* re
         Eigen(shrunk, values[c], vectors[c]);
     });
     double minor = 0;
-    for (int c = 0; c < C; ++c) {
+    for (int c = 0; c < charClasses; ++c) {
         double sum = 0;
         for (int i = k; i < d; ++i) sum += values[c].at<double>(i);
         minor += d > k ? sum / (d - k) : 0.0;
     }
-    const double delta = std::max(1e-9, options.minorVariance * minor / C);
+    const double delta = std::max(1e-9, options.minorVariance * minor / charClasses);
     model.labels.resize(C);
     model.means.resize(C);
     model.eigenvectors.resize(C);
@@ -587,7 +753,7 @@ bool Train(const TrainOptions& options, const std::string& path, TrainReport* re
     model.scales.assign(C, delta);
     model.offsets.resize(C);
     for (int c = 0; c < C; ++c) {
-        model.labels[c] = labels[classChar[c]];
+        model.labels[c] = classChar[c] < 0 ? kBackgroundLabel : labels[classChar[c]];
         model.means[c] = model.projection * means[c].t();
         model.eigenvectors[c] = vectors[c].rowRange(0, k).clone();
         model.weights[c] = cv::Mat(1, k, CV_64F);
@@ -601,7 +767,8 @@ bool Train(const TrainOptions& options, const std::string& path, TrainReport* re
     }
 
     stage("mqdf");
-    if (!WriteModel(model, path, 0.0, 1.0)) return fail("cannot write " + path);
+    // The characters are calibrated on their own.
+    if (!WriteModel(model, path, 0.0, 1.0, 0, charClasses)) return fail("cannot write " + path);
     const auto raw = measure(path);
     if (raw.empty() && B > 0) return fail("cannot load the template just written");
     dump(raw);
@@ -621,12 +788,37 @@ bool Train(const TrainOptions& options, const std::string& path, TrainReport* re
     }
     const PageOutcome chosen = SimulatePages(raw, shift, factor, options.seed);
     stage("calibration chosen");
+    // The background classes read a picture's blob at about `backgroundDistance` in every
+    // turn: low enough to hide what characters it half resembles, and so far above zero
+    // that the small differences between the turns leave the turns alike.
+    std::vector<cv::Mat> backgroundCrops;
+    if (C > charClasses) {
+        const int scenes = std::max(1, options.backgroundScenes / 4);
+        std::vector<std::vector<cv::Mat>> perScene(scenes);
+        ParallelFor(scenes, threads, [&](int s, int t) {
+            SampleRandom random(options.seed, kBackgroundCalibrationStream, s);
+            perScene[s] = BackgroundBlobs(workers[t], options.backgroundBlobsPerScene, random);
+        });
+        for (auto& list : perScene)
+            for (cv::Mat& m : list) backgroundCrops.push_back(std::move(m));
+        if (!WriteModel(model, path, shift, factor, charClasses, C)) {
+            return fail("cannot write " + path);
+        }
+        std::vector<double> best;
+        for (const auto& r : measureCrops(path, backgroundCrops)) {
+            best.push_back(*std::min_element(r.begin(), r.end()));
+        }
+        const double lift = options.backgroundDistance - Quantile(best, 0.5);
+        for (int c = charClasses; c < C; ++c) model.offsets[c] += lift * factor;
+        stage("background lifted");
+    }
     if (!WriteModel(model, path, shift, factor)) return fail("cannot write " + path);
 
     stage("calibrated");
     if (report != nullptr) {
         *report = TrainReport();
         report->classes = C;
+        report->backgroundClasses = C - charClasses;
         report->samples = total;
         report->calibrationBlobs = B;
         report->scaleFactor = factor;
@@ -654,6 +846,26 @@ bool Train(const TrainOptions& options, const std::string& path, TrainReport* re
                 ++(angle == 0 ? report->votedRight : report->votedWrong);
             }
         }
+        if (!backgroundCrops.empty()) {
+            const auto distances = measureCrops(path, backgroundCrops);
+            report->backgroundBlobs = static_cast<long>(distances.size());
+            for (const auto& r : distances) {
+                OrientationVote vote;
+                switch (vote.Add(r)) {
+                    case OrientationVote::Step::kSkipped:
+                        ++report->backgroundSkipped;
+                        break;
+                    case OrientationVote::Step::kDecided:
+                        ++report->backgroundDecided;
+                        break;
+                    default:
+                        ++report->backgroundVoted;
+                        break;
+                }
+            }
+            report->backgroundPages = 2000;
+            report->backgroundPagesDecided = DecidedBackgroundPages(distances, 2000, options.seed);
+        }
     }
     return true;
 }
@@ -671,6 +883,12 @@ std::string FormatReport(const TrainReport& r) {
     out << "one blob alone: decided right " << r.decidedRight << ", decided wrong "
         << r.decidedWrong << ", votes right " << r.votedRight << ", votes wrong " << r.votedWrong
         << ", skipped " << r.skipped << "\n";
+    if (r.backgroundBlobs > 0 || r.backgroundClasses > 0) {
+        out << "background: " << r.backgroundClasses << " classes; blobs " << r.backgroundBlobs
+            << ": decided " << r.backgroundDecided << ", voted " << r.backgroundVoted
+            << ", skipped " << r.backgroundSkipped << "; pictures of 50-400 blobs decided "
+            << r.backgroundPagesDecided << " of " << r.backgroundPages << "\n";
+    }
     out << "distance   upright  turned  nearest-turned\n";
     auto share = [](const Histogram& h, long n) {
         const long t = h.Total();

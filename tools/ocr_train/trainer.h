@@ -31,6 +31,17 @@ struct TrainOptions {
     double uprightZeroQuantile = 0.005;
     double turnedQuantile = 0.1;
     double turnedTarget = 0.32;
+    // Background classes: blobs cut from this many scenes that are not text (pictures,
+    // textures, screened prints), at most `backgroundBlobsPerScene` from each, grouped
+    // into `backgroundClusters` kinds; each kind becomes four classes, one in each turn, so
+    // that a picture's blob reads about as well in every turn and the detector skips it.
+    // 0 scenes: none.
+    int backgroundScenes = 0;
+    int backgroundBlobsPerScene = 30;
+    int backgroundClusters = 96;
+    // The calibrated distance at which the background classes read the median blob of
+    // scenes from a stream of their own.
+    double backgroundDistance = 0.36;
     int threads = 1;
     bool verbose = false;  // stage times on the standard error
     // The four distances of every calibration blob, one blob a line, written here when set
@@ -63,6 +74,11 @@ struct TrainReport {
     Histogram upright, turned, nearestTurned;
     // What the detector's rule makes of each calibration blob on its own.
     long decidedRight = 0, decidedWrong = 0, votedRight = 0, votedWrong = 0, skipped = 0;
+    // Background: classes made, and what the detector's rule makes of the blobs of scenes
+    // from a stream of their own, each blob on its own and as pictures of many blobs.
+    int backgroundClasses = 0;
+    long backgroundBlobs = 0, backgroundDecided = 0, backgroundVoted = 0, backgroundSkipped = 0;
+    long backgroundPages = 0, backgroundPagesDecided = 0;
 };
 
 // The fonts the program's template is trained on: Noto Sans and Serif CJK SC in both
