@@ -37,7 +37,10 @@ cv::Mat OctaveNoise(cv::Size size, SampleRandom& random) {
 void Shapes(cv::Mat& grey, SampleRandom& random) {
     const int count = random.Int(3, 30);
     for (int s = 0; s < count; ++s) {
-        const cv::Point c(random.Int(0, grey.cols), random.Int(0, grey.rows));
+        // One draw a statement: the order of a call's arguments is the compiler's choice.
+        const int cx = random.Int(0, grey.cols);
+        const int cy = random.Int(0, grey.rows);
+        const cv::Point c(cx, cy);
         const int r = random.Int(8, std::max(9, grey.cols / 3));
         const cv::Scalar tone(random.Int(0, 255));
         cv::Mat layer = cv::Mat::zeros(grey.size(), CV_8UC1);
@@ -45,10 +48,13 @@ void Shapes(cv::Mat& grey, SampleRandom& random) {
             case 0:
                 cv::circle(layer, c, r, cv::Scalar(255), cv::FILLED, cv::LINE_AA);
                 break;
-            case 1:
-                cv::ellipse(layer, c, {r, random.Int(4, r)}, random.Uniform(0, 180), 0, 360,
-                            cv::Scalar(255), cv::FILLED, cv::LINE_AA);
+            case 1: {
+                const int minor = random.Int(4, r);
+                const double angle = random.Uniform(0, 180);
+                cv::ellipse(layer, c, {r, minor}, angle, 0, 360, cv::Scalar(255), cv::FILLED,
+                            cv::LINE_AA);
                 break;
+            }
             case 2: {
                 std::vector<cv::Point> corners;
                 const int n = random.Int(3, 7);
@@ -62,11 +68,13 @@ void Shapes(cv::Mat& grey, SampleRandom& random) {
                              cv::LINE_AA);
                 break;
             }
-            default:
-                cv::line(layer, c,
-                         {c.x + random.Int(-r, r), c.y + random.Int(-r, r)}, cv::Scalar(255),
-                         random.Int(2, std::max(3, r / 4)), cv::LINE_AA);
+            default: {
+                const int dx = random.Int(-r, r);
+                const int dy = random.Int(-r, r);
+                const int width = random.Int(2, std::max(3, r / 4));
+                cv::line(layer, c, {c.x + dx, c.y + dy}, cv::Scalar(255), width, cv::LINE_AA);
                 break;
+            }
         }
         if (random.Chance(0.4)) cv::GaussianBlur(layer, layer, {0, 0}, random.Uniform(1, 6));
         cv::Mat toneImage(grey.size(), CV_8UC1, tone);
