@@ -20,17 +20,6 @@ constexpr int kPageHeight = 1800;
 
 bool IsLatin(char32_t c) { return c < 0x2e80; }
 
-void Stamp(cv::Mat& canvas, const GlyphFont::Glyph& glyph, int penX, int baseline) {
-    if (glyph.coverage.empty()) return;
-    const cv::Rect at(penX + glyph.left, baseline - glyph.top, glyph.coverage.cols,
-                      glyph.coverage.rows);
-    const cv::Rect clip = at & cv::Rect(0, 0, canvas.cols, canvas.rows);
-    if (clip.empty()) return;
-    cv::Mat dst = canvas(clip);
-    cv::max(dst, glyph.coverage(cv::Rect(clip.x - at.x, clip.y - at.y, clip.width, clip.height)),
-            dst);
-}
-
 // Lays `text` out from `from` in lines of the box, breaking Latin words at spaces and
 // Chinese anywhere; paragraphs at line ends, their first lines indented. Returns where it
 // stopped.
@@ -68,7 +57,7 @@ size_t LayOut(cv::Mat& page, const GlyphFont& font, const std::u32string& text, 
             if (baseline >= box.br().y || lines >= maxLines) break;
             for (; i < end; ++i) {
                 const GlyphFont::Glyph g = font.Render(text[i % n], em);
-                Stamp(page, g, x, baseline);
+                StampGlyph(page, g, x, baseline);
                 x += g.advance;
             }
             continue;
@@ -83,7 +72,7 @@ size_t LayOut(cv::Mat& page, const GlyphFont& font, const std::u32string& text, 
             }
         }
         if (baseline >= box.br().y || lines >= maxLines) break;
-        Stamp(page, g, x, baseline);
+        StampGlyph(page, g, x, baseline);
         x += advance;
         ++i;
     }

@@ -148,6 +148,16 @@ std::vector<cv::Rect> CDocOCR::FindBlobs(const cv::Mat& grey, bool blobsFromGrey
     return boxes;
 }
 
+std::array<double, 4> CDocOCR::ReadTurns(const cv::Mat& crop) const {
+    const cv::Mat turns[4] = {crop, RotateMat90(crop), RotateMat180(crop), RotateMat270(crop)};
+    std::array<double, 4> dist = {kNoMatch, kNoMatch, kNoMatch, kNoMatch};
+    for (int i = 0; i < 4; ++i) {
+        std::vector<double> found;
+        if (RecognizeBlob(turns[i], 1, nullptr, &found) && !found.empty()) dist[i] = found[0];
+    }
+    return dist;
+}
+
 bool CDocOCR::Detect(cv::Mat page, int* angle, bool blobsFromGrey) const {
     if (angle == nullptr) return false;
     *angle = 0;
@@ -180,14 +190,7 @@ bool CDocOCR::Detect(cv::Mat page, int* angle, bool blobsFromGrey) const {
     OrientationVote vote;
     for (const cv::Rect& box : FindBlobs(grey, blobsFromGrey)) {
         // Recognised on 255 - grey, inverted crop by crop.
-        const cv::Mat crop = 255 - grey(box);
-        const cv::Mat turns[4] = {crop, RotateMat90(crop), RotateMat180(crop), RotateMat270(crop)};
-        std::array<double, 4> dist = {kNoMatch, kNoMatch, kNoMatch, kNoMatch};
-        for (int i = 0; i < 4; ++i) {
-            std::vector<double> found;
-            if (RecognizeBlob(turns[i], 1, nullptr, &found) && !found.empty()) dist[i] = found[0];
-        }
-        const OrientationVote::Step step = vote.Add(dist);
+        const OrientationVote::Step step = vote.Add(ReadTurns(255 - grey(box)));
         if (step == OrientationVote::Step::kDecided || step == OrientationVote::Step::kEnough) {
             break;
         }

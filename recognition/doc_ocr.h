@@ -76,6 +76,10 @@ class CDocOCR {
     bool RecognizeBlob(cv::Mat blob, int n, std::string* labels,
                        std::vector<double>* distances) const;
 
+    // The distances of a blob's crop (255 - grey) read unturned and turned 90, 180 and 270
+    // degrees, as Detect reads them: 1.0 (no match) where recognition fails.
+    std::array<double, 4> ReadTurns(const cv::Mat& crop) const;
+
   private:
     int32_t adaptiveC_ = 18;
     int32_t minBlobArea_ = 484;

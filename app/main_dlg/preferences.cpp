@@ -36,6 +36,14 @@ void COrbiskDlg::OnSystemSettings() {
     bool run = false;
     bool reopened = false;
     bool cropCleared = false;
+    // A camera at another size: the crop of the old size means nothing there.
+    auto resize = [&](CameraPort& camera, int width, int height) {
+        edited.CUTPAGETYPE = int(CropMode::None);
+        cropCleared = true;
+        camera.EnableCustomCropBox(false);
+        camera.SetAutoDetect(false, 0, kSingleObjectThreshold);
+        camera.SetResolution(width, height);
+    };
     if (documentShown && m_pDocCamera && edited.FASTMODE != m_settings.FASTMODE) {
         ReleaseCamera(m_pDocCamera.get());
         m_pDocCamera.reset();
@@ -57,11 +65,7 @@ void COrbiskDlg::OnSystemSettings() {
     if (documentShown && m_pDocCamera &&
         (edited.DocCamWidth != m_settings.DocCamWidth ||
          edited.DocCamHeight != m_settings.DocCamHeight)) {
-        edited.CUTPAGETYPE = int(CropMode::None);
-        cropCleared = true;
-        m_pDocCamera->EnableCustomCropBox(false);
-        m_pDocCamera->SetAutoDetect(false, 0, kSingleObjectThreshold);
-        m_pDocCamera->SetResolution(edited.DocCamWidth, edited.DocCamHeight);
+        resize(*m_pDocCamera, edited.DocCamWidth, edited.DocCamHeight);
         run = true;
     }
     if (m_pDocCamera && documentShown && run) {
@@ -84,11 +88,7 @@ void COrbiskDlg::OnSystemSettings() {
     if (m_settings.CurrentCamera == 1 && m_pPorCamera &&
         (edited.PorCamWidth != m_settings.PorCamWidth ||
          edited.PorCamHeight != m_settings.PorCamHeight)) {
-        edited.CUTPAGETYPE = int(CropMode::None);
-        cropCleared = true;
-        m_pPorCamera->EnableCustomCropBox(false);
-        m_pPorCamera->SetAutoDetect(false, 0, kSingleObjectThreshold);
-        m_pPorCamera->SetResolution(edited.PorCamWidth, edited.PorCamHeight);
+        resize(*m_pPorCamera, edited.PorCamWidth, edited.PorCamHeight);
         if (!m_pPorCamera->Run()) return fail(kMsgPorResolution);
         m_pPorCamera->SetRotation(m_nPorRotation);
     }

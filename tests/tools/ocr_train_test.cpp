@@ -62,16 +62,8 @@ double SkippedPictureBlobs(const std::string& templatePath, int* blobs) {
         SampleRandom random(7, 1000, s);
         const cv::Mat grey = BackgroundScene({640, 480}, random);
         for (const cv::Rect& box : ocr.FindBlobs(grey, false)) {
-            const cv::Mat crop = 255 - grey(box);
-            const cv::Mat turns[4] = {crop, RotateMat90(crop), RotateMat180(crop),
-                                      RotateMat270(crop)};
-            std::array<double, 4> d{1.0, 0.0, 0.0, 0.0};
-            for (int i = 0; i < 4; ++i) {
-                std::vector<double> found;
-                if (ocr.RecognizeBlob(turns[i], 1, nullptr, &found)) d[i] = found[0];
-            }
             OrientationVote vote;
-            skipped += vote.Add(d) == OrientationVote::Step::kSkipped ? 1 : 0;
+            skipped += vote.Add(ocr.ReadTurns(255 - grey(box))) == OrientationVote::Step::kSkipped;
             ++*blobs;
         }
     }

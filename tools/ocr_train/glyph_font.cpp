@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstring>
 
+#include <opencv2/core.hpp>
+
 namespace orbisk::ocrtrain {
 
 struct GlyphFont::Impl {
@@ -79,6 +81,18 @@ int GlyphFont::Ascender(int pixelSize) const {
 int GlyphFont::Descender(int pixelSize) const {
     return static_cast<int>(std::lround(-impl_->face->descender * static_cast<double>(pixelSize) /
                                         impl_->face->units_per_EM));
+}
+
+void StampGlyph(cv::Mat& canvas, const GlyphFont::Glyph& glyph, int penX, int baseline) {
+    if (glyph.coverage.empty()) return;
+    const cv::Rect at(penX + glyph.left, baseline - glyph.top, glyph.coverage.cols,
+                      glyph.coverage.rows);
+    const cv::Rect clip = at & cv::Rect(0, 0, canvas.cols, canvas.rows);
+    if (clip.empty()) return;
+    const cv::Mat src =
+        glyph.coverage(cv::Rect(clip.x - at.x, clip.y - at.y, clip.width, clip.height));
+    cv::Mat dst = canvas(clip);
+    cv::max(dst, src, dst);
 }
 
 std::u32string DecodeUtf8(const std::string& text) {

@@ -46,6 +46,10 @@ class GlyphFont {
     std::unique_ptr<Impl> impl_;
 };
 
+// Stamps `glyph` on `canvas` (8-bit coverage, 255 = ink) with its pen at (penX, baseline),
+// keeping the more ink of both where they overlap; what falls outside is cut off.
+void StampGlyph(cv::Mat& canvas, const GlyphFont::Glyph& glyph, int penX, int baseline);
+
 // Code points of a UTF-8 text; invalid bytes are skipped.
 std::u32string DecodeUtf8(const std::string& text);
 std::string EncodeUtf8(char32_t code);

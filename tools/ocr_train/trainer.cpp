@@ -103,18 +103,6 @@ int BestRole(const std::vector<RelBox>& roles, const RelBox& box) {
     return best;
 }
 
-void Stamp(cv::Mat& canvas, const GlyphFont::Glyph& glyph, int penX, int baseline) {
-    if (glyph.coverage.empty()) return;
-    const cv::Rect at(penX + glyph.left, baseline - glyph.top, glyph.coverage.cols,
-                      glyph.coverage.rows);
-    const cv::Rect clip = at & cv::Rect(0, 0, canvas.cols, canvas.rows);
-    if (clip.empty()) return;
-    const cv::Mat src =
-        glyph.coverage(cv::Rect(clip.x - at.x, clip.y - at.y, clip.width, clip.height));
-    cv::Mat dst = canvas(clip);
-    cv::max(dst, src, dst);
-}
-
 struct Cut {
     RelBox box;
     cv::Mat crop;  // 255 - grey, as the detector recognises it
@@ -141,7 +129,7 @@ std::vector<Cut> RenderAndCut(Worker& worker, const TrainOptions& options, int f
     const int lineHeight = ascender + face.Descender(pixels);
     cv::Mat canvas = cv::Mat::zeros(lineHeight + 2 * margin, advance + 2 * margin, CV_8UC1);
     const int penX = margin, baseline = margin + ascender;
-    Stamp(canvas, glyph, penX, baseline);
+    StampGlyph(canvas, glyph, penX, baseline);
     const cv::Rect inkBox(penX + glyph.left, baseline - glyph.top, glyph.coverage.cols,
                           glyph.coverage.rows);
 
@@ -157,14 +145,15 @@ std::vector<Cut> RenderAndCut(Worker& worker, const TrainOptions& options, int f
         const int tracking = static_cast<int>(random.Uniform(0.0, 0.2) * pixels);
         if (random.Chance(0.5)) {
             const GlyphFont::Glyph left = neighbour(), right = neighbour();
-            Stamp(canvas, left, penX - std::max(left.advance, pixels / 2) - tracking, baseline);
-            Stamp(canvas, right, penX + advance + tracking, baseline);
+            StampGlyph(canvas, left, penX - std::max(left.advance, pixels / 2) - tracking,
+                       baseline);
+            StampGlyph(canvas, right, penX + advance + tracking, baseline);
         }
         if (random.Chance(0.3)) {
             const int gap = static_cast<int>(random.Uniform(1.25, 1.8) * pixels);
             for (const int line : {baseline - gap, baseline + gap}) {
                 for (int k = -1; k <= 1; ++k) {
-                    Stamp(canvas, neighbour(), penX + k * (advance + tracking), line);
+                    StampGlyph(canvas, neighbour(), penX + k * (advance + tracking), line);
                 }
             }
         }
@@ -286,11 +275,6 @@ struct ClassData {
     int role = 0;
     std::vector<float> features;  // n x 512
     int Count() const { return static_cast<int>(features.size() / kFeatureLength); }
-};
-
-// What calibration keeps of a blob: its crop and whether it is a class's blob.
-struct CalibrationBlob {
-    cv::Mat crop;
 };
 
 double Quantile(std::vector<double> values, double q) {
@@ -521,22 +505,12 @@ bool Train(const TrainOptions& options, const std::string& path, TrainReport* re
         [&](const std::string& file,
             const std::vector<cv::Mat>& crops) -> std::vector<std::array<double, 4>> {
         const int n = static_cast<int>(crops.size());
-        std::vector<std::array<double, 4>> out(n, {1.0, 1.0, 1.0, 1.0});
+        std::vector<std::array<double, 4>> out(n);
         for (Worker& w : workers) {
             if (!w.recogniser.Initialize(file.c_str())) return {};
         }
-        ParallelFor(n, threads, [&](int b, int t) {
-            const cv::Mat& crop = crops[b];
-            const cv::Mat turns[4] = {crop, RotateMat90(crop), RotateMat180(crop),
-                                      RotateMat270(crop)};
-            for (int i = 0; i < 4; ++i) {
-                std::vector<double> found;
-                if (workers[t].recogniser.RecognizeBlob(turns[i], 1, nullptr, &found) &&
-                    !found.empty()) {
-                    out[b][i] = found[0];
-                }
-            }
-        });
+        ParallelFor(n, threads,
+                    [&](int b, int t) { out[b] = workers[t].recogniser.ReadTurns(crops[b]); });
         return out;
     };
     auto measure = [&](const std::string& file) { return measureCrops(file, blobs); };
