@@ -56,7 +56,9 @@ CImagePrinter::CImagePrinter(int language)
 
 int CImagePrinter::Print(const QString& path) {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(path);
+    // The job's name is also what the print dialog proposes for a print to a
+    // file, in the working folder: a folder in it makes that file unwritable.
+    printer.setDocName(QFileInfo(path).fileName());
     printer.setFromTo(1, 1);
     if (!printSetup_ || !printSetup_(printer)) {
         // Cancelled or failed alike: the operator is told, nothing is logged.

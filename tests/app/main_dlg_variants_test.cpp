@@ -139,7 +139,9 @@ class PhotocopyTest : public test::CaptureWindowTest {
         cameras_.cutOuts = {test::CutOut(400, 300, 1), test::CutOut(300, 420, 2)};
         // The first print is cancelled, the second goes to a file.
         env_.printSetup = [this](QPrinter& printer) {
-            const QString scratch = printer.docName();
+            // The job is named by the scratch file's name alone.
+            docNames_.append(printer.docName());
+            const QString scratch = SaveFolder() + '/' + printer.docName();
             printed_.append(scratch);
             existed_.append(QFile::exists(scratch));
             if (printed_.size() == 1) return false;
@@ -148,6 +150,7 @@ class PhotocopyTest : public test::CaptureWindowTest {
             return true;
         };
     }
+    QStringList docNames_;
     QStringList printed_;
     QList<bool> existed_;
     test::TempDir printOut_;
@@ -161,6 +164,7 @@ TEST_F(PhotocopyTest, EveryPageIsPrintedFromOneScratchFileThatGoesEachTime) {
     ASSERT_EQ(printed_.size(), 2);
     EXPECT_EQ(printed_[0], printed_[1]);
     EXPECT_TRUE(printed_[0].endsWith(".bmp")) << printed_[0].toStdString();
+    EXPECT_EQ(QFileInfo(docNames_[0]).fileName().toStdString(), docNames_[0].toStdString());
     EXPECT_EQ(existed_, (QList<bool>{true, true}));
     EXPECT_FALSE(QFile::exists(printed_[0]));
     EXPECT_TRUE(IsWholePdf(printOut_.File(QStringLiteral("printed.pdf"))));

@@ -1,11 +1,16 @@
 #include "video/dialogs/auto_exposure_dlg.h"
 
 #include <gtest/gtest.h>
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QProgressBar>
 #include <QTimer>
+#include <QWindow>
 
 #include <functional>
 #include <map>
+#include <ostream>
+#include <string>
 #include <vector>
 
 namespace orbisk {
@@ -164,6 +169,71 @@ TEST(AutoExposureDlg, ACameraThatGoesMidRunEndsTheDialog) {
     QTimer::singleShot(10000, &dlg, [&] { dlg.done(-2); });
     EXPECT_EQ(dlg.exec(), QDialog::Rejected);
     EXPECT_EQ(owner, nullptr);
+}
+
+// Runs what is still queued for the dialog; every step is a zero-time timer.
+void RunPendingSteps() {
+    for (int i = 0; i < 100; ++i) QCoreApplication::processEvents();
+}
+
+struct WindowCloseCase {
+    const char* name;
+    std::function<void(CAutoExposureDlg&)> close;
+};
+
+std::ostream& operator<<(std::ostream& out, const WindowCloseCase& c) { return out << c.name; }
+
+class AutoExposureWindowClose : public testing::TestWithParam<WindowCloseCase> {};
+
+// The close box and Alt+F4 are the dialog's cancel, which it ignores like
+// Esc: the calibration goes on to the best value and ends the dialog itself.
+TEST_P(AutoExposureWindowClose, IsIgnoredAndTheCalibrationFinishes) {
+    auto camera = std::make_shared<FakeExposureCamera>();
+    camera->brightness = [](int v) { return v == -7 ? 190 : 100; };
+    CAutoExposureDlg dlg(camera, nullptr, kInstant);
+    bool visibleAfterClose = false;
+    camera->onSet = [&](int v) {
+        if (v != -4) return;
+        QTimer::singleShot(0, &dlg, [&] {
+            GetParam().close(dlg);
+            visibleAfterClose = dlg.isVisible();
+        });
+    };
+    QTimer::singleShot(10000, &dlg, [&] { dlg.done(-2); });
+    EXPECT_EQ(dlg.exec(), QDialog::Accepted);
+    EXPECT_TRUE(visibleAfterClose);
+    RunPendingSteps();
+    EXPECT_EQ(camera->set, std::vector<int>({-4, -3, -2, -1, -6, -7, -8, -7}));
+    EXPECT_EQ(dlg.m_nExposure, -7);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, AutoExposureWindowClose,
+                         testing::Values(WindowCloseCase{"close",
+                                                         [](CAutoExposureDlg& d) { d.close(); }},
+                                         WindowCloseCase{"close_event",
+                                                         [](CAutoExposureDlg& d) {
+                                                             QCloseEvent event;
+                                                             QCoreApplication::sendEvent(&d,
+                                                                                         &event);
+                                                         }},
+                                         // As the window manager's close does it.
+                                         WindowCloseCase{"window_close",
+                                                         [](CAutoExposureDlg& d) {
+                                                             ASSERT_NE(d.windowHandle(), nullptr);
+                                                             d.windowHandle()->close();
+                                                         }}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(AutoExposureDlg, EndedByItsOwnerItSetsNoFurtherStep) {
+    auto camera = std::make_shared<FakeExposureCamera>();
+    CAutoExposureDlg dlg(camera, nullptr, kInstant);
+    camera->onSet = [&](int v) {
+        if (v == -3) QTimer::singleShot(0, &dlg, [&] { dlg.reject(); });
+    };
+    QTimer::singleShot(10000, &dlg, [&] { dlg.done(-2); });
+    EXPECT_EQ(dlg.exec(), QDialog::Rejected);
+    RunPendingSteps();
+    EXPECT_EQ(camera->set, std::vector<int>({-4, -3}));
 }
 
 TEST(AutoExposureDlg, WithoutACameraItCloses) {

@@ -5,6 +5,7 @@
 #include "platform/camera_controls.h"
 #include "video/camera_controller.h"
 
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
@@ -70,6 +71,20 @@ void CAutoExposureDlg::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
+void CAutoExposureDlg::closeEvent(QCloseEvent* event) {
+    // The calibration ends the dialog itself, with the best value set.
+    if (isVisible() && !ended_) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void CAutoExposureDlg::done(int result) {
+    ended_ = true;
+    QDialog::done(result);
+}
+
 void CAutoExposureDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (begun_) return;
@@ -80,7 +95,9 @@ void CAutoExposureDlg::showEvent(QShowEvent* event) {
 }
 
 void CAutoExposureDlg::After(std::chrono::milliseconds wait, void (CAutoExposureDlg::*step)()) {
-    QTimer::singleShot(wait, this, [this, step] { (this->*step)(); });
+    QTimer::singleShot(wait, this, [this, step] {
+        if (!ended_) (this->*step)();
+    });
 }
 
 void CAutoExposureDlg::Fail() {
@@ -164,6 +181,7 @@ void CAutoExposureDlg::Finish() {
     m_nExposure = bestValue_;
     camera->SetExposure(bestValue_);
     QTimer::singleShot(timing_.final, this, [this] {
+        if (ended_) return;
         if (camera_.expired()) return reject();
         accept();
     });

@@ -58,10 +58,15 @@ class CAutoExposureDlg : public QDialog {
     int Trials() const { return trials_; }
     QProgressBar* Progress() const { return progress_; }
 
+    // However the dialog ends, no step follows.
+    void done(int result) override;
+
   protected:
     void showEvent(QShowEvent* event) override;
     // Enter and Esc leave the calibration running.
     void keyPressEvent(QKeyEvent* event) override;
+    // So does the window's close box (Alt+F4): it is the dialog's cancel.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     enum class Phase { kUp, kDown };
@@ -79,6 +84,7 @@ class CAutoExposureDlg : public QDialog {
     std::function<void(const QString&)> sink_;
     QProgressBar* progress_ = nullptr;
     bool begun_ = false;
+    bool ended_ = false;
     Phase phase_ = Phase::kUp;
     int minimum_ = 0, maximum_ = 0, start_ = 0, value_ = 0;
     int bestDistance_ = 0, bestValue_ = 0;

@@ -89,6 +89,27 @@ TEST_F(ImagePrinterTest, PrintsOnePageAndLogsTheJob) {
     EXPECT_TRUE(log.contains("Print模块bitmap:H=200,W=400")) << log.toStdString();
 }
 
+// The print dialog proposes the job's name, its extension turned into ".pdf",
+// in the working folder for a print to a file; that must be a file it can write.
+TEST_F(ImagePrinterTest, TheJobIsNamedWithoutItsFolderSoAPrintToAFileWorks) {
+    ASSERT_TRUE(QDir(dir_.Path()).mkdir("my.scans"));
+    const QString image = BlackImage("my.scans/Tmp20261211155300.bmp", 40, 20);
+    CImagePrinter printer(0);
+    printer.SetMessageSink([this](const QString& text) { messages_ << text; });
+    QString docName, proposed;
+    printer.SetPrintSetup([&](QPrinter& p) {
+        docName = p.docName();
+        proposed = QDir::currentPath() + '/' + docName.section('.', 0, -2) + ".pdf";
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(proposed);
+        return true;
+    });
+    EXPECT_EQ(printer.Print(image), 1);
+    EXPECT_EQ(docName.toStdString(), "Tmp20261211155300.bmp");
+    EXPECT_TRUE(test::PassesQpdfCheck(proposed));
+    EXPECT_TRUE(messages_.isEmpty());
+}
+
 struct PlacementCase {
     const char* name;
     int printMode;
