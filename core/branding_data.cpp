@@ -1,6 +1,6 @@
 #include "core/branding_data.h"
 
-#include <QFile>
+#include "platform/regular_file.h"
 #include "platform/text_decoding.h"
 
 #include <cstring>
@@ -98,11 +98,13 @@ int CBrandingData::Load(const QString& path) {
     if (path.isEmpty()) {
         return -1;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // A pipe or a device in its place is no branding file: the start-up must
+    // not wait on it.
+    const std::optional<QByteArray> bytes = platform::ReadRegularFile(path);
+    if (!bytes) {
         return -1;
     }
-    return LoadFromBytes(file.readAll());
+    return LoadFromBytes(*bytes);
 }
 
 int CBrandingData::LoadFromBytes(const QByteArray& bytes) {

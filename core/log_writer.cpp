@@ -1,6 +1,11 @@
 #include "core/log_writer.h"
 
+#include "platform/regular_file.h"
+
 #include <QFile>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -52,8 +57,15 @@ int CLogWriter::Write(const char* format, ...) {
     }
     CutUtf8(message, kBufferSize - 1);
 
-    std::FILE* file = std::fopen(QFile::encodeName(path_).constData(), "a");
+    // Appended to a regular file only: a pipe put in its place would keep
+    // every writer waiting for a reader.
+    const int fd = platform::OpenRegularFile(path_, O_WRONLY | O_CREAT | O_APPEND);
+    if (fd < 0) {
+        return 0;
+    }
+    std::FILE* file = ::fdopen(fd, "a");
     if (file == nullptr) {
+        ::close(fd);
         return 0;
     }
     if (timeStamp_) {

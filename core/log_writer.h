@@ -20,7 +20,7 @@ class CLogWriter {
     void SetTimeStamp(bool on) { timeStamp_ = on; }
 
     // printf-style. 0 when no file is set, the format is null or the file
-    // cannot be opened; 1 when the line was written.
+    // cannot be opened or is no regular file; 1 when the line was written.
     int Write(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     // Cuts `text` to at most `maxBytes` bytes without splitting a UTF-8 character.

@@ -1,10 +1,13 @@
 #include "core/sys_settings.h"
 
 #include "core/settings_number.h"
+#include "platform/regular_file.h"
 
 #include <QDate>
-#include <QFile>
 #include <QStringList>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <optional>
 #include <variant>
@@ -300,10 +303,10 @@ bool SysSettings::EnsureFile(const QString& path) {
     if (IniFile.SetPath(path)) {
         return true;
     }
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        file.close();
-    }
+    // Made empty when missing. A pipe or a device in its place is refused
+    // at once: opened for writing, a pipe would wait for a reader.
+    const int fd = platform::OpenRegularFile(path, O_WRONLY | O_CREAT | O_APPEND);
+    if (fd >= 0) ::close(fd);
     return IniFile.SetPath(path);
 }
 

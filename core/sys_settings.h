@@ -101,7 +101,8 @@ struct SysSettings {
     CIniFile IniFile;
 
     // Binds the record to the file at `path`, creating an empty file when
-    // there is none; false when the file can be neither found nor created.
+    // there is none; false when the file can be neither found nor created,
+    // or what is there is no regular file (a pipe, a device).
     bool EnsureFile(const QString& path);
 
     // Reads every key, applies the read rules, and writes the normalised file

@@ -1,9 +1,8 @@
 #include "platform/ini_document.h"
 
 #include "platform/atomic_file.h"
+#include "platform/regular_file.h"
 #include "platform/text_decoding.h"
-
-#include <QFile>
 
 namespace orbisk::platform {
 namespace {
@@ -110,12 +109,13 @@ QByteArray IniDocument::ToBytes() const {
 }
 
 bool IniDocument::Load(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // A pipe or a device in the file's place would keep the reader waiting.
+    const std::optional<QByteArray> bytes = ReadRegularFile(path);
+    if (!bytes) {
         *this = IniDocument();
         return false;
     }
-    *this = FromBytes(file.readAll());
+    *this = FromBytes(*bytes);
     return true;
 }
 

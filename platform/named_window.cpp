@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <limits>
 #include <map>
 #include <mutex>
 
@@ -296,28 +297,6 @@ bool NamedWindow::Register(const QString& title, Handler handler) {
             ::close(client);
             clients.erase(client);
         };
-        const auto accept = [&] {
-            for (;;) {
-                const int client = ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-                if (client < 0) return;
-                if (static_cast<int>(clients.size()) >= kMaxClients) {
-                    // The one that has waited longest without a word makes room.
-                    const auto oldest = std::min_element(
-                        clients.begin(), clients.end(), [](const auto& a, const auto& b) {
-                            return a.second.deadline < b.second.deadline;
-                        });
-                    drop(oldest->first);
-                }
-                epoll_event event{};
-                event.events = EPOLLIN;
-                event.data.fd = client;
-                if (::epoll_ctl(events, EPOLL_CTL_ADD, client, &event) != 0) {
-                    ::close(client);
-                    continue;
-                }
-                clients[client].deadline = Clock::now() + kClientDeadline;
-            }
-        };
         const auto serve = [&](int client) {
             Client& c = clients[client];
             const ssize_t n = ::recv(client, reinterpret_cast<char*>(&c.request) + c.received,
@@ -329,15 +308,69 @@ bool NamedWindow::Register(const QString& title, Handler handler) {
             }
             c.received += static_cast<size_t>(n);
             if (c.received < sizeof c.request) return;
-            const qint64 answer = handler ? handler(static_cast<int>(c.request.message),
-                                                    static_cast<qintptr>(c.request.wParam),
-                                                    static_cast<qintptr>(c.request.lParam))
-                                          : 0;
+            // The whole number is the message: cut to an int, a number that
+            // no window has would pass for one that it has.
+            const qint64 message = c.request.message;
+            const bool known = message >= std::numeric_limits<int>::min() &&
+                               message <= std::numeric_limits<int>::max();
+            const qint64 answer = handler && known ? handler(static_cast<int>(message),
+                                                             static_cast<qintptr>(c.request.wParam),
+                                                             static_cast<qintptr>(c.request.lParam))
+                                                   : 0;
             // Eight bytes fit in a fresh socket's buffer; a client that has
             // gone loses its answer.
             [[maybe_unused]] const auto sent =
                 ::send(client, &answer, sizeof answer, MSG_DONTWAIT | MSG_NOSIGNAL);
             drop(client);
+        };
+        // Serves every client whose bytes have come, before anyone is sent
+        // away for room.
+        const auto serveWaiting = [&] {
+            epoll_event ready[kMaxClients + 1];
+            const int count = ::epoll_wait(events, ready, kMaxClients + 1, 0);
+            for (int i = 0; i < count; ++i) {
+                const int which = ready[i].data.fd;
+                if (which != fd && clients.count(which)) serve(which);
+            }
+        };
+        // Back to kMaxClients: the connection that has stayed silent longest
+        // goes. One that has begun its message goes only when all have.
+        const auto makeRoom = [&] {
+            if (static_cast<int>(clients.size()) <= kMaxClients) return;
+            serveWaiting();
+            while (static_cast<int>(clients.size()) > kMaxClients) {
+                auto oldest = clients.end();
+                const bool anySilent =
+                    std::any_of(clients.begin(), clients.end(),
+                                [](const auto& entry) { return entry.second.received == 0; });
+                for (auto it = clients.begin(); it != clients.end(); ++it) {
+                    if (anySilent && it->second.received != 0) continue;
+                    if (oldest == clients.end() || it->second.deadline < oldest->second.deadline) {
+                        oldest = it;
+                    }
+                }
+                drop(oldest->first);
+            }
+        };
+        // A pass takes a bounded number: under a flood of connections the
+        // clients already in, the deadlines and a stop still get their turn.
+        const auto accept = [&] {
+            for (int taken = 0; taken < 4 * kMaxClients; ++taken) {
+                const int client = ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+                if (client < 0) return;
+                epoll_event event{};
+                event.events = EPOLLIN;
+                event.data.fd = client;
+                if (::epoll_ctl(events, EPOLL_CTL_ADD, client, &event) != 0) {
+                    ::close(client);
+                    continue;
+                }
+                clients[client].deadline = Clock::now() + kClientDeadline;
+                // A client writes its message as soon as it is connected: read
+                // it now, before later connections ask for room.
+                serve(client);
+                makeRoom();
+            }
         };
         for (;;) {
             int timeout = -1;

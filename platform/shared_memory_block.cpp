@@ -16,7 +16,9 @@ SharedMemoryWrite WriteSharedMemory(const QByteArray& name,
     const int fd = ::shm_open(name.constData(), O_RDWR, 0);
     if (fd < 0) return SharedMemoryWrite::kMissing;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || info.st_size <= 0) {
+    // A block another user made is not our client's: whoever made it first
+    // would read every path handed over.
+    if (::fstat(fd, &info) != 0 || info.st_uid != ::geteuid() || info.st_size <= 0) {
         ::close(fd);
         return SharedMemoryWrite::kNoView;
     }

@@ -3,8 +3,8 @@
 #include "platform/sound_player.h"
 
 #include "platform/log_categories.h"
+#include "platform/regular_file.h"
 
-#include <QFile>
 #include <QLoggingCategory>
 #include <QtEndian>
 
@@ -114,11 +114,10 @@ std::optional<WaveClip> ParseWave(const QByteArray& file) {
 std::optional<QByteArray> ReadSoundFile(const QString& path, const std::stop_token& stop) {
     // Not blocking: opening a pipe would wait for a writer, and the exit
     // waits for this thread.
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    const int fd = OpenRegularFile(path, O_RDONLY);
     if (fd < 0) return std::nullopt;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxSoundFileBytes) {
+    if (::fstat(fd, &info) != 0 || info.st_size > kMaxSoundFileBytes) {
         ::close(fd);
         return std::nullopt;
     }

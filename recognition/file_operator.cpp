@@ -2,8 +2,13 @@
 
 #include "recognition/ascii_key.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -32,6 +37,31 @@ bool ReadInt32(std::FILE* f, int32_t* value) {
     return true;
 }
 
+// A regular file opened to read, and its size; null for anything else. The
+// open does not wait: a pipe in the template's place would wait for a writer
+// for ever, and whoever ends the reading thread with it.
+std::FILE* OpenRegularFileToRead(const std::string& path, int64_t* size) {
+    int fd = -1;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return nullptr;
+    struct stat info {};
+    const int status = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || status < 0 ||
+        ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (f == nullptr) {
+        ::close(fd);
+        return nullptr;
+    }
+    *size = static_cast<int64_t>(info.st_size);
+    return f;
+}
+
 bool WriteInt32(std::FILE* f, int32_t value) {
     const auto u = static_cast<uint32_t>(value);
     const unsigned char b[4] = {static_cast<unsigned char>(u), static_cast<unsigned char>(u >> 8),
@@ -50,20 +80,16 @@ CCmmFileOperatorImp::~CCmmFileOperatorImp() { Close(); }
 
 int CCmmFileOperatorImp::Open(std::string path, bool write) {
     if (writeStream_ != nullptr || readStream_ != nullptr) return 1;
-    std::FILE* f = std::fopen(path.c_str(), write ? "wb" : "rb");
-    if (f == nullptr) return 1;
     if (write) {
-        writeStream_ = f;
-        return 0;
+        writeStream_ = std::fopen(path.c_str(), "wb");
+        return writeStream_ != nullptr ? 0 : 1;
     }
+    int64_t size = 0;
+    std::FILE* f = OpenRegularFileToRead(path, &size);
+    if (f == nullptr) return 1;
     readStream_ = f;
-    readRemaining_ = 0;
+    readRemaining_ = size;
     endReached_ = false;
-    if (std::fseek(f, 0, SEEK_END) == 0) {
-        const long end = std::ftell(f);
-        if (end > 0) readRemaining_ = end;
-    }
-    std::rewind(f);
     return 0;
 }
 

@@ -5,11 +5,13 @@
 
 #include "tests/support/hostile_clients.h"
 #include "app/main_dlg/image_handoff.h"
+#include "app/startup_messages.h"
 #include "core/command_ids.h"
 #include "platform/named_window.h"
 #include "platform/window_messages.h"
 #include "tests/app/capture_fixture.h"
 #include "tests/app/started_window.h"
+#include "tests/support/pipe_in_place.h"
 #include "tests/support/wait_until.h"
 
 #include <QApplication>
@@ -19,9 +21,11 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -225,6 +229,113 @@ TEST_F(HostileClientTest, APipeAsTheSoundFile) {
     });
     dlg.reset();
     EXPECT_FALSE(watchdog.Stop());
+}
+
+// Another program puts a named pipe where the window reads or makes one of
+// its files. The start-up and the exit go on without waiting for the pipe's
+// other end; the operator is told as for a file that cannot be read.
+struct PipeCase {
+    const char* name;
+    const char* file;  // the pipe's place in the test's folder
+    const char* ini;
+    bool starts;
+    QStringList shown;
+    friend void PrintTo(const PipeCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class PipeInPlaceTest : public HostileClientTest, public testing::WithParamInterface<PipeCase> {};
+
+TEST_P(PipeInPlaceTest, StartAndExitEndWithTheirMessage) {
+    const PipeCase& c = GetParam();
+    const QString path = dir_.File(QString::fromLatin1(c.file));
+    const test::PipeInPlace pipe(path);
+    ASSERT_TRUE(pipe.Made());
+    writeBranding_ = QString::fromLatin1(c.file) != QStringLiteral("data.dat");
+    writeSettings_ = QString::fromLatin1(c.file) != QStringLiteral("Sys.ini");
+    env_.orientationTemplate = path;
+    bool orientationEnded = true;
+    EXPECT_TRUE(pipe.EndsByItself([&] {
+        auto dlg = StartWindow(QString::fromLatin1(c.ini));
+        if (completed_) {
+            // The orientation thread that found no template ends by itself.
+            orientationEnded = test::WaitUntil(
+                [&] { return !dlg->OrientationRunning() && !dlg->OrientationJoinable(); }, 10s);
+        }
+        dlg.reset();
+    })) << "waited for the pipe's other end";
+    EXPECT_EQ(completed_, c.starts);
+    EXPECT_TRUE(orientationEnded);
+    EXPECT_EQ(shown_, c.shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, PipeInPlaceTest,
+    testing::Values(
+        PipeCase{"BrandingFile",
+                 "data.dat",
+                 "",
+                 false,
+                 {QStringLiteral("Please check whether the device is properly connected")}},
+        // Before the settings are read, in the first language.
+        PipeCase{"SettingsFile",
+                 "Sys.ini",
+                 "",
+                 false,
+                 {StartupMessageText(StartupMessage::SettingsUnavailable, 0)}},
+        // The orientation thread loads it; the exit waits for that thread.
+        PipeCase{
+            "OrientationTemplate", "OCR_RLDA_LN_Gra.tpl", "[IMAGE]\nDOCCHECK=TRUE\n", true, {}}),
+    [](const testing::TestParamInfo<PipeCase>& info) { return info.param.name; });
+
+// A flood of silent connections, 800 of them open at any time and 20,000
+// new every second in bursts, while genuine clients ask one after another:
+// every genuine request is answered. How long the slowest took is recorded
+// (within a second on an idle machine); the bound checked is a deadline a
+// loaded machine keeps.
+TEST_F(HostileClientTest, AFloodOfSilentConnections) {
+    // The flood's connections are this process's files too.
+    rlimit files{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &files), 0);
+    const rlimit oldFiles = files;
+    files.rlim_cur = std::max<rlim_t>(files.rlim_cur, std::min<rlim_t>(files.rlim_max, 4096));
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &files), 0);
+    const auto restore = qScopeGuard([&] { ::setrlimit(RLIMIT_NOFILE, &oldFiles); });
+    ASSERT_GE(files.rlim_cur, rlim_t(1000)) << "too few files for the flood";
+
+    auto dlg = StartHostile();
+    // Bursts of 800 at once: a pass of the window takes far more new
+    // connections than it keeps.
+    const test::ConnectionFlood flood(dlg->windowTitle(), 800, 20000, 800);
+    ASSERT_TRUE(test::WaitUntil([&] { return flood.Full(); }, 20s));
+    constexpr int kRequests = 100;
+    int answered = 0;
+    auto slowest = std::chrono::steady_clock::duration::zero();
+    for (int i = 0; i < kRequests; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        auto request = RequestFromAClient(*dlg, 10s);
+        test::WaitUntil([&] { return request.wait_for(0s) == std::future_status::ready; }, 20s);
+        if (request.get() == 2) ++answered;  // no block: "no mapping"
+        slowest = std::max(slowest, std::chrono::steady_clock::now() - start);
+    }
+    const auto slowestMs = std::chrono::duration_cast<std::chrono::milliseconds>(slowest).count();
+    RecordProperty("slowest_answer_ms", std::to_string(slowestMs));
+    RecordProperty("flood_connections", std::to_string(flood.Made()));
+    EXPECT_EQ(answered, kRequests) << "slowest answer " << slowestMs << " ms";
+}
+
+// The message number is the whole 64-bit number: one beyond an int is not
+// the image-path request it would be cut to.
+TEST_F(HostileClientTest, AMessageNumberBeyondAnInt) {
+    auto dlg = StartHostile();
+    const auto answer = [&](qint64 message) -> std::optional<qint64> {
+        test::RawClient client(dlg->windowTitle());
+        if (!client.Connected() || !client.Send(message)) return std::nullopt;
+        test::WaitUntil([&] { return client.Over(); }, 20s);
+        return client.Answer();
+    };
+    // Without a block the request answers "no mapping".
+    EXPECT_EQ(answer(platform::WM_IMAGE_PATH_REQUEST), 2);
+    EXPECT_EQ(answer(qint64(0x100000500)), 0);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "core/log_writer.h"
+#include "tests/support/pipe_in_place.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +29,21 @@ TEST(LogWriterTest, EachWriterStartsAFreshLog) {
     second.SetFile(path);
     EXPECT_EQ(second.Write("second %d", 2), 1);
     EXPECT_EQ(test::ReadBytes(path), "second 2\n");
+}
+
+// Another program puts a pipe where the log goes: a line is not written, and
+// the writer does not wait for a reader of the pipe.
+TEST(LogWriterTest, APipeInPlaceOfTheLogIsNotWaitedFor) {
+    test::TempDir dir;
+    const QString path = dir.File("log.log");
+    CLogWriter log;
+    log.SetFile(path);
+    const test::PipeInPlace pipe(path);
+    ASSERT_TRUE(pipe.Made());
+    int written = -1;
+    EXPECT_TRUE(pipe.EndsByItself([&] { written = log.Write("line %d", 1); }))
+        << "waited for a reader";
+    EXPECT_EQ(written, 0);
 }
 
 TEST(LogWriterTest, TimeStampStartsEveryLine) {

@@ -12,7 +12,10 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdint>
 #include <future>
+#include <optional>
+#include <ostream>
 #include <thread>
 #include <vector>
 
@@ -150,6 +153,80 @@ TEST(NamedWindow, SilentConnectionsStarveNoOne) {
         for (int i = 0; i < 8; ++i) EXPECT_EQ(senders[std::size_t(i)].get(), i + 1) << i;
     }
 }
+
+// A pass of the window that takes more new connections than it keeps: the
+// genuine client among them, whose message is there, is answered; only
+// silent ones are sent away for room.
+TEST(NamedWindow, AGenuineClientAmongManyNewConnectionsIsAnsweredBeforeAnyoneIsSentAway) {
+    const QString title = UniqueTitle("crowded");
+    std::promise<void> entered, release;
+    std::shared_future<void> released = release.get_future().share();
+    NamedWindow window;
+    ASSERT_TRUE(window.Register(title, [&](int message, qintptr w, qintptr) {
+        if (message != 1) return qintptr(w + 1);
+        entered.set_value();
+        released.wait();
+        return qintptr(1);
+    }));
+    // The window's thread is held by one client while the others line up:
+    // the genuine one first, then silent ones, as many as the queue takes.
+    auto holder =
+        std::async(std::launch::async, [&] { return SendNamedWindowMessage(title, 1, 0, 0, 20s); });
+    entered.get_future().wait();
+    test::RawClient genuine(title);
+    ASSERT_TRUE(genuine.Connected());
+    ASSERT_TRUE(genuine.Send(7, 41));
+    const test::SilentClients silent(title, NamedWindow::kMaxClients);
+    ASSERT_EQ(silent.Connected(), NamedWindow::kMaxClients);
+    release.set_value();
+    EXPECT_EQ(holder.get(), 1);
+    ASSERT_TRUE(test::WaitUntil([&] { return genuine.Over(); }, 20s));
+    EXPECT_EQ(genuine.Answer(), 42) << "sent away before its message was read";
+}
+
+// The message is the whole 64-bit number sent: one beyond an int is no
+// window's message, never the int it would be cut to.
+struct WholeNumberCase {
+    const char* name;
+    qint64 sent;
+    std::optional<int> handled;  // what the handler is given; nothing: not called
+    friend void PrintTo(const WholeNumberCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class NamedWindowNumberTest : public testing::TestWithParam<WholeNumberCase> {};
+
+TEST_P(NamedWindowNumberTest, TheWholeNumberIsTheMessage) {
+    const QString title = UniqueTitle("numbers");
+    std::atomic<int> calls = 0;
+    std::atomic<int> given = 0;
+    NamedWindow window;
+    ASSERT_TRUE(window.Register(title, [&](int message, qintptr, qintptr) {
+        given = message;
+        ++calls;
+        return qintptr(2);
+    }));
+    test::RawClient client(title);
+    ASSERT_TRUE(client.Connected());
+    ASSERT_TRUE(client.Send(GetParam().sent));
+    ASSERT_TRUE(test::WaitUntil([&] { return client.Over(); }, 20s));
+    if (GetParam().handled) {
+        EXPECT_EQ(client.Answer(), 2);
+        EXPECT_EQ(calls, 1);
+        EXPECT_EQ(given, *GetParam().handled);
+    } else {
+        EXPECT_EQ(client.Answer(), 0);
+        EXPECT_EQ(calls, 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, NamedWindowNumberTest,
+    testing::Values(
+        WholeNumberCase{"ImagePathRequest", 0x500, 0x500}, WholeNumberCase{"Negative", -1, -1},
+        WholeNumberCase{"ImagePathRequestPlus2To32", 0x100000500, std::nullopt},
+        WholeNumberCase{"ImagePathRequestMinus2To32", 0x500 - (qint64(1) << 32), std::nullopt},
+        WholeNumberCase{"ServerQueryPlus2To63", qint64(0x455) | INT64_MIN, std::nullopt}),
+    [](const testing::TestParamInfo<WholeNumberCase>& info) { return info.param.name; });
 
 // Without XDG_RUNTIME_DIR the sockets live under the temporary folder, where
 // anyone may have made the folder first.

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -68,6 +69,27 @@ TEST(SharedMemoryBlock, AnEmptyObjectHasNoView) {
                                 }),
               SharedMemoryWrite::kNoView);
     EXPECT_FALSE(called);
+}
+
+// Another user made the block first, open to all: whoever it is would read
+// every path handed over, so it is left alone.
+TEST(SharedMemoryBlock, AnObjectOfAnotherUserIsLeftAlone) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give an object away";
+    SharedObject object("foreign", 64);
+    const int fd = ::shm_open(object.Name().constData(), O_RDWR, 0);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::fchmod(fd, 0666), 0);
+    ASSERT_EQ(::fchown(fd, 65534, 65534), 0);
+    ::close(fd);
+    bool called = false;
+    EXPECT_EQ(WriteSharedMemory(object.Name(),
+                                [&](std::size_t size) {
+                                    called = true;
+                                    return QByteArray(qsizetype(size), 'x');
+                                }),
+              SharedMemoryWrite::kNoView);
+    EXPECT_FALSE(called);
+    EXPECT_EQ(object.Bytes(), QByteArray(64, '\0'));
 }
 
 TEST(SharedMemoryBlock, WritesWhatFitsAtTheStartAndKeepsNoMapping) {

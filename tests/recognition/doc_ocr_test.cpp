@@ -4,6 +4,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "tests/recognition/test_glyphs.h"
+#include "tests/support/pipe_in_place.h"
 #include "tests/support/temp_dir.h"
 
 namespace orbisk {
@@ -234,6 +235,24 @@ TEST(DocOcrEngineTest, WithoutTemplate) {
     EXPECT_FALSE(ocr.Initialize("/nonexistent/OCR_RLDA_LN_Gra.tpl"));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "[CDocOCR::Initialize] 初始化字符模板失败\n");
     EXPECT_FALSE(ocr.Initialize(std::unique_ptr<COCREngine>()));
+}
+
+// A pipe in the template's place: loading fails at once, told as for any
+// template that cannot be loaded, rather than waiting for a writer (and the
+// exit with it, which joins the thread that loads).
+TEST(DocOcrEngineTest, APipeInPlaceOfTheTemplateIsNotWaitedFor) {
+    test::TempDir dir;
+    const QString path = dir.File("OCR_RLDA_LN_Gra.tpl");
+    const test::PipeInPlace pipe(path);
+    ASSERT_TRUE(pipe.Made());
+    CDocOCR ocr;
+    bool loaded = true;
+    testing::internal::CaptureStdout();
+    const bool prompt =
+        pipe.EndsByItself([&] { loaded = ocr.Initialize(test::Encoded(path).c_str()); });
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "[CDocOCR::Initialize] 初始化字符模板失败\n");
+    EXPECT_TRUE(prompt) << "waited for a writer";
+    EXPECT_FALSE(loaded);
 }
 
 TEST_F(DocOcrTest, RecognizeBlobAppendsLabelAndDistances) {

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -14,8 +15,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -96,6 +101,112 @@ class SilentClients {
 
   private:
     std::vector<int> fds_;
+};
+
+// A client that speaks the named windows' wire format itself, so that it can
+// send what no well-behaved sender does: the message, wParam and lParam as
+// three 64-bit numbers, and one 64-bit number back. It connects and sends
+// without waiting; the answer is read when it has come.
+class RawClient {
+  public:
+    explicit RawClient(const QString& title) {
+        const sockaddr_un address = SocketAddress(platform::NamedWindowSocketPath(title));
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd_ >= 0 &&
+            ::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+            ::close(std::exchange(fd_, -1));
+        }
+    }
+    ~RawClient() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    RawClient(const RawClient&) = delete;
+    RawClient& operator=(const RawClient&) = delete;
+
+    bool Connected() const { return fd_ >= 0; }
+    bool Send(qint64 message, qint64 wParam = 0, qint64 lParam = 0) {
+        const qint64 request[3] = {message, wParam, lParam};
+        return fd_ >= 0 && ::send(fd_, request, sizeof request, MSG_NOSIGNAL) ==
+                               static_cast<ssize_t>(sizeof request);
+    }
+    // Whether the answer has come or the window has closed the connection.
+    bool Over() const {
+        pollfd p{fd_, POLLIN, 0};
+        return fd_ < 0 || ::poll(&p, 1, 0) != 0;
+    }
+    // The answer, once Over; nothing when the window closed the connection
+    // without one.
+    std::optional<qint64> Answer() const {
+        qint64 answer = 0;
+        if (fd_ < 0 || ::recv(fd_, &answer, sizeof answer, MSG_DONTWAIT | MSG_WAITALL) !=
+                           static_cast<ssize_t>(sizeof answer)) {
+            return std::nullopt;
+        }
+        return answer;
+    }
+
+  private:
+    int fd_ = -1;
+};
+
+// A flood of connections that never say a word: a thread of its own keeps
+// the newest `held` of them open, making `perSecond` new ones a second in
+// bursts of `burst` as fast as it can, each new one taking the place of the
+// oldest.
+class ConnectionFlood {
+  public:
+    ConnectionFlood(const QString& title, int held, int perSecond, int burst)
+        : address_(SocketAddress(platform::NamedWindowSocketPath(title))),
+          thread_([this, held, perSecond, burst] { Run(held, perSecond, burst); }) {}
+    ~ConnectionFlood() {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+    ConnectionFlood(const ConnectionFlood&) = delete;
+    ConnectionFlood& operator=(const ConnectionFlood&) = delete;
+
+    // Connections made so far; whether `held` of them have been open at once.
+    int Made() const { return made_; }
+    bool Full() const { return full_; }
+
+  private:
+    void Run(int held, int perSecond, int burst) {
+        std::deque<int> open;
+        const auto period = std::chrono::milliseconds(1000 * burst / std::max(1, perSecond));
+        std::unique_lock lock(mutex_);
+        while (!done_) {
+            for (int i = 0; i < burst; ++i) {
+                const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+                if (fd < 0) break;
+                if (::connect(fd, reinterpret_cast<const sockaddr*>(&address_), sizeof address_) !=
+                    0) {
+                    ::close(fd);  // the window's queue is full
+                    continue;
+                }
+                ++made_;
+                open.push_back(fd);
+                if (int(open.size()) > held) {
+                    ::close(open.front());
+                    open.pop_front();
+                }
+                if (int(open.size()) == held) full_ = true;
+            }
+            wake_.wait_for(lock, period, [this] { return done_; });
+        }
+        for (int fd : open) ::close(fd);
+    }
+
+    const sockaddr_un address_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool done_ = false;
+    std::atomic<int> made_ = 0;
+    std::atomic<bool> full_ = false;
+    std::thread thread_;
 };
 
 // A client's shared-memory block that a thread of the client keeps growing
