@@ -19,8 +19,8 @@ int OpenRegularFile(const QString& path, int flags, mode_t mode) {
     // without a reader), and is then refused for what it is.
     int fd = -1;
     do {
-        fd = ::open(QFile::encodeName(path).constData(),
-                    flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
+        fd = ::open(QFile::encodeName(path).constData(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                    mode);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return -1;
     struct stat info {};

@@ -39,17 +39,16 @@ TEST_P(PipeInPlaceOfAFileTest, IsRefusedAtOnce) {
 
 INSTANTIATE_TEST_SUITE_P(
     StartUpFiles, PipeInPlaceOfAFileTest,
-    testing::Values(
-        PipeCase{"BrandingFile", "data.dat",
-                 [](const QString& path) { return CBrandingData().Load(path) == -1; }},
-        // Made when missing: opened for writing, a pipe waits for a reader.
-        PipeCase{"SettingsFileMadeSure", "Sys.ini",
-                 [](const QString& path) { return !SysSettings().EnsureFile(path); }},
-        PipeCase{"SettingsFileRead", "Sys.ini",
-                 [](const QString& path) {
-                     platform::IniDocument doc;
-                     return !doc.Load(path);
-                 }}),
+    testing::Values(PipeCase{"BrandingFile", "data.dat",
+                             [](const QString& path) { return CBrandingData().Load(path) == -1; }},
+                    // Made when missing: opened for writing, a pipe waits for a reader.
+                    PipeCase{"SettingsFileMadeSure", "Sys.ini",
+                             [](const QString& path) { return !SysSettings().EnsureFile(path); }},
+                    PipeCase{"SettingsFileRead", "Sys.ini",
+                             [](const QString& path) {
+                                 platform::IniDocument doc;
+                                 return !doc.Load(path);
+                             }}),
     [](const testing::TestParamInfo<PipeCase>& info) { return info.param.name; });
 
 }  // namespace
