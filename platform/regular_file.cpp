@@ -24,10 +24,12 @@ int OpenRegularFile(const QString& path, int flags, mode_t mode) {
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return -1;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        const int error = errno;
+    const bool known = ::fstat(fd, &info) == 0;
+    if (!known || !S_ISREG(info.st_mode)) {
+        // fstat's own error, else EINVAL for what is no regular file.
+        const int error = known ? EINVAL : errno;
         ::close(fd);
-        errno = S_ISREG(info.st_mode) ? error : EINVAL;
+        errno = error;
         return -1;
     }
     const int status = ::fcntl(fd, F_GETFL);
